@@ -1,0 +1,47 @@
+# Two commands do everything on a fresh Debian machine:
+#   make test   installs what is missing, builds both trees, runs all three test tiers
+#   make run    installs what is missing, builds and starts Quorlin.exe under Wine
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+NATIVE := build/native
+WIN := build/win
+
+.PHONY: all deps configure native win test test-native test-win run screenshot clean
+
+all: native win
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(NATIVE)/CMakeCache.txt: | deps
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+
+$(WIN)/CMakeCache.txt: | deps
+	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+
+native: deps $(NATIVE)/CMakeCache.txt
+	cmake --build $(NATIVE) -j $(JOBS)
+
+win: deps $(WIN)/CMakeCache.txt
+	cmake --build $(WIN) -j $(JOBS)
+
+test-native: native
+	@echo "== Tier 1: native unit tests (ASan/UBSan) =="
+	@bash scripts/ctest-summary.sh $(NATIVE)
+
+test-win: win
+	@echo "== Tiers 2 and 3: Win32 tests and end-to-end tests under Wine =="
+	@bash scripts/ctest-summary.sh $(WIN)
+
+test: deps
+	@start=$$(date +%s); rc=0; \
+	$(MAKE) --no-print-directory test-native || rc=1; \
+	$(MAKE) --no-print-directory test-win || rc=1; \
+	echo "make test: $$(( $$(date +%s) - start )) s, $$( [ $$rc -eq 0 ] && echo PASSED || echo FAILED )"; \
+	exit $$rc
+
+run: win
+	@bash scripts/run-quorlin.sh
+
+clean:
+	rm -rf build

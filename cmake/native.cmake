@@ -1,0 +1,11 @@
+# Native build: the platform-free logic under AddressSanitizer and UBSan.
+set(SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+target_compile_options(qcore PRIVATE ${SANITIZE} -g)
+target_link_options(qcore PUBLIC ${SANITIZE})
+
+find_package(GTest REQUIRED)
+file(GLOB CORE_TESTS CONFIGURE_DEPENDS tests/core/*_test.cpp)
+add_executable(core_tests ${CORE_TESTS})
+target_compile_options(core_tests PRIVATE ${SANITIZE} -g -Wall -Wextra)
+target_link_libraries(core_tests PRIVATE qcore GTest::gtest_main)
+add_test(NAME core_tests COMMAND core_tests --gtest_brief=1)

@@ -1,0 +1,77 @@
+# Windows build (MinGW-w64 i686): the program, its Win32 modules and the tests run under Wine.
+# Everything is linked statically, so no runtime DLL has to travel beside the executables.
+add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(GEN_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(src/ui/res/version.h.in ${GEN_DIR}/version.h @ONLY)
+
+# The resource script (strings, manifest, version, icons) goes into every binary that needs it.
+set(QUORLIN_RC ${CMAKE_SOURCE_DIR}/src/ui/res/Quorlin.rc)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${GEN_DIR} -I${CMAKE_SOURCE_DIR}/src/ui/res -I${CMAKE_SOURCE_DIR}/src")
+file(GLOB RES_DEPS CONFIGURE_DEPENDS src/ui/res/*)
+set_source_files_properties(${QUORLIN_RC} PROPERTIES OBJECT_DEPENDS "${RES_DEPS};${GEN_DIR}/version.h")
+
+set(WIN_LIBS user32 gdi32 shell32 advapi32 ole32 oleaut32 uuid comctl32)
+
+# Win32 edge: every src/**/*_win.cpp except the program entry.
+file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS src/*_win.cpp)
+list(FILTER WIN_SOURCES EXCLUDE REGEX "src/ui/Main_win\\.cpp$")
+add_library(qwin STATIC ${WIN_SOURCES})
+target_include_directories(qwin PUBLIC src ${GEN_DIR})
+target_link_libraries(qwin PUBLIC qcore ${WIN_LIBS})
+target_compile_options(qwin PRIVATE -Wall -Wextra)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/Main_win.cpp)
+  add_executable(Quorlin WIN32 src/ui/Main_win.cpp ${QUORLIN_RC})
+  target_link_libraries(Quorlin PRIVATE qwin)
+  target_link_options(Quorlin PRIVATE -municode)
+endif()
+
+# GoogleTest from Debian's sources, built with MinGW.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+set(WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
+
+# Helpers shared by the Win32 and end-to-end tests (process start, input injection, window lookup).
+file(GLOB TEST_SUPPORT CONFIGURE_DEPENDS tests/support/*.cpp)
+add_library(qtestsupport STATIC ${TEST_SUPPORT})
+target_include_directories(qtestsupport PUBLIC tests/support)
+target_link_libraries(qtestsupport PUBLIC qwin gtest)
+
+# Programs that tests start as separate processes: tests/e2e/progs/*.cpp and tests/doubles/*.cpp,
+# each its own GUI executable with the program's resources.
+file(GLOB TEST_PROGS CONFIGURE_DEPENDS tests/e2e/progs/*.cpp)
+set(TEST_PROG_TARGETS)
+foreach(prog ${TEST_PROGS})
+  get_filename_component(name ${prog} NAME_WE)
+  add_executable(${name} WIN32 ${prog} ${QUORLIN_RC})
+  target_link_libraries(${name} PRIVATE qwin)
+  target_link_options(${name} PRIVATE -municode)
+  list(APPEND TEST_PROG_TARGETS ${name})
+endforeach()
+
+# Tier 2 (tests/win) and tier 3 (tests/e2e): one executable per test file, each run under Wine
+# in its own throwaway prefix and display, so one test file cannot disturb another.
+function(quorlin_wine_tests tier timeout)
+  file(GLOB files CONFIGURE_DEPENDS tests/${tier}/*_test.cpp)
+  foreach(file ${files})
+    get_filename_component(name ${file} NAME_WE)
+    set(target ${tier}_${name})
+    add_executable(${target} ${file} ${QUORLIN_RC})
+    target_link_libraries(${target} PRIVATE qtestsupport gtest_main)
+    if(TEST_PROG_TARGETS)
+      add_dependencies(${target} ${TEST_PROG_TARGETS})
+    endif()
+    if(TARGET Quorlin)
+      add_dependencies(${target} Quorlin)
+    endif()
+    add_test(NAME ${target} COMMAND ${WINE_RUN} $<TARGET_FILE:${target}> --gtest_brief=1)
+    set_tests_properties(${target} PROPERTIES TIMEOUT ${timeout} LABELS ${tier})
+  endforeach()
+endfunction()
+quorlin_wine_tests(win 300)
+quorlin_wine_tests(e2e 600)

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine the way the tests need it:
+#  - on a private Xvfb display (never the user's), 1280x1024;
+#  - in a throwaway copy of a template 32-bit prefix (created once, reused);
+#  - with Wine's own diagnostics silenced.
+# The program's exit code is passed on. Usage: wine-run.sh program.exe [args...]
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+template=${QUORLIN_WINE_TEMPLATE:-$root/build/wine-template}
+
+export WINEDEBUG=-all
+export WINEARCH=win32
+# No Mono or Gecko download prompts in a machine without internet.
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+
+"$here/wine-template.sh" "$template" || { echo "wine-run: cannot create the Wine prefix" >&2; exit 2; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quorlin-wine.XXXXXX")
+prefix=$work/prefix
+xvfb_pid=""
+cleanup() {
+  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1
+  WINEPREFIX=$prefix wineserver -w >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Hard links are safe for everything but the three registry files, which Wine rewrites in place.
+cp -al "$template" "$prefix"
+for f in system.reg user.reg userdef.reg; do
+  rm -f "$prefix/$f" && cp "$template/$f" "$prefix/$f"
+done
+export WINEPREFIX=$prefix
+
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+if [ ! -s "$work/display" ]; then echo "wine-run: Xvfb did not start" >&2; exit 2; fi
+export DISPLAY=:$(head -n1 "$work/display")
+
+# Artefacts (screenshots) land here when asked for.
+export QUORLIN_ARTIFACTS=${QUORLIN_ARTIFACTS:-$root/build/artifacts}
+mkdir -p "$QUORLIN_ARTIFACTS"
+
+wine "$@"
+rc=$?
+exit $rc

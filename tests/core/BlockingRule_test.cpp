@@ -1,0 +1,88 @@
+#include "blocker/BlockingRule.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorlin::rule;
+
+namespace {
+constexpr std::uintptr_t kSysKeyDown = 0x104, kSysKeyUp = 0x105;
+}
+
+TEST(KeyboardRule, OrdinaryKeysStampOnPressAndRelease) {
+    for (std::uint32_t vk : {0x41u, 0x30u, 0x0Du, 0x20u, 0x78u, 19u /*Pause*/, 93u /*Apps*/, 0x10Fu}) {
+        EXPECT_TRUE(StampsKeyTick(0, kKeyDown, vk)) << vk;
+        EXPECT_TRUE(StampsKeyTick(0, kKeyUp, vk)) << vk;
+    }
+}
+
+TEST(KeyboardRule, ModifierAndLockKeysNeverStamp) {
+    const std::uint32_t excluded[] = {16, 17, 18, 20, 91, 92, 144, 145, 160, 161, 162, 163, 164, 165};
+    for (auto vk : excluded) {
+        EXPECT_TRUE(IsExcludedKey(vk)) << vk;
+        EXPECT_FALSE(StampsKeyTick(0, kKeyDown, vk)) << vk;
+        EXPECT_FALSE(StampsKeyTick(0, kKeyUp, vk)) << vk;
+    }
+    // Neighbours of the excluded ranges still count.
+    for (std::uint32_t vk : {15u, 19u, 21u, 90u, 93u, 143u, 146u, 159u, 166u})
+        EXPECT_FALSE(IsExcludedKey(vk)) << vk;
+}
+
+TEST(KeyboardRule, SystemKeysAndOtherCodesAreIgnored) {
+    EXPECT_FALSE(StampsKeyTick(0, kSysKeyDown, 0x41));
+    EXPECT_FALSE(StampsKeyTick(0, kSysKeyUp, 0x41));
+    EXPECT_FALSE(StampsKeyTick(3 /*HC_NOREMOVE*/, kKeyDown, 0x41));
+    EXPECT_FALSE(StampsKeyTick(-1, kKeyDown, 0x41));
+}
+
+TEST(MouseRule, CandidatesByMessage) {
+    for (std::uintptr_t m : {0x201u, 0x203u, 0x204u, 0x206u, 0x207u, 0x209u}) {
+        EXPECT_TRUE(IsCandidate(m, false)) << std::hex << m;
+        EXPECT_TRUE(IsCandidate(m, true)) << std::hex << m;
+    }
+    for (std::uintptr_t m : {0x202u, 0x205u, 0x208u}) {
+        EXPECT_FALSE(IsCandidate(m, false)) << std::hex << m;
+        EXPECT_FALSE(IsCandidate(m, true)) << std::hex << m;  // releases never, whatever the option
+    }
+    for (std::uintptr_t m : {0x200u, 0x20Au, 0x20Bu, 0x20Cu, 0x20Eu}) {
+        EXPECT_FALSE(IsCandidate(m, false)) << std::hex << m;
+        EXPECT_TRUE(IsCandidate(m, true)) << std::hex << m;
+    }
+}
+
+TEST(MouseRule, IntervalIsStrictlyLessThan) {
+    EXPECT_TRUE(IsWithinInterval(1100, 1000, 500));
+    EXPECT_TRUE(IsWithinInterval(1499, 1000, 500));
+    EXPECT_FALSE(IsWithinInterval(1500, 1000, 500));
+    EXPECT_FALSE(IsWithinInterval(1600, 1000, 500));
+    EXPECT_TRUE(IsWithinInterval(1000, 1000, 500));  // same tick as the key
+}
+
+TEST(MouseRule, ZeroIntervalBlocksNothing) {
+    EXPECT_FALSE(IsWithinInterval(1000, 1000, 0));
+    EXPECT_FALSE(ShouldBlockMouse(0, 0x201, true, 1000, 1000, 0));
+}
+
+TEST(MouseRule, TickWrapAroundAfter49Days) {
+    // Key stamped just before the counter wraps, click just after it.
+    EXPECT_TRUE(IsWithinInterval(0x00000064u, 0xFFFFFF9Cu, 500));   // 200 ms elapsed
+    EXPECT_FALSE(IsWithinInterval(0x000001F4u, 0xFFFFFFFFu, 500));  // 501 ms elapsed
+    EXPECT_TRUE(IsWithinInterval(0x000001F2u, 0xFFFFFFFFu, 500));   // 499 ms elapsed
+    EXPECT_FALSE(IsWithinInterval(0x000001F3u, 0xFFFFFFFFu, 500));  // exactly 500 ms
+}
+
+TEST(MouseRule, JustAfterBootWithNoKeyYetBlocks) {
+    // LastKeyTick is still 0 and the tick count is below the interval.
+    EXPECT_TRUE(ShouldBlockMouse(0, 0x201, false, 120, 0, 500));
+    EXPECT_FALSE(ShouldBlockMouse(0, 0x201, false, 500, 0, 500));
+}
+
+TEST(MouseRule, BlockDecision) {
+    EXPECT_TRUE(ShouldBlockMouse(0, 0x201, false, 1100, 1000, 500));
+    EXPECT_TRUE(ShouldBlockMouse(0, 0x203, false, 1100, 1000, 500));   // double click like a press
+    EXPECT_FALSE(ShouldBlockMouse(0, 0x202, true, 1100, 1000, 500));   // release
+    EXPECT_FALSE(ShouldBlockMouse(0, 0x200, false, 1100, 1000, 500));  // move, option off
+    EXPECT_TRUE(ShouldBlockMouse(0, 0x200, true, 1100, 1000, 500));    // move, option on
+    EXPECT_TRUE(ShouldBlockMouse(0, 0x20A, true, 1100, 1000, 500));    // wheel, option on
+    EXPECT_FALSE(ShouldBlockMouse(3, 0x201, true, 1100, 1000, 500));   // not HC_ACTION
+    EXPECT_FALSE(ShouldBlockMouse(0, 0x201, true, 1600, 1000, 500));   // too late
+}

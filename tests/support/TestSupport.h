@@ -1,0 +1,61 @@
+// Helpers for tests that drive real Win32 under Wine: processes, input injection, message pumping.
+#pragma once
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/Unique_win.h"
+
+namespace testsupport {
+
+// Folder of the running test executable (the programs under test are built beside it).
+std::wstring ExeDir();
+// A fresh file name in the temporary folder, not yet created.
+std::wstring TempFile(const std::wstring& stem);
+std::string ReadFileText(const std::wstring& path);
+
+struct Process {
+    quorlin::UniqueHandle process;
+    quorlin::UniqueHandle thread;
+    DWORD id = 0;
+    // Waits up to timeoutMs; returns the exit code or STILL_ACTIVE.
+    DWORD Wait(DWORD timeoutMs) const;
+    void Kill() const;
+};
+// Starts exe (relative names are taken from ExeDir) with the given argument text.
+Process Start(const std::wstring& exe, const std::wstring& args = L"");
+
+// Processes this thread's messages for the given time (input reaches our windows only this way).
+void PumpFor(DWORD ms);
+// Pumps until pred() is true or the time is up; returns pred()'s last value.
+bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs);
+
+// Real input through SendInput (it passes every low-level hook of the desktop).
+void SendKey(WORD vk, bool up);
+void TypeKey(WORD vk);               // press and release
+void MoveTo(int x, int y);           // absolute screen position
+void MouseButton(DWORD flags, DWORD data = 0);
+void Click(int x, int y);            // move, left down, left up
+void Wheel(int delta);
+
+// A visible top-level window of the test's own that records the mouse messages it receives.
+class RecordingWindow {
+public:
+    RecordingWindow(int x, int y, int w, int h, const wchar_t* title = L"Test window");
+    HWND hwnd() const { return hwnd_.get(); }
+    POINT Center() const;
+    bool Received(UINT msg) const;
+    int Count(UINT msg) const;
+    void Clear() { messages_.clear(); }
+    const std::vector<UINT>& Messages() const { return messages_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    quorlin::UniqueWindow hwnd_;
+    std::vector<UINT> messages_;
+};
+
+}  // namespace testsupport
