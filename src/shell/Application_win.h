@@ -1,0 +1,80 @@
+// The application object: one per process, created by the program entry before the main window.
+// It owns the hidden top-level application window (class "TApplication", text = title) that owns
+// every window of the program, and the one message-retrieval step shared by the main loop, the
+// modal loop and the message pump, which offers each message to the message hook first.
+#pragma once
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "shell/Unique_win.h"
+
+namespace quorlin {
+
+// Raised to end the handling of a message without any message box.
+class EAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+
+class TApplication {
+public:
+    using MessageEvent = std::function<void(MSG& msg, bool& handled)>;
+
+    // The process-wide application object.
+    static TApplication& Instance();
+
+    // Creates the application window (hidden); safe to call more than once.
+    void Initialize(HINSTANCE instance);
+    HINSTANCE ModuleInstance() const { return instance_; }
+    // The application window; null before Initialize.
+    HWND Handle() const { return handle_.get(); }
+
+    std::wstring Title() const;                 // read back from the application window's text
+    void SetTitle(const std::wstring& title);
+    HICON Icon() const { return icon_.get(); }  // the icon resource named "A"
+
+    // The show-main-window flag: when still true as Run() starts, the loop shows the main window.
+    bool ShowMainForm() const { return showMainForm_; }
+    void SetShowMainForm(bool value) { showMainForm_ = value; }
+
+    // The main window (shown/hidden with ShowWindow; null when there is none).
+    HWND MainWindow() const { return mainWindow_; }
+    void SetMainWindow(HWND window) { mainWindow_ = window; }
+
+    void Terminate();                           // PostQuitMessage(0)
+    bool Terminated() const { return terminated_; }
+    void BringToFront();
+
+    // One retrieval step; false when the queue was empty. Sets Terminated on WM_QUIT.
+    bool ProcessMessage();
+    // The message pump: processes every pending message, then returns.
+    void ProcessMessages();
+    // Waits for the next message without taking it.
+    void WaitMessage();
+    // The main loop: shows the main window when ShowMainForm is still set, then runs until WM_QUIT.
+    void Run();
+    // The modal loop: runs until *modalResult is non-zero, the window is gone, or WM_QUIT arrives
+    // (then WM_QUIT is posted again so the main loop ends too). Returns *modalResult.
+    int RunModalLoop(HWND window, const int& modalResult);
+
+    // Shows an error's text in a message box (title as caption, MB_ICONERROR; "." added when the
+    // text's last character sorts after "."), owned by the active window. EAbort shows nothing.
+    void ShowException(const std::exception& error);
+
+    // The message slot: every message the retrieval step takes passes here before dispatch.
+    MessageEvent OnMessage;
+
+private:
+    TApplication() = default;
+    HINSTANCE instance_ = nullptr;
+    UniqueWindow handle_;
+    UniqueIcon icon_;
+    HWND mainWindow_ = nullptr;
+    bool showMainForm_ = true;
+    bool terminated_ = false;
+};
+
+}  // namespace quorlin
