@@ -24,3 +24,39 @@
 // Tray icons (the application icon is the resource named "A").
 #define IDI_TRAY_ON  101
 #define IDI_TRAY_OFF 102
+
+// State and status texts.
+#define IDS_OFF              1000
+#define IDS_ON               1001
+#define IDS_IS_FORMAT        1002
+#define IDS_BLOCKING         1003
+#define IDS_TOUCHPAD_DEVICE  1004
+#define IDS_USE_FORMAT       1005
+#define IDS_ENABLE_TOUCHPAD  1006
+#define IDS_DISABLE_TOUCHPAD 1007
+#define IDS_SEC              1008
+#define IDS_CLICKS_BLOCKED   1009
+#define IDS_CLOSE_QUESTION1  1010
+#define IDS_CLOSE_QUESTION2  1011
+#define IDS_INVALID_TYPE     1012
+#define IDS_TITLE            1013
+
+// Settings window and tray menu.
+#define IDS_INFO             1100
+#define IDS_AUTORUN          1101
+#define IDS_BALLOONS         1102
+#define IDS_GRP_BLOCKER      1103
+#define IDS_INTERVAL         1104
+#define IDS_BLOCK_EVENTS     1105
+#define IDS_BEEP             1106
+#define IDS_GRP_SHORTCUTS    1107
+#define IDS_SHT_BLOCKER      1108
+#define IDS_SHT_TOUCHPAD     1109
+#define IDS_SHT_TOUCHPAD_NOTE 1110
+#define IDS_INTERNET         1111
+#define IDS_PING             1112
+#define IDS_MI_BLOCKER       1120
+#define IDS_MI_TOUCHPAD      1121
+#define IDS_MI_SETUP         1122
+#define IDS_MI_ABOUT         1123
+#define IDS_MI_CLOSE         1124
