@@ -1,0 +1,64 @@
+// A top-level window of the program (the settings window, dialogs): owned by the application
+// window, fixed single border with the system menu only, its own components and controls.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "shell/Component.h"
+#include "shell/Unique_win.h"
+
+namespace quorlin {
+
+// Notifications a parent receives from its child controls (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR*,
+// WM_DRAWITEM) are sent back to the child as kReflectBase + message, so each control wrapper
+// handles its own notifications in its own window procedure.
+inline constexpr UINT kReflectBase = 0xBC00;
+// Returns true and sets result when msg was a child notification that its control answered.
+bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+class TForm : public TComponentOwner {
+public:
+    // className is the window class registered for this kind of window (e.g. L"TfrmMain").
+    explicit TForm(std::wstring className);
+    ~TForm() override;
+
+    HWND Handle() const { return handle_.get(); }
+    // Creates the window (hidden) with the given client size; the system picks the position.
+    void CreateWnd(int clientWidth, int clientHeight);
+
+    void SetCaption(const std::wstring& text);
+    std::wstring Caption() const;
+    HFONT Font() const { return static_cast<HFONT>(font_.get()); }
+
+    bool Visible() const { return handle_ && IsWindowVisible(handle_.get()); }
+    void Show();
+    void Hide();
+    // Asks FormCloseQuery; when allowed, FormClose runs and the window hides.
+    void Close();
+    bool KeyPreview = true;
+
+    // Offers a key message of this thread to the form that owns its window, when that form has
+    // key preview; true when FormKeyDown consumed the key. Also runs dialog navigation (Tab).
+    static bool PreviewMessage(MSG& msg);
+
+protected:
+    // Window events, in the order the system raises them.
+    virtual void CreateHandle();  // creates the window; overrides store the new handle
+    virtual void FormShow() {}
+    virtual void FormHide() {}
+    virtual void FormCloseQuery(bool& canClose) { (void)canClose; }
+    virtual void FormClose() {}
+    // key is set to 0 to consume it.
+    virtual void FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) { (void)key, (void)alt, (void)ctrl, (void)shift; }
+    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+    std::wstring className_;
+    int clientWidth_ = 0, clientHeight_ = 0;
+    UniqueGdiObject font_;
+    UniqueWindow handle_;
+};
+
+}  // namespace quorlin
