@@ -60,3 +60,6 @@
 #define IDS_MI_SETUP         1122
 #define IDS_MI_ABOUT         1123
 #define IDS_MI_CLOSE         1124
+
+// Application object.
+#define IDS_UNEXPECTED_ERROR 1200
