@@ -57,19 +57,25 @@ public:
     // The main loop: shows the main window when ShowMainForm is still set, then runs until WM_QUIT.
     void Run();
     // The modal loop: runs until *modalResult is non-zero, the window is gone, or WM_QUIT arrives
-    // (then WM_QUIT is posted again so the main loop ends too). Returns *modalResult.
+    // (then WM_QUIT is posted again so the main loop ends too). Returns *modalResult, or IDCANCEL
+    // when the loop ended without a result. Errors from handlers pass on to the caller.
     int RunModalLoop(HWND window, const int& modalResult);
 
     // Shows an error's text in a message box (title as caption, MB_ICONERROR; "." added when the
     // text's last character sorts after "."), owned by the active window. EAbort shows nothing.
     void ShowException(const std::exception& error);
+    // For catch blocks (window procedures must not let an error unwind through the system):
+    // shows the error in flight as ShowException does; EAbort and nothing in flight show nothing.
+    void HandleException() noexcept;
 
     // The message slot: every message the retrieval step takes passes here before dispatch.
     MessageEvent OnMessage;
 
 private:
     TApplication() = default;
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     HINSTANCE instance_ = nullptr;
+    std::wstring title_;                        // kept for the time before the window exists
     UniqueWindow handle_;
     UniqueIcon icon_;
     HWND mainWindow_ = nullptr;

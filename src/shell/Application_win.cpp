@@ -1,0 +1,184 @@
+#include "shell/Application_win.h"
+
+#include "shell/Application.h"
+#include "ui/res/resource.h"
+
+namespace quorlin {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TApplication";
+
+std::wstring Widen(const char* text) {
+    if (!text || !*text) return {};
+    // Our own errors carry UTF-8 (or plain ASCII) text; anything else is read in the ANSI code page.
+    for (UINT codePage : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
+        const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+        const int n = MultiByteToWideChar(codePage, flags, text, -1, nullptr, 0);
+        if (n <= 0) continue;
+        std::wstring out(static_cast<std::size_t>(n), L'\0');
+        MultiByteToWideChar(codePage, flags, text, -1, out.data(), n);
+        out.resize(static_cast<std::size_t>(n - 1));
+        return out;
+    }
+    return {};
+}
+
+std::wstring LoadText(HINSTANCE instance, UINT id) {
+    const wchar_t* text = nullptr;
+    const int n = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
+    return n > 0 ? std::wstring(text, static_cast<std::size_t>(n)) : std::wstring();
+}
+
+std::wstring ModuleBaseName(HINSTANCE instance) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(instance, path, MAX_PATH);
+    std::wstring name(path);
+    name = name.substr(name.find_last_of(L"\\/") + 1);
+    return name.substr(0, name.find_last_of(L'.'));
+}
+
+}  // namespace
+
+TApplication& TApplication::Instance() {
+    static TApplication app;
+    return app;
+}
+
+LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CLOSE) {
+        // Closing the application means closing its main window; without one, ending the loop.
+        TApplication& app = Instance();
+        if (app.mainWindow_ && IsWindow(app.mainWindow_))
+            PostMessageW(app.mainWindow_, WM_CLOSE, 0, 0);
+        else
+            app.Terminate();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void TApplication::Initialize(HINSTANCE instance) {
+    if (handle_) return;
+    instance_ = instance ? instance : GetModuleHandleW(nullptr);
+    if (title_.empty()) title_ = ModuleBaseName(instance_);
+
+    // A missing icon is tolerated: the windows then show the system's default.
+    icon_.reset(static_cast<HICON>(LoadImageW(instance_, L"A", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &TApplication::WindowProc;
+    wc.hInstance = instance_;
+    wc.hIcon = icon_.get();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);  // fails harmlessly when the class is already registered
+
+    // Hidden and of no size: it exists to own the program's windows and to be found by class and text.
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    handle_.reset(CreateWindowExW(0, kClassName, title_.c_str(),
+                                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0,
+                                  0, nullptr, nullptr, instance_, nullptr));
+    if (handle_ && icon_) SendMessageW(handle_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+}
+
+std::wstring TApplication::Title() const {
+    if (!handle_) return title_;
+    const int n = GetWindowTextLengthW(handle_.get());
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    const int got = GetWindowTextW(handle_.get(), text.data(), n + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void TApplication::SetTitle(const std::wstring& title) {
+    title_ = title;
+    if (handle_) SetWindowTextW(handle_.get(), title.c_str());
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::BringToFront() {
+    if (!handle_) return;
+    HWND popup = GetLastActivePopup(handle_.get());
+    if (popup && popup != handle_.get() && IsWindowVisible(popup) && IsWindowEnabled(popup))
+        SetForegroundWindow(popup);
+}
+
+bool TApplication::ProcessMessage() {
+    MSG msg;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    bool handled = false;
+    if (OnMessage) {
+        // Copy the slot: a handler may replace it (a component leaving) while it runs.
+        MessageEvent hook = OnMessage;
+        hook(msg, handled);
+    }
+    if (!handled) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    while (!terminated_ && ProcessMessage()) {
+    }
+}
+
+void TApplication::WaitMessage() { ::WaitMessage(); }
+
+void TApplication::Run() {
+    if (showMainForm_ && mainWindow_ && IsWindow(mainWindow_)) ShowWindow(mainWindow_, SW_SHOW);
+    while (!terminated_) {
+        try {
+            if (!ProcessMessage()) WaitMessage();
+        } catch (...) {
+            HandleException();
+        }
+    }
+}
+
+int TApplication::RunModalLoop(HWND window, const int& modalResult) {
+    while (modalResult == 0 && IsWindow(window)) {
+        if (terminated_) {
+            // The quit message was taken here; post it again for the loops outside this one.
+            PostQuitMessage(0);
+            return IDCANCEL;
+        }
+        if (!ProcessMessage()) WaitMessage();
+    }
+    return modalResult != 0 ? modalResult : IDCANCEL;
+}
+
+void TApplication::ShowException(const std::exception& error) {
+    if (dynamic_cast<const EAbort*>(&error)) return;
+    const std::wstring text = ErrorBoxText(Widen(error.what()));
+    const std::wstring caption = Title();
+    MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void TApplication::HandleException() noexcept {
+    try {
+        const std::exception_ptr error = std::current_exception();
+        if (!error) return;
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            ShowException(e);
+        } catch (...) {
+            const std::wstring text = ErrorBoxText(LoadText(instance_, IDS_UNEXPECTED_ERROR));
+            const std::wstring caption = Title();
+            MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+        }
+    } catch (...) {
+        // Reporting an error must never raise one.
+    }
+}
+
+}  // namespace quorlin

@@ -1,0 +1,52 @@
+// TOneInstance: one running instance per user. A second start finds the first through two named
+// mutexes, brings the first's application window forward, posts it WM_ACTIVATE_INSTANCE and ends.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "shell/Component.h"
+#include "shell/OneInstance.h"
+
+namespace quorlin {
+
+// Posted to the running instance's application window: wParam the sender's application window,
+// lParam the sender's module instance handle.
+constexpr UINT WM_ACTIVATE_INSTANCE = 0x8AE5;
+
+class TOneInstance : public TComponentBase {
+public:
+    using TComponentBase::TComponentBase;
+
+    TOneInstancePerformCheckingType PerformChecking = pcGlobal;
+    bool ActivatePrevInstance = true;
+    std::wstring Identifier;
+
+    // Load completion: HandlePrevInstance().
+    void Loaded() override;
+    // True when another instance runs (or another process is checking at this very moment);
+    // false when this process owns the instance mutex.
+    virtual bool CheckPrevInstance();
+    // On a running instance: clears the show-main-window flag, activates the other instance when
+    // ActivatePrevInstance, and requests termination. Answers whether it did.
+    virtual bool HandlePrevInstance();
+
+protected:
+    virtual bool DoActivatePrevInstance();
+};
+
+// The check itself, with the user name as a parameter (empty when it could not be read).
+// CheckPrevInstance passes the logon user's name.
+bool CheckPrevInstanceAs(TOneInstancePerformCheckingType scope, std::wstring_view userName,
+                         std::wstring_view title, std::wstring_view identifier);
+
+// The logon user's name; empty when it cannot be read.
+std::wstring CurrentUserName();
+
+// Another process's application window with the same title; null when there is none.
+HWND FindPrevInstance();
+// Restores or brings forward the other instance and posts it WM_ACTIVATE_INSTANCE.
+bool SwitchToPrevInstance();
+
+}  // namespace quorlin
