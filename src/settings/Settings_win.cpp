@@ -1,0 +1,192 @@
+#include "settings/Settings_win.h"
+
+#include <vector>
+
+namespace quorlin {
+
+namespace {
+
+enum class Lookup { Found, Absent, Unusable };
+
+// Registry value names must be zero-terminated; the views in SettingName are, but make sure.
+std::wstring Z(std::wstring_view s) { return std::wstring(s); }
+
+Lookup QueryDword(HKEY key, std::wstring_view name, std::uint32_t& out) {
+    if (!key) return Lookup::Absent;
+    DWORD type = REG_NONE, value = 0, size = sizeof value;
+    const LSTATUS rc = RegQueryValueExW(key, Z(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (rc == ERROR_FILE_NOT_FOUND) return Lookup::Absent;
+    // ERROR_MORE_DATA (a longer value) and a short one both mean it is not a DWORD we wrote.
+    if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return Lookup::Unusable;
+    out = value;
+    return Lookup::Found;
+}
+
+Lookup QueryString(HKEY key, std::wstring_view name, std::wstring& out) {
+    if (!key) return Lookup::Absent;
+    const std::wstring zname = Z(name);
+    constexpr DWORD kMaxBytes = static_cast<DWORD>((kMaxSettingTextLength + 1) * sizeof(wchar_t));
+    // The value may change between probing its size and reading it; a few attempts settle that.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD type = REG_NONE, size = 0;
+        LSTATUS rc = RegQueryValueExW(key, zname.c_str(), nullptr, &type, nullptr, &size);
+        if (rc == ERROR_FILE_NOT_FOUND) return Lookup::Absent;
+        if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxBytes)
+            return Lookup::Unusable;
+        // Room for an odd trailing byte and for a terminator of our own: the stored data need not
+        // end in a zero character.
+        const DWORD chars = (size + 1) / sizeof(wchar_t);
+        std::vector<wchar_t> buf(chars + 1, L'\0');
+        DWORD got = chars * sizeof(wchar_t);
+        rc = RegQueryValueExW(key, zname.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got);
+        if (rc == ERROR_MORE_DATA) continue;
+        if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || got > chars * sizeof(wchar_t))
+            return Lookup::Unusable;
+        const std::size_t n = got / sizeof(wchar_t);  // a half character at the end is dropped
+        buf[n] = L'\0';
+        out.assign(buf.data());  // up to the first zero character
+        return Lookup::Found;
+    }
+    return Lookup::Unusable;
+}
+
+// Current name first; the legacy name only when the current one does not exist at all.
+template <typename T, typename Query>
+std::optional<T> ReadWithLegacy(HKEY key, const SettingName& name, Query query) {
+    T value{};
+    Lookup r = query(key, name.Name, value);
+    if (r == Lookup::Absent && !name.Legacy.empty()) r = query(key, name.Legacy, value);
+    if (r == Lookup::Found) return value;
+    return std::nullopt;
+}
+
+}  // namespace
+
+SettingsReader::SettingsReader(HKEY root, std::wstring_view path) {
+    const std::wstring sub(RelativeKeyPath(path));
+    if (RegOpenKeyExW(root, sub.c_str(), 0, KEY_QUERY_VALUE, key_.put()) != ERROR_SUCCESS) (void)key_.release();
+}
+
+std::optional<bool> SettingsReader::ReadBool(const SettingName& name) const {
+    auto v = ReadWithLegacy<std::uint32_t>(key_.get(), name, QueryDword);
+    if (!v) return std::nullopt;
+    return *v != 0;
+}
+
+std::optional<std::int32_t> SettingsReader::ReadInt(const SettingName& name) const {
+    auto v = ReadWithLegacy<std::uint32_t>(key_.get(), name, QueryDword);
+    if (!v) return std::nullopt;
+    return static_cast<std::int32_t>(*v);
+}
+
+std::optional<std::wstring> SettingsReader::ReadString(const SettingName& name) const {
+    return ReadWithLegacy<std::wstring>(key_.get(), name, QueryString);
+}
+
+SettingsWriter::SettingsWriter(HKEY root, std::wstring_view path) {
+    if (root != HKEY_CURRENT_USER) return;
+    const std::wstring sub(RelativeKeyPath(path));
+    if (RegCreateKeyExW(root, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key_.put(),
+                        nullptr) != ERROR_SUCCESS)
+        (void)key_.release();
+}
+
+bool SettingsWriter::WriteInt(const SettingName& name, std::int32_t value) {
+    if (!key_) return false;
+    const DWORD data = static_cast<DWORD>(value);
+    return RegSetValueExW(key_.get(), Z(name.Name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                          sizeof data) == ERROR_SUCCESS;
+}
+
+bool SettingsWriter::WriteBool(const SettingName& name, bool value) { return WriteInt(name, value ? 1 : 0); }
+
+bool SettingsWriter::WriteString(const SettingName& name, std::wstring_view value) {
+    if (!key_ || value.size() > kMaxSettingTextLength) return false;
+    const std::wstring data(value);  // with its terminating zero
+    return RegSetValueExW(key_.get(), Z(name.Name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+AppSettings LoadAppSettings(HKEY root, std::wstring_view path) {
+    const SettingsReader r(root, path);
+    AppSettings s;
+    s.Bounds = r.ReadString(setting::Bounds, s.Bounds);
+    s.Visible = r.ReadBool(setting::Visible, s.Visible);
+    s.AutoRun = r.ReadBool(setting::AutoRun, s.AutoRun);
+    s.Balloons = r.ReadBool(setting::Balloons, s.Balloons);
+    s.Internet = r.ReadBool(setting::Internet, s.Internet);
+    s.BlockerEnabled = r.ReadBool(setting::BlockerEnabled, s.BlockerEnabled);
+    s.BlockEvents = r.ReadBool(setting::BlockEvents, s.BlockEvents);
+    s.BeepOnClick = r.ReadBool(setting::BeepOnClick, s.BeepOnClick);
+    s.BlockCount = r.ReadInt(setting::BlockCount, s.BlockCount);
+    s.Delay = r.ReadInt(setting::Delay, s.Delay);
+    s.BlockerSwitch = r.ReadBool(setting::BlockerSwitch, s.BlockerSwitch);
+    s.BlockerShortcut = r.ReadString(setting::BlockerShortcut, s.BlockerShortcut);
+    s.TouchpadSwitch = r.ReadBool(setting::TouchpadSwitch, s.TouchpadSwitch);
+    s.TouchpadShortcut = r.ReadString(setting::TouchpadShortcut, s.TouchpadShortcut);
+    return s;
+}
+
+bool SaveAppSettings(const AppSettings& s, HKEY root, std::wstring_view path) {
+    SettingsWriter w(root, path);
+    if (!w.IsOpen()) return false;
+    // Every write is attempted even after one fails, so one bad value costs only itself.
+    bool ok = w.WriteString(setting::Bounds, s.Bounds);
+    ok &= w.WriteBool(setting::Visible, s.Visible);
+    ok &= w.WriteBool(setting::AutoRun, s.AutoRun);
+    ok &= w.WriteBool(setting::Balloons, s.Balloons);
+    ok &= w.WriteBool(setting::Internet, s.Internet);
+    ok &= w.WriteBool(setting::BlockerEnabled, s.BlockerEnabled);
+    ok &= w.WriteBool(setting::BlockEvents, s.BlockEvents);
+    ok &= w.WriteBool(setting::BeepOnClick, s.BeepOnClick);
+    ok &= w.WriteInt(setting::BlockCount, s.BlockCount);
+    ok &= w.WriteInt(setting::Delay, s.Delay);
+    ok &= w.WriteBool(setting::BlockerSwitch, s.BlockerSwitch);
+    ok &= w.WriteString(setting::BlockerShortcut, s.BlockerShortcut);
+    ok &= w.WriteBool(setting::TouchpadSwitch, s.TouchpadSwitch);
+    ok &= w.WriteString(setting::TouchpadShortcut, s.TouchpadShortcut);
+    return ok;
+}
+
+std::wstring RunningExePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        // A full buffer means the path may have been cut short.
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
+}
+
+bool SetRunEntry(bool enabled, std::wstring_view exePath) {
+    const std::wstring name = RunEntryName(exePath);
+    // An empty name would address the Run key's default value, which is not ours.
+    if (name.empty()) return false;
+    UniqueKey key;
+    const std::wstring sub(kRunKeyPath);
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS) {
+        (void)key.release();
+        return false;
+    }
+    if (!enabled) {
+        const LSTATUS rc = RegDeleteValueW(key.get(), name.c_str());
+        return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+    }
+    const std::wstring cmd = RunEntryCommand(exePath);
+    return RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(cmd.c_str()),
+                          static_cast<DWORD>((cmd.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool SetRunEntry(bool enabled) {
+    const std::wstring exe = RunningExePath();
+    if (exe.empty()) return false;
+    return SetRunEntry(enabled, exe);
+}
+
+}  // namespace quorlin
