@@ -1,0 +1,88 @@
+// Keyboard shortcuts as a key with held modifiers, as one 16-bit value and as text ("Ctrl+F9").
+// The system's key names and its case-insensitive comparison come in through KeyTextSystem,
+// so the rules here run and are tested without Windows.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorlin {
+
+// Virtual-key code in bits 0-7 (bits 8-12 pass through Split), Shift 0x2000, Ctrl 0x4000,
+// Alt 0x8000. 0 means no shortcut.
+using TShortCut = std::uint16_t;
+
+inline constexpr TShortCut scShift = 0x2000;
+inline constexpr TShortCut scCtrl = 0x4000;
+inline constexpr TShortCut scAlt = 0x8000;
+
+// The held keys and buttons of a keyboard event, one bit per member. Note the order differs
+// from TShortCut's bits: Shift, Alt, Ctrl here.
+using TShiftState = std::uint8_t;
+inline constexpr TShiftState ssShift = 1;
+inline constexpr TShiftState ssAlt = 2;
+inline constexpr TShiftState ssCtrl = 4;
+inline constexpr TShiftState ssLeft = 8;
+inline constexpr TShiftState ssRight = 16;
+inline constexpr TShiftState ssMiddle = 32;
+inline constexpr TShiftState ssDouble = 64;
+
+// The captions of the keys the system names inconsistently, and the modifier prefixes. They come
+// from the string table at start (so a translation changes both what is shown and what is
+// accepted); these are the defaults.
+struct KeyCaptionTable {
+    std::string BkSp = "BkSp";
+    std::string Tab = "Tab";
+    std::string Esc = "Esc";
+    std::string Enter = "Enter";
+    std::string Space = "Space";
+    std::string PgUp = "PgUp";
+    std::string PgDn = "PgDn";
+    std::string End = "End";
+    std::string Home = "Home";
+    std::string Left = "Left";
+    std::string Up = "Up";
+    std::string Right = "Right";
+    std::string Down = "Down";
+    std::string Ins = "Ins";
+    std::string Del = "Del";
+    std::string ShiftPrefix = "Shift+";
+    std::string CtrlPrefix = "Ctrl+";
+    std::string AltPrefix = "Alt+";
+
+    bool operator==(const KeyCaptionTable&) const = default;
+};
+
+// What the conversions need from the system. Texts are in the system's ANSI code page.
+class KeyTextSystem {
+public:
+    virtual ~KeyTextSystem() = default;
+    // The system's name of a virtual key, or "" when it has none.
+    virtual std::string SystemKeyName(std::uint8_t key) const = 0;
+    // Equality apart from letter case, by the user's locale.
+    virtual bool SameTextIgnoreCase(std::string_view a, std::string_view b) const = 0;
+};
+
+struct ShortCutParts {
+    std::uint16_t key = 0;
+    TShiftState shift = 0;
+
+    bool operator==(const ShortCutParts&) const = default;
+};
+
+// 0 when key is above 255; only ssShift, ssCtrl and ssAlt of shift count.
+TShortCut ComposeShortCut(std::uint16_t key, TShiftState shift);
+// The key keeps 13 bits (value & 0x1FFF); shift gets only ssShift, ssCtrl and ssAlt.
+ShortCutParts SplitShortCut(TShortCut value);
+
+// "" when the low byte has no name, whatever modifiers are set.
+std::string FormatShortCut(TShortCut value, const KeyCaptionTable& captions, const KeyTextSystem& system);
+// 0 for any text that is not modifier prefixes (any order, any case, repeats allowed, "^" for
+// Ctrl) directly followed by one key name.
+TShortCut ParseShortCut(std::string_view text, const KeyCaptionTable& captions, const KeyTextSystem& system);
+
+// Removes prefix from the front of text when text begins with it apart from case. An empty
+// prefix never matches: it would strip nothing and report success forever.
+bool StripPrefix(std::string& text, std::string_view prefix, const KeyTextSystem& system);
+
+}  // namespace quorlin

@@ -1,0 +1,85 @@
+#include "shortcuts/ShortcutText_win.h"
+
+#include <array>
+#include <climits>
+
+#include "ui/res/resource.h"
+
+namespace quorlin {
+
+namespace {
+
+struct CaptionId {
+    UINT id;
+    std::string KeyCaptionTable::*text;
+};
+
+constexpr std::array<CaptionId, 18> kCaptionIds{{
+    {IDS_KEY_BKSP, &KeyCaptionTable::BkSp},
+    {IDS_KEY_TAB, &KeyCaptionTable::Tab},
+    {IDS_KEY_ESC, &KeyCaptionTable::Esc},
+    {IDS_KEY_ENTER, &KeyCaptionTable::Enter},
+    {IDS_KEY_SPACE, &KeyCaptionTable::Space},
+    {IDS_KEY_PGUP, &KeyCaptionTable::PgUp},
+    {IDS_KEY_PGDN, &KeyCaptionTable::PgDn},
+    {IDS_KEY_END, &KeyCaptionTable::End},
+    {IDS_KEY_HOME, &KeyCaptionTable::Home},
+    {IDS_KEY_LEFT, &KeyCaptionTable::Left},
+    {IDS_KEY_UP, &KeyCaptionTable::Up},
+    {IDS_KEY_RIGHT, &KeyCaptionTable::Right},
+    {IDS_KEY_DOWN, &KeyCaptionTable::Down},
+    {IDS_KEY_INS, &KeyCaptionTable::Ins},
+    {IDS_KEY_DEL, &KeyCaptionTable::Del},
+    {IDS_KEY_SHIFT_PREFIX, &KeyCaptionTable::ShiftPrefix},
+    {IDS_KEY_CTRL_PREFIX, &KeyCaptionTable::CtrlPrefix},
+    {IDS_KEY_ALT_PREFIX, &KeyCaptionTable::AltPrefix},
+}};
+
+// Written once at start, read-only afterwards.
+KeyCaptionTable& ProcessCaptions() {
+    static KeyCaptionTable table;
+    return table;
+}
+
+}  // namespace
+
+std::string Win32KeyText::SystemKeyName(std::uint8_t key) const {
+    // Scan code in bits 16-23; the extended-key and "don't care" bits stay clear.
+    const LONG param = static_cast<LONG>(MapVirtualKeyA(key, 0) << 16);
+    if (param == 0) return {};
+    std::array<char, 256> buffer{};
+    const int length = GetKeyNameTextA(param, buffer.data(), static_cast<int>(buffer.size()));
+    if (length <= 0) return {};
+    return std::string(buffer.data());  // up to the first NUL
+}
+
+bool Win32KeyText::SameTextIgnoreCase(std::string_view a, std::string_view b) const {
+    if (a.size() > INT_MAX || b.size() > INT_MAX) return false;
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+KeyCaptionTable ReadKeyCaptionTable(HINSTANCE module) {
+    KeyCaptionTable table;
+    for (const auto& [id, text] : kCaptionIds) {
+        std::array<char, 256> buffer{};
+        const int length = LoadStringA(module, id, buffer.data(), static_cast<int>(buffer.size()));
+        if (length > 0) table.*text = std::string(buffer.data(), static_cast<std::size_t>(length));
+    }
+    return table;
+}
+
+void LoadKeyCaptionTable() {
+    static bool loaded = false;  // GUI thread only
+    if (loaded) return;
+    loaded = true;
+    ProcessCaptions() = ReadKeyCaptionTable(GetModuleHandleW(nullptr));
+}
+
+const KeyCaptionTable& KeyCaptions() { return ProcessCaptions(); }
+
+std::string FormatShortCut(TShortCut value) { return FormatShortCut(value, KeyCaptions(), Win32KeyText{}); }
+
+TShortCut ParseShortCut(const std::string& text) { return ParseShortCut(text, KeyCaptions(), Win32KeyText{}); }
+
+}  // namespace quorlin
