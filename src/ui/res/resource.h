@@ -63,3 +63,7 @@
 
 // Application object.
 #define IDS_UNEXPECTED_ERROR 1200
+
+// Tray icon.
+#define IDS_TRAY_INSERT_FAILED 1300
+#define IDS_TRAY_DELETE_FAILED 1301
