@@ -1,0 +1,87 @@
+#include "shell/Placement_win.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+namespace quorlin {
+
+namespace {
+
+WindowBounds BoundsOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+// One bounds change: new left and top with the unchanged width and height.
+void MoveTo(HWND window, ScreenPoint at) {
+    POINT p{at.X, at.Y};
+    // Child windows are placed in their parent's client coordinates.
+    if ((GetWindowLongW(window, GWL_STYLE) & WS_CHILD) != 0)
+        if (HWND parent = GetParent(window)) ScreenToClient(parent, &p);
+    const WindowBounds b = BoundsOf(window);
+    SetWindowPos(window, nullptr, p.x, p.y, b.Width, b.Height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+BOOL CALLBACK FindApplicationProc(HWND hwnd, LPARAM found) {
+    wchar_t cls[32]{};
+    if (GetClassNameW(hwnd, cls, 32) > 0 && std::wstring_view(cls) == L"TApplication") {
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+ScreenRect MonitorWorkArea(HWND window) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    if (window && IsWindow(window)) {
+        const WindowBounds b = BoundsOf(window);
+        const RECT r{b.Left, b.Top, b.Left + b.Width, b.Top + b.Height};
+        if (HMONITOR monitor = MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST)) {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (GetMonitorInfoW(monitor, &info)) work = info.rcWork;
+        }
+    }
+    return {work.left, work.top, work.right, work.bottom};
+}
+
+void CenterInWorkArea(HWND window) {
+    if (!window || !IsWindow(window)) return;
+    const WindowBounds b = BoundsOf(window);
+    MoveTo(window, CenteredIn(MonitorWorkArea(window), b.Width, b.Height));
+}
+
+void ClampToWorkArea(HWND window) {
+    if (!window || !IsWindow(window)) return;
+    const WindowBounds b = BoundsOf(window);
+    MoveTo(window, ClampedInto(MonitorWorkArea(window), {b.Left, b.Top}, b.Width, b.Height));
+}
+
+void CenterOverControl(HWND window, HWND control) {
+    if (!window || !IsWindow(window)) return;
+    if (!control || !IsWindow(control) || !IsWindowVisible(control)) {
+        CenterInWorkArea(window);
+        return;
+    }
+    const WindowBounds b = BoundsOf(window);
+    MoveTo(window, CenteredOver(BoundsOf(control), MonitorWorkArea(control), b.Width, b.Height));
+}
+
+HWND FindApplicationWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindApplicationProc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void OpenUrlInBrowser(std::wstring_view address) {
+    // The wide call keeps addresses with characters outside the ANSI code page intact.
+    const std::wstring url = UrlWithScheme(address);
+    ShellExecuteW(FindApplicationWindow(), L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+}  // namespace quorlin
