@@ -1,0 +1,24 @@
+// A visible top-level window for tests of the control wrappers: it reflects its children's
+// notifications to their wrappers and gives them its font (Arial, 12 pixels).
+#pragma once
+#include <windows.h>
+
+#include "shell/Unique_win.h"
+
+namespace testsupport {
+
+class ControlHost {
+public:
+    ControlHost(int x, int y, int clientWidth, int clientHeight, const wchar_t* title = L"Control host");
+    HWND hwnd() const { return hwnd_.get(); }
+    HFONT font() const { return static_cast<HFONT>(font_.get()); }
+    // Brings the window to the foreground so that injected input reaches it.
+    bool Activate() const;
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    quorlin::UniqueGdiObject font_;
+    quorlin::UniqueWindow hwnd_;
+};
+
+}  // namespace testsupport
