@@ -17,7 +17,8 @@
 
 namespace quorlin {
 
-// Key events of an edit box; a handler that sets key to 0 keeps the key from the control.
+// Key events of an edit box; a handler that sets key to 0 keeps the key press from the control's
+// own handling (a character that the key produces still arrives).
 using TKeyEvent = std::function<void(TObject& sender, WORD& key)>;
 
 class TWinControl : public TObject {

@@ -1,0 +1,138 @@
+// The control wrappers in a real window: notifications come back to the right wrapper, from code
+// and from real input, and a wrapper outlives its window safely.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ControlHost.h"
+#include "TestSupport.h"
+#include "shell/Controls_win.h"
+
+using namespace quorlin;
+using namespace testsupport;
+
+namespace {
+
+POINT CentreOf(const TWinControl& c) {
+    RECT r{};
+    GetWindowRect(c.Handle(), &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+}  // namespace
+
+TEST(Controls, CheckBoxRaisesOnClickForChangesFromCodeAndFromTheUser) {
+    ControlHost host(100, 100, 300, 200);
+    TCheckBox box(host.hwnd(), {16, 64, 230, 17}, L"Automatically &run program on startup", true);
+    int clicks = 0;
+    TObject* sender = nullptr;
+    box.OnClick = [&](TObject& s) {
+        ++clicks;
+        sender = &s;
+    };
+    box.SetChecked(true);
+    EXPECT_EQ(0, clicks) << "no change, no event";
+    box.SetChecked(false);
+    EXPECT_EQ(1, clicks);
+    EXPECT_EQ(static_cast<TObject*>(&box), sender);
+    EXPECT_EQ(BST_UNCHECKED, SendMessageW(box.Handle(), BM_GETCHECK, 0, 0));
+
+    ASSERT_TRUE(host.Activate());
+    const POINT c = CentreOf(box);
+    Click(c.x, c.y);
+    ASSERT_TRUE(PumpUntil([&] { return clicks == 2; }, 2000));
+    PumpFor(200);
+    EXPECT_EQ(2, clicks);
+    EXPECT_TRUE(box.Checked());
+}
+
+TEST(Controls, ComboBoxKeepsNumbersWithItemsAndReportsOnlyTheUsersChoice) {
+    ControlHost host(100, 100, 300, 200);
+    TComboBox combo(host.hwnd(), {176, 22, 96, 23});
+    int changes = 0;
+    combo.OnChange = [&](TObject&) { ++changes; };
+    combo.BeginUpdate();
+    combo.AddItem(L"1/4 sec", 250);
+    combo.AddItem(L"1/2 sec", 500);
+    combo.AddItem(L"3/4 sec", 750);
+    combo.EndUpdate();
+    ASSERT_EQ(3, combo.Count());
+    EXPECT_EQ(-1, combo.ItemIndex());
+    EXPECT_EQ(L"3/4 sec", combo.ItemText(2));
+    EXPECT_EQ(L"", combo.ItemText(7));
+    EXPECT_EQ(0, combo.ItemData(7)) << "an index outside the list carries no number";
+
+    combo.SetItemIndex(1);
+    EXPECT_EQ(500, combo.ItemData(combo.ItemIndex()));
+    EXPECT_EQ(0, changes) << "selecting from code is not the user's choice";
+
+    ASSERT_TRUE(host.Activate());
+    combo.SetFocus();
+    TypeKey(VK_DOWN);
+    ASSERT_TRUE(PumpUntil([&] { return changes == 1; }, 2000));
+    EXPECT_EQ(750, combo.ItemData(combo.ItemIndex()));
+
+    combo.Clear();
+    EXPECT_EQ(0, combo.Count());
+    EXPECT_EQ(-1, combo.ItemIndex());
+}
+
+TEST(Controls, EditKeyEventsSeeRealKeysAndColourReachesTheScreen) {
+    ControlHost host(100, 100, 300, 200);
+    TEdit edit(host.hwnd(), {176, 24, 96, 23}, L"Ctrl+F9", true);
+    EXPECT_TRUE(edit.ReadOnly());
+    std::vector<WORD> downs, ups;
+    edit.OnKeyDown = [&](TObject&, WORD& key) { downs.push_back(key); };
+    edit.OnKeyUp = [&](TObject&, WORD& key) { ups.push_back(key); };
+
+    ASSERT_TRUE(host.Activate());
+    edit.SetFocus();
+    SendKey(VK_CONTROL, false);
+    TypeKey(VK_F5);
+    SendKey(VK_CONTROL, true);
+    ASSERT_TRUE(PumpUntil([&] { return ups.size() >= 2; }, 2000));
+    EXPECT_EQ((std::vector<WORD>{VK_CONTROL, VK_F5}), downs);
+    EXPECT_EQ((std::vector<WORD>{VK_F5, VK_CONTROL}), ups);
+    EXPECT_EQ(L"Ctrl+F9", edit.Text()) << "read-only: keys do not change the text";
+
+    // A colour set on the wrapper is what the parent hands the control when it paints.
+    edit.SetColor(RGB(255, 0, 0));
+    UpdateWindow(edit.Handle());
+    PumpFor(200);
+    HDC dc = GetDC(edit.Handle());
+    RECT client{};
+    GetClientRect(edit.Handle(), &client);
+    const COLORREF pixel = GetPixel(dc, client.right - 3, client.bottom - 3);
+    ReleaseDC(edit.Handle(), dc);
+    EXPECT_EQ(RGB(255, 0, 0), pixel);
+}
+
+TEST(Controls, ButtonAndLabelClicksReachTheirWrappers) {
+    ControlHost host(100, 100, 300, 200);
+    TButton ok(host.hwnd(), {20, 150, 80, 25}, L"OK", true);
+    TLabel link(host.hwnd(), {20, 100, 120, 15}, L"www.example.org");
+    link.SetTag(3);
+    int okClicks = 0, linkTag = 0;
+    ok.OnClick = [&](TObject&) { ++okClicks; };
+    link.OnClick = [&](TObject& s) { linkTag = dynamic_cast<TWinControl&>(s).Tag(); };
+
+    ASSERT_TRUE(host.Activate());
+    POINT c = CentreOf(ok);
+    Click(c.x, c.y);
+    ASSERT_TRUE(PumpUntil([&] { return okClicks == 1; }, 2000));
+    c = CentreOf(link);
+    Click(c.x, c.y);
+    ASSERT_TRUE(PumpUntil([&] { return linkTag == 3; }, 2000));
+    PumpFor(200);
+    EXPECT_EQ(1, okClicks);
+    EXPECT_EQ((WindowBounds{20, 150, 80, 25}), ok.Bounds()) << "bounds are in the parent's client coordinates";
+}
+
+TEST(Controls, WrapperOutlivesAWindowDestroyedWithItsParent) {
+    auto host = std::make_unique<ControlHost>(100, 100, 300, 200);
+    TCheckBox box(host->hwnd(), {16, 64, 230, 17}, L"box");
+    ASSERT_NE(nullptr, box.Handle());
+    host.reset();
+    EXPECT_EQ(nullptr, box.Handle());
+    EXPECT_EQ(nullptr, TWinControl::FromHandle(nullptr));
+}
