@@ -1,0 +1,113 @@
+#include "shell/PopupMenu_win.h"
+
+#include <algorithm>
+
+namespace quorlin {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"QuorlinPopupList";
+
+std::uint16_t NextCommand() {
+    // Menu command numbers are 16-bit; 0 means "nothing chosen" to TrackPopupMenu.
+    static std::uint16_t last = 0;
+    if (++last == 0) last = 1;
+    return last;
+}
+
+}  // namespace
+
+TMenuItem::TMenuItem(std::wstring caption) : Caption(std::move(caption)), command_(NextCommand()) {}
+
+void TMenuItem::Click() {
+    if (Enabled && OnClick) OnClick(*this);
+}
+
+TPopupMenu::TPopupMenu(TComponentOwner& owner) : TComponent(owner) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kWindowClass;
+    RegisterClassExW(&wc);  // fails harmlessly when already registered
+    window_.reset(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  instance, nullptr));
+}
+
+TPopupMenu::~TPopupMenu() {
+    // A listener may remove itself (or others) while being told.
+    auto listeners = std::move(listeners_);
+    listeners_.clear();
+    for (auto& l : listeners)
+        if (l.onFree) l.onFree();
+}
+
+LRESULT CALLBACK TPopupMenu::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+TMenuItem& TPopupMenu::Add(std::wstring caption) {
+    items_.push_back(std::make_unique<TMenuItem>(std::move(caption)));
+    return *items_.back();
+}
+
+TMenuItem* TPopupMenu::DefaultItem() const {
+    for (const auto& item : items_)
+        if (item->Default) return item.get();
+    return nullptr;
+}
+
+TMenuItem* TPopupMenu::FindByCommand(std::uint16_t command) const {
+    for (const auto& item : items_)
+        if (item->Command() == command) return item.get();
+    return nullptr;
+}
+
+void TPopupMenu::Rebuild() {
+    menu_.reset(CreatePopupMenu());
+    if (!menu_) return;
+    UINT position = 0;
+    for (const auto& item : items_) {
+        if (!item->Visible) continue;
+        std::wstring text = item->Caption;
+        if (!item->ShortCutText.empty()) text += L'\t' + item->ShortCutText;
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+        mii.fType = item->IsSeparator() ? MFT_SEPARATOR : MFT_STRING;
+        mii.fState = (item->Checked ? MFS_CHECKED : 0u) | (item->Enabled ? 0u : MFS_DISABLED) |
+                     (item->Default ? MFS_DEFAULT : 0u);
+        mii.wID = item->Command();
+        if (!item->IsSeparator()) {
+            mii.dwTypeData = text.data();
+            mii.cch = static_cast<UINT>(text.size());
+        } else {
+            mii.fMask &= ~MIIM_STRING;
+        }
+        InsertMenuItemW(menu_.get(), position++, TRUE, &mii);
+    }
+}
+
+void TPopupMenu::Popup(int x, int y) {
+    if (OnPopup) OnPopup(*this);
+    Rebuild();
+    if (!menu_) return;
+    const UINT command = static_cast<UINT>(TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                                          x, y, 0, window_.get(), nullptr));
+    if (command == 0) return;
+    if (TMenuItem* item = FindByCommand(static_cast<std::uint16_t>(command))) item->Click();
+}
+
+void TPopupMenu::FreeNotification(const TObject* client, std::function<void()> onFree) {
+    RemoveFreeNotification(client);
+    listeners_.push_back({client, std::move(onFree)});
+}
+
+void TPopupMenu::RemoveFreeNotification(const TObject* client) {
+    listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(),
+                                    [&](const Listener& l) { return l.client == client; }),
+                     listeners_.end());
+}
+
+}  // namespace quorlin

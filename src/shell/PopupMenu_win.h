@@ -1,0 +1,81 @@
+// A popup menu component: items with caption, state and click handler, built into a system menu
+// each time it opens, so the items' current state is what the user sees.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/Component.h"
+#include "shell/Unique_win.h"
+
+namespace quorlin {
+
+class TMenuItem : public TObject {
+public:
+    explicit TMenuItem(std::wstring caption = {});
+
+    std::wstring Caption;       // "-" makes a separator
+    std::wstring ShortCutText;  // shown after a tab in the shortcut column, e.g. "Alt+F1"
+    bool Checked = false;
+    bool Enabled = true;
+    bool Visible = true;
+    bool Default = false;       // drawn bold; run by a double click on the tray icon
+    int Tag = 0;
+    TNotifyEvent OnClick;
+
+    // The number that identifies this item in the menus built from it; unique in the process.
+    std::uint16_t Command() const { return command_; }
+    bool IsSeparator() const { return Caption == L"-"; }
+    // Runs OnClick (sender: the item) only while the item is enabled.
+    void Click();
+
+private:
+    std::uint16_t command_;
+};
+
+class TPopupMenu : public TComponent {
+public:
+    explicit TPopupMenu(TComponentOwner& owner);
+    ~TPopupMenu() override;
+
+    TMenuItem& Add(std::wstring caption);
+    const std::vector<std::unique_ptr<TMenuItem>>& Items() const { return items_; }
+    // The first top-level item marked Default, or null.
+    TMenuItem* DefaultItem() const;
+    TMenuItem* FindByCommand(std::uint16_t command) const;
+
+    bool AutoPopup = true;
+    // The component that opened the menu last (the tray icon), for shared handlers.
+    TObject* PopupComponent = nullptr;
+    // Raised before the menu is built and shown, so handlers can adjust the items.
+    TNotifyEvent OnPopup;
+
+    // Shows the menu at a screen point and returns once it has closed; the chosen item's click
+    // runs after the menu has gone.
+    virtual void Popup(int x, int y);
+    // The menu as last built (null before the first Popup).
+    HMENU Handle() const { return menu_.get(); }
+    // Builds the menu from the items' current state.
+    void Rebuild();
+
+    // Components that keep a reference to this menu ask to hear when it is destroyed.
+    void FreeNotification(const TObject* client, std::function<void()> onFree);
+    void RemoveFreeNotification(const TObject* client);
+
+private:
+    struct Listener {
+        const TObject* client;
+        std::function<void()> onFree;
+    };
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    std::vector<std::unique_ptr<TMenuItem>> items_;
+    std::vector<Listener> listeners_;
+    UniqueMenu menu_;
+    UniqueWindow window_;  // receives the menu's own messages while it is open
+};
+
+}  // namespace quorlin
