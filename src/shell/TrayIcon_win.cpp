@@ -208,7 +208,7 @@ bool TTrayIcon::NotifyShell(DWORD command) {
     return Shell_NotifyIconA(command, reinterpret_cast<PNOTIFYICONDATAA>(data_->Data())) != FALSE;
 }
 
-bool TTrayIcon::ShellCall(DWORD command, unsigned failedTextId, const char* failedText) {
+bool TTrayIcon::PrepareAndNotify(DWORD command, unsigned failedTextId, const char* failedText) {
     try {
         if (!PrepareIconData()) return false;
         return NotifyShell(command);
@@ -223,9 +223,9 @@ bool TTrayIcon::ShellCall(DWORD command, unsigned failedTextId, const char* fail
     }
 }
 
-bool TTrayIcon::InsertToTray() { return ShellCall(NIM_ADD, IDS_TRAY_INSERT_FAILED, ".InsertToTray failed"); }
+bool TTrayIcon::InsertToTray() { return PrepareAndNotify(NIM_ADD, IDS_TRAY_INSERT_FAILED, ".InsertToTray failed"); }
 
-bool TTrayIcon::DeleteFromTray() { return ShellCall(NIM_DELETE, IDS_TRAY_DELETE_FAILED, ".DeleteFromTray failed"); }
+bool TTrayIcon::DeleteFromTray() { return PrepareAndNotify(NIM_DELETE, IDS_TRAY_DELETE_FAILED, ".DeleteFromTray failed"); }
 
 void TTrayIcon::ShowIcon() {
     iconFlags_ |= kNifIcon;

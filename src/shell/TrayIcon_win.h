@@ -108,6 +108,8 @@ protected:
 
     // The owner's window when the owner is a form; null otherwise.
     HWND OwnerWindow() const;
+    // The record as last prepared (null before the first PrepareIconData).
+    const NotifyIconData* IconData() const { return data_ ? &*data_ : nullptr; }
 
 private:
     static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
@@ -116,7 +118,7 @@ private:
     void HandleNotification(UINT code);
     // Removes and adds the icon for a new taskbar, without the side effects of hiding.
     void ReAdd();
-    bool ShellCall(DWORD command, unsigned failedTextId, const char* failedText);
+    bool PrepareAndNotify(DWORD command, unsigned failedTextId, const char* failedText);
 
     std::wstring name_;
     UniqueWindow window_;
