@@ -1,6 +1,7 @@
 #include "shell/Form_win.h"
 
 #include "shell/Application_win.h"
+#include "shell/Controls_win.h"
 
 namespace quorlin {
 
@@ -9,47 +10,9 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDR
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 }  // namespace
 
-bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    HWND child = nullptr;
-    switch (msg) {
-    case WM_COMMAND:
-        child = reinterpret_cast<HWND>(lp);
-        break;
-    case WM_NOTIFY:
-        child = reinterpret_cast<const NMHDR*>(lp)->hwndFrom;
-        break;
-    case WM_DRAWITEM:
-        child = reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem;
-        break;
-    case WM_CTLCOLORBTN: case WM_CTLCOLOREDIT: case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORLISTBOX: case WM_CTLCOLORSCROLLBAR:
-        child = reinterpret_cast<HWND>(lp);
-        break;
-    default:
-        return false;
-    }
-    if (!child || !IsWindow(child)) return false;
-    result = SendMessageW(child, kReflectBase + msg, wp, lp);
-    // A control that does not handle the reflection answers 0; colour messages then take the default.
-    return result != 0 || msg == WM_COMMAND || msg == WM_NOTIFY;
-}
-
-TForm::TForm(std::wstring className) : className_(std::move(className)) {
+TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight) {
     font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
-}
-
-TForm::~TForm() {
-    if (handle_) SetWindowLongPtrW(handle_.get(), GWLP_USERDATA, 0);
-}
-
-void TForm::CreateWnd(int clientWidth, int clientHeight) {
-    clientWidth_ = clientWidth;
-    clientHeight_ = clientHeight;
-    CreateHandle();
-}
-
-void TForm::CreateHandle() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -58,16 +21,19 @@ void TForm::CreateHandle() {
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = className_.c_str();
+    wc.lpszClassName = className;
     RegisterClassExW(&wc);  // fails harmlessly when already registered
 
-    RECT r{0, 0, clientWidth_, clientHeight_};
+    RECT r{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    // Owned by the application window: no taskbar button of its own.
-    // WM_NCCREATE already stores the handle in handle_.
-    CreateWindowExW(kExStyle, className_.c_str(), L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
+    // Owned by the application window: no taskbar button of its own. WM_NCCREATE stores the handle.
+    CreateWindowExW(kExStyle, className, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                     r.bottom - r.top, TApplication::Instance().Handle(), nullptr, instance, this);
     if (handle_) SendMessageW(handle_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+}
+
+TForm::~TForm() {
+    if (handle_) SetWindowLongPtrW(handle_.get(), GWLP_USERDATA, 0);
 }
 
 void TForm::SetCaption(const std::wstring& text) {
@@ -114,7 +80,7 @@ bool TForm::PreviewMessage(MSG& msg) {
 
 LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT reflected = 0;
-    if (ReflectToChild(msg, wp, lp, reflected)) return reflected;
+    if (ReflectControlMessage(msg, wp, lp, reflected)) return reflected;
     switch (msg) {
     case WM_SHOWWINDOW:
         if (wp) FormShow(); else FormHide();

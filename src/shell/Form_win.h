@@ -10,22 +10,15 @@
 
 namespace quorlin {
 
-// Notifications a parent receives from its child controls (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR*,
-// WM_DRAWITEM) are sent back to the child as kReflectBase + message, so each control wrapper
-// handles its own notifications in its own window procedure.
-inline constexpr UINT kReflectBase = 0xBC00;
-// Returns true and sets result when msg was a child notification that its control answered.
-bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-
 class TForm : public TComponentOwner {
 public:
+    // Creates the window, hidden, with the given client size at a position the system picks;
     // className is the window class registered for this kind of window (e.g. L"TfrmMain").
-    explicit TForm(std::wstring className);
+    // Members of a derived form can therefore create their controls on Handle() right away.
+    TForm(const wchar_t* className, int clientWidth, int clientHeight);
     ~TForm() override;
 
     HWND Handle() const { return handle_.get(); }
-    // Creates the window (hidden) with the given client size; the system picks the position.
-    void CreateWnd(int clientWidth, int clientHeight);
 
     void SetCaption(const std::wstring& text);
     std::wstring Caption() const;
@@ -43,8 +36,7 @@ public:
     static bool PreviewMessage(MSG& msg);
 
 protected:
-    // Window events, in the order the system raises them.
-    virtual void CreateHandle();  // creates the window; overrides store the new handle
+    // Window events.
     virtual void FormShow() {}
     virtual void FormHide() {}
     virtual void FormCloseQuery(bool& canClose) { (void)canClose; }
@@ -55,8 +47,6 @@ protected:
 
 private:
     static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
-    std::wstring className_;
-    int clientWidth_ = 0, clientHeight_ = 0;
     UniqueGdiObject font_;
     UniqueWindow handle_;
 };
