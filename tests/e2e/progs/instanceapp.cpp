@@ -1,0 +1,116 @@
+// Program under test for the single-instance guard: the real application object, AppProps and
+// TOneInstance, started the way the program starts. It appends to a log file:
+//   "self pid=<n> app=0x<hwnd> module=0x<hinstance> user=<name>"   at start
+//   "check <0|1>"            the repeated check of the creation step (1: another instance runs)
+//   "running"                when it goes on as the one instance
+//   "activate 0x<wParam> 0x<lParam>"   for every WM_ACTIVATE_INSTANCE it receives
+//   "recheck <0|1>"          for each check asked for with WM_APP+2
+//   "exit"                   when the message loop has ended
+// WM_APP+1 to its application window minimises that window; WM_CLOSE ends the program.
+// Command line: <log path> [user name]
+// With a user name the guard checks as that user: Wine reports one logon name to every process
+// of a prefix, so another user is played by handing the name to the check directly.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+#include "shell/AppProps_win.h"
+#include "shell/Application_win.h"
+#include "shell/OneInstance_win.h"
+#include "shell/Unique_win.h"
+
+using namespace quorlin;
+
+namespace {
+
+constexpr UINT kMinimize = WM_APP + 1;
+constexpr UINT kRecheck = WM_APP + 2;
+
+std::wstring g_log;
+std::wstring g_user;  // empty: the logon user
+
+class Guard : public TOneInstance {
+public:
+    using TOneInstance::TOneInstance;
+    bool CheckPrevInstance() override {
+        if (g_user.empty()) return TOneInstance::CheckPrevInstance();
+        return CheckPrevInstanceAs(PerformChecking, g_user, TApplication::Instance().Title(), Identifier);
+    }
+};
+
+void Append(const std::string& line) {
+    UniqueHandle f(CreateFileW(g_log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_ALWAYS, 0, nullptr));
+    if (f.get() == INVALID_HANDLE_VALUE) {
+        (void)f.release();
+        return;
+    }
+    const std::string text = line + "\n";
+    DWORD written = 0;
+    WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::string Hex(std::uintptr_t value) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "0x%lx", static_cast<unsigned long>(value));
+    return buf;
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out.push_back(c < 128 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc < 2) return 2;
+    g_log = argv[1];
+    if (argc > 2) g_user = argv[2];
+    LocalFree(argv);
+
+    TApplication& app = TApplication::Instance();
+    app.Initialize(instance);
+    app.SetTitle(L"Quorlin");
+    Append("self pid=" + std::to_string(GetCurrentProcessId()) + " app=" +
+           Hex(reinterpret_cast<std::uintptr_t>(app.Handle())) + " module=" +
+           Hex(reinterpret_cast<std::uintptr_t>(app.ModuleInstance())) + " user=" + Narrow(g_user.empty() ? CurrentUserName() : g_user));
+
+    // The main window's components, in design order.
+    TComponentOwner form;
+    TApplicationProperties props(form);
+    Guard guard(form);
+    props.SetHidden(true);
+    guard.PerformChecking = pcForCurrentUserOnly;
+    props.OnMessage = [&](MSG& msg, bool& handled) {
+        if (msg.message == WM_ACTIVATE_INSTANCE) {
+            Append("activate " + Hex(msg.wParam) + " " + Hex(static_cast<std::uintptr_t>(msg.lParam)));
+        } else if (msg.message == kMinimize && msg.hwnd == app.Handle()) {
+            handled = true;
+            ShowWindow(app.Handle(), SW_MINIMIZE);
+        } else if (msg.message == kRecheck && msg.hwnd == app.Handle()) {
+            handled = true;
+            const bool other = guard.CheckPrevInstance();
+            Append(std::string("recheck ") + (other ? "1" : "0"));
+            if (other) app.Terminate();
+        }
+    };
+    form.LoadComponents();  // the guard may already end this process here
+
+    // The creation step checks again and stops there when another instance runs.
+    const bool other = guard.CheckPrevInstance();
+    Append(std::string("check ") + (other ? "1" : "0"));
+    if (other)
+        app.Terminate();
+    else
+        Append("running");
+
+    app.Run();
+    Append("exit");
+    return 0;
+}
