@@ -4,6 +4,7 @@
 #  - in a throwaway copy of a template 32-bit prefix (created once, reused);
 #  - with Wine's own diagnostics silenced.
 # The program's exit code is passed on. Usage: wine-run.sh program.exe [args...]
+#                                         or: wine-run.sh --sh 'shell commands' (same environment)
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -46,6 +47,10 @@ export DISPLAY=:$(head -n1 "$work/display")
 export QUORLIN_ARTIFACTS=${QUORLIN_ARTIFACTS:-$root/build/artifacts}
 mkdir -p "$QUORLIN_ARTIFACTS"
 
-wine "$@"
+if [ "${1:-}" = "--sh" ]; then
+  bash -c "$2"
+else
+  wine "$@"
+fi
 rc=$?
 exit $rc

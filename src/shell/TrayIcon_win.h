@@ -12,6 +12,7 @@
 #include "shell/NotifyIconData.h"
 #include "shell/PopupMenu_win.h"
 #include "shell/Unique_win.h"
+#include "shortcuts/ShortcutText.h"  // TShiftState: held keys and the button of a notification
 
 namespace quorlin {
 
@@ -30,8 +31,6 @@ extern const UINT WM_TASKBAR_CREATED;
 DWORD ShellVersion();
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
-// Held keys and the button of a notification, as a small set.
-enum TTrayShift : std::uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
 
 class TTrayIcon : public TComponentBase {
 public:

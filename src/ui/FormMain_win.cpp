@@ -1,0 +1,568 @@
+#include "ui/FormMain_win.h"
+
+#include <random>
+#include <vector>
+
+#include "blocker/BlockingRule.h"
+#include "blocker/InputHooks_win.h"
+#include "settings/Settings.h"
+#include "settings/Settings_win.h"
+#include "shell/Application_win.h"
+#include "shell/Placement_win.h"
+#include "shortcuts/ShortcutText_win.h"
+#include "touchpad/Touchpad.h"
+#include "ui/AppInfo_win.h"
+#include "ui/StatusText.h"
+#include "ui/res/resource.h"
+
+namespace quorlin {
+
+namespace {
+
+constexpr UINT kWmSwallowed = 0x7AE;
+
+std::string ToAnsi(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromAnsi(const std::string& text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+HICON LoadTrayImage(UINT id) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+}
+
+// The text a menu shows beside an item for a shortcut value; none for 0.
+std::wstring ShortCutDisplay(TShortCut value) {
+    return value ? FromAnsi(FormatShortCut(value)) : std::wstring();
+}
+
+StatusWords LoadStatusWords() {
+    StatusWords w;
+    auto take = [](std::wstring& slot, UINT id) {
+        std::wstring text = LoadResString(id);
+        if (!text.empty()) slot = std::move(text);
+    };
+    take(w.off, IDS_OFF);
+    take(w.on, IDS_ON);
+    take(w.isFormat, IDS_IS_FORMAT);
+    take(w.blocking, IDS_BLOCKING);
+    take(w.touchpad, IDS_TOUCHPAD_DEVICE);
+    take(w.useFormat, IDS_USE_FORMAT);
+    return w;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain()
+    : TForm(L"TfrmMain", 308, 409),
+      miPopupBlocker(pmPopup.Add(LoadResString(IDS_MI_BLOCKER))),
+      miPopupTouchpad(pmPopup.Add(LoadResString(IDS_MI_TOUCHPAD))),
+      miPopupSetup(pmPopup.Add(LoadResString(IDS_MI_SETUP))),
+      miPopupAbout(pmPopup.Add(LoadResString(IDS_MI_ABOUT))),
+      miPopup1(pmPopup.Add(L"-")),
+      miPopupClose(pmPopup.Add(LoadResString(IDS_MI_CLOSE))),
+      lbInfo(Handle(), ControlBounds(10, 10, 292, 50), LoadResString(IDS_INFO)),
+      chbAutoRun(Handle(), ControlBounds(16, 64, 230, 17), LoadResString(IDS_AUTORUN), true),
+      chbBalloons(Handle(), ControlBounds(16, 88, 250, 17), LoadResString(IDS_BALLOONS), true),
+      grpBlocker(Handle(), ControlBounds(8, 114, 292, 120), LoadResString(IDS_GRP_BLOCKER)),
+      lbInterval(grpBlocker.Handle(), ControlBounds(12, 26, 152, 15), LoadResString(IDS_INTERVAL)),
+      cmbInterval(grpBlocker.Handle(), ControlBounds(176, 22, 96, 23)),
+      chbBlockEvents(grpBlocker.Handle(), ControlBounds(12, 52, 212, 17), LoadResString(IDS_BLOCK_EVENTS), true),
+      chbBeepOnClick(grpBlocker.Handle(), ControlBounds(12, 76, 200, 17), LoadResString(IDS_BEEP), true),
+      lbBlockCount(grpBlocker.Handle(), ControlBounds(12, 96, 260, 15), LoadResString(IDS_CLICKS_BLOCKED),
+                   TLabel::Align::Right),
+      grpShortcuts(Handle(), ControlBounds(8, 240, 292, 104), LoadResString(IDS_GRP_SHORTCUTS)),
+      chbShtBlocker(grpShortcuts.Handle(), ControlBounds(12, 28, 164, 17), LoadResString(IDS_SHT_BLOCKER), true),
+      edShtBlocker(grpShortcuts.Handle(), ControlBounds(176, 24, 96, 23), L"", true),
+      edShtTouchpad(grpShortcuts.Handle(), ControlBounds(176, 52, 96, 23), L"", true),
+      chbShtTouchpad(grpShortcuts.Handle(), ControlBounds(12, 56, 164, 17), LoadResString(IDS_SHT_TOUCHPAD), false),
+      lbShtTouchpad(grpShortcuts.Handle(), ControlBounds(12, 80, 260, 15), LoadResString(IDS_SHT_TOUCHPAD_NOTE)),
+      chbInternet(Handle(), ControlBounds(16, 356, 272, 17), LoadResString(IDS_INTERNET), true),
+      lbLink(Handle(), ControlBounds(142, 384, 158, 15), L"WWW.QUORLIN.NET"),
+      imgTrayOn(LoadTrayImage(IDI_TRAY_ON)),
+      imgTrayOff(LoadTrayImage(IDI_TRAY_OFF)) {
+    // State before the design's components act.
+    BlockerState.LastKeyTick = 0;
+    BlockerState.BlockInterval = 500;
+    BlockerState.BlockOtherEvents = true;
+    // The hooks report to this window; it is created once and lives as long as the program.
+    BlockerState.NotifyWindow = Handle();
+    TApplication::Instance().SetMainWindow(Handle());
+
+    // Design values of the components.
+    AppProps.SetHidden(true);
+    AppProps.OnMessage = [this](MSG& msg, bool& handled) { OnMessage(msg, handled); };
+    TrayIcon.MinimizeToTray = true;
+    TrayIcon.MinimizeOnStart = true;
+    TrayIcon.SetPopupMenu(&pmPopup);
+    TrayIcon.SetInfoTimeout(3000);
+    TrayIcon.OnClick = [this](TObject& sender) { TrayIconClick(sender); };
+    OneInstance.PerformChecking = pcForCurrentUserOnly;
+    tmrRunOnce.OnTimer = [this](TObject&) { tmrRunOnceTimer(); };
+    tmrMinutes.OnTimer = [this](TObject&) { tmrMinutesTimer(); };
+
+    miPopupBlocker.OnClick = [this](TObject& sender) { actBlockerSwitch(sender); };
+    miPopupSetup.Default = true;
+    miPopupSetup.OnClick = [this](TObject&) { actSetupExecute(); };
+    // The About window is not part of this build; its item stays out of the menu until it is.
+    miPopupAbout.ShortCutText = ShortCutDisplay(0x8070);
+    miPopupAbout.Visible = false;
+    miPopupClose.OnClick = [this](TObject&) { actCloseExecute(); };
+    pmPopup.OnPopup = [this](TObject&) { UpdatePopupMenu(); };
+
+    // Design values of the controls.
+    grpBlocker.SetTag(1);
+    grpBlocker.SetCheckBoxVisible(true);
+    grpBlocker.SetCheckBoxChecked(true);
+    grpBlocker.OnCheckBoxClick = [this](TObject& sender) { actBlockerSwitch(sender); };
+    cmbInterval.SetTag(1);
+    cmbInterval.OnChange = [this](TObject&) { cmbIntervalChange(); };
+    chbBlockEvents.SetTag(1);
+    chbBlockEvents.OnClick = [this](TObject&) { chbBlockEventsClick(); };
+    chbBeepOnClick.SetTag(1);
+    lbBlockCount.SetTag(1);
+    grpShortcuts.SetCheckBoxVisible(false);
+    grpShortcuts.OnCheckBoxClick = [this](TObject& sender) { ShortcutCheckBoxClick(sender); };
+    chbShtBlocker.SetTag(1);
+    edShtBlocker.SetTag(1);
+    chbShtTouchpad.SetTag(2);
+    edShtTouchpad.SetTag(2);
+    lbShtTouchpad.SetTag(2);
+    chbShtBlocker.OnClick = [this](TObject& sender) { ShortcutCheckBoxClick(sender); };
+    chbShtTouchpad.OnClick = [this](TObject& sender) { ShortcutCheckBoxClick(sender); };
+    chbAutoRun.OnClick = [this](TObject&) { ApplyAutoRun(chbAutoRun); };
+
+    // Components act once the whole design is read; the single-instance guard may end the program here.
+    LoadComponents();
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    FormDestroy();
+}
+
+WindowBounds TfrmMain::ControlBounds(int left, int top, int width, int height) const {
+    return WindowBounds{left, top, width, height};
+}
+
+void TfrmMain::FormCreate() {
+    if (OneInstance.CheckPrevInstance()) {
+        TApplication::Instance().Terminate();
+        return;
+    }
+    SettingsRoot = HKEY_CURRENT_USER;
+    SettingsPath = std::wstring(kSettingsKeyPath);
+
+    const std::wstring title = TApplication::Instance().Title();
+    SetCaption(title);
+    TrayIcon.SetHint(title);
+    TrayIcon.SetIcon(TApplication::Instance().Icon());
+    TrayIcon.SetVisible(true);
+
+    BlockerShortcut = L"Ctrl+F9";
+    TouchpadShortcut = L"Ctrl+Alt+F9";
+
+    // Between one and five minutes, fixed for the run, so many installations do not report in step.
+    std::random_device seed;
+    std::mt19937 random(seed());
+    tmrMinutes.SetInterval(60000 + std::uniform_int_distribution<UINT>(0, 239999)(random));
+    tmrMinutes.SetEnabled(true);
+
+    FirstTimeInitialization();
+}
+
+void TfrmMain::FirstTimeInitialization() {
+    if (!Loading) return;
+    Loading = false;
+    FillIntervalList();
+    LoadSettings();
+    ApplyAutoRun(chbAutoRun);
+    chbBlockEventsClick();
+    BlockerEnabled = grpBlocker.GetCheckBoxChecked();
+    if (!Visible()) ApplyBlockerHooks();  // showing the window installs them otherwise
+    UpdateTrayIcon();
+    ShowBalloon(3000, StatusText(StatusKind::Blocker));
+}
+
+void TfrmMain::FormDestroy() {
+    if (BlockerEnabled) UninstallHooks();
+}
+
+// ---- Blocker switch and accounting ----
+
+void TfrmMain::ApplyBlockerHooks() {
+    if (BlockerEnabled)
+        InstallHooks(Handle());
+    else
+        UninstallHooks();
+}
+
+void TfrmMain::SetBlockerEnabled(bool value) {
+    if (value == BlockerEnabled) return;
+    BlockerEnabled = value;
+    grpBlocker.SetCheckBoxChecked(value);  // raises the switch again, which then finds nothing to do
+    ApplyBlockerHooks();
+    UpdateCounterLabel();
+    UpdateTrayIcon();
+    UpdatePopupMenu();
+}
+
+void TfrmMain::actBlockerSwitch(TObject& sender) {
+    const bool wasUpdating = Updating;
+    Updating = true;
+    bool state;
+    if (auto* group = dynamic_cast<TCheckGroupBox*>(&sender))
+        state = group->GetCheckBoxChecked();
+    else if (auto* box = dynamic_cast<TCheckBox*>(&sender))
+        state = box->Checked();
+    else
+        state = !BlockerEnabled;  // the menu item, the hotkey, or anything else toggles
+    try {
+        SetBlockerEnabled(state);
+    } catch (...) {
+        Updating = wasUpdating;
+        throw;
+    }
+    Updating = wasUpdating;
+    if (!Loading && !Updating) {
+        if (&sender != static_cast<TObject*>(&miPopupBlocker)) {
+            ShowBalloon(3000, StatusText(StatusKind::Blocker));
+            MessageBeep(0);
+        }
+        TrimWorkingSet();
+    }
+}
+
+void TfrmMain::SetBlockCount(std::int32_t n) {
+    BlockCount = n;
+    if (Visible()) UpdateCounterLabel();
+}
+
+void TfrmMain::UpdateCounterLabel() {
+    lbBlockCount.SetText(FormatText(LoadResString(IDS_CLICKS_BLOCKED), {std::to_wstring(BlockCount)}));
+}
+
+void TfrmMain::OnBlockedEvent(const MSG& msg) {
+    // Only presses count; swallowed double clicks, moves and wheel turns do not.
+    if (msg.wParam == WM_LBUTTONDOWN || msg.wParam == WM_RBUTTONDOWN || msg.wParam == WM_MBUTTONDOWN) {
+        SetBlockCount(BlockCount + 1);
+        if (chbBeepOnClick.Checked()) MessageBeep(0);
+    }
+}
+
+// ---- Settings ----
+
+bool TfrmMain::LoadSettings() {
+    const SettingsReader reader(SettingsRoot, SettingsPath);
+
+    if (auto bounds = ParseBounds(reader.ReadString(setting::Bounds, L"0,0,0,0"))) {
+        RECT r{};
+        GetWindowRect(Handle(), &r);
+        SetWindowPos(Handle(), nullptr, bounds->Left, bounds->Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        CenterInWorkArea(Handle());
+    }
+    ClampToWorkArea(Handle());
+
+    WasVisible = reader.ReadBool(setting::Visible, true);
+    if (WasVisible) Show(); else Hide();
+
+    if (auto v = reader.ReadBool(setting::AutoRun)) chbAutoRun.SetChecked(*v);
+    if (auto v = reader.ReadBool(setting::Balloons)) chbBalloons.SetChecked(*v);
+    if (auto v = reader.ReadBool(setting::Internet)) chbInternet.SetChecked(*v);
+    if (auto v = reader.ReadBool(setting::BlockerEnabled)) grpBlocker.SetCheckBoxChecked(*v);
+    if (auto v = reader.ReadBool(setting::BlockEvents)) chbBlockEvents.SetChecked(*v);
+    if (auto v = reader.ReadBool(setting::BeepOnClick)) chbBeepOnClick.SetChecked(*v);
+    if (auto v = reader.ReadInt(setting::BlockCount)) SetBlockCount(*v);
+    if (auto v = reader.ReadInt(setting::Delay)) BlockerState.BlockInterval = static_cast<std::uint32_t>(*v);
+    if (auto v = reader.ReadBool(setting::BlockerSwitch)) chbShtBlocker.SetChecked(*v);
+    if (auto v = reader.ReadString(setting::BlockerShortcut)) BlockerShortcut = *v;
+    if (auto v = reader.ReadBool(setting::TouchpadSwitch)) chbShtTouchpad.SetChecked(*v);
+    if (auto v = reader.ReadString(setting::TouchpadShortcut)) TouchpadShortcut = *v;
+
+    SyncControls();
+    return true;
+}
+
+bool TfrmMain::SaveSettings() {
+    SettingsWriter writer(SettingsRoot, SettingsPath);
+    BoundsRect bounds;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    RECT r{};
+    if (GetWindowPlacement(Handle(), &placement))
+        r = placement.rcNormalPosition;
+    else
+        GetWindowRect(Handle(), &r);
+    bounds = BoundsRect{r.left, r.top, r.right, r.bottom};
+
+    writer.WriteString(setting::Bounds, FormatBounds(bounds));
+    writer.WriteBool(setting::Visible, WasVisible);
+    writer.WriteBool(setting::AutoRun, chbAutoRun.Checked());
+    writer.WriteBool(setting::Balloons, chbBalloons.Checked());
+    writer.WriteBool(setting::Internet, chbInternet.Checked());
+    writer.WriteBool(setting::BlockerEnabled, grpBlocker.GetCheckBoxChecked());
+    writer.WriteBool(setting::BlockEvents, chbBlockEvents.Checked());
+    writer.WriteBool(setting::BeepOnClick, chbBeepOnClick.Checked());
+    writer.WriteInt(setting::BlockCount, BlockCount);
+    writer.WriteInt(setting::Delay, static_cast<std::int32_t>(BlockerState.BlockInterval));
+    writer.WriteBool(setting::BlockerSwitch, chbShtBlocker.Checked());
+    writer.WriteString(setting::BlockerShortcut, BlockerShortcut);
+    writer.WriteBool(setting::TouchpadSwitch, chbShtTouchpad.Checked());
+    writer.WriteString(setting::TouchpadShortcut, TouchpadShortcut);
+    return true;
+}
+
+void TfrmMain::ApplyAutoRun(TCheckBox& checkBox) {
+    SetRunEntry(checkBox.Checked());
+}
+
+// ---- Tray feedback ----
+
+std::wstring TfrmMain::StatusText(StatusKind kind) const {
+    StatusInputs in;
+    in.title = TApplication::Instance().Title();
+    in.version = FileVersionString();
+    in.blockerEnabled = BlockerEnabled;
+    in.blockerShortcutShown = chbShtBlocker.Checked();
+    in.blockerCaption = miPopupBlocker.Caption;
+    in.blockerShortcut = BlockerShortcut;
+    in.touchpadAvailable = IsTouchpadAvailable();
+    in.touchpadEnabled = IsTouchpadEnabled();
+    in.touchpadShortcutShown = chbShtTouchpad.Checked();
+    in.touchpadCaption = miPopupTouchpad.Caption;
+    in.touchpadShortcut = TouchpadShortcut;
+    switch (kind) {
+    case StatusKind::Tip:
+        return TipText(in);
+    case StatusKind::Blocker:
+        return BlockerStatusText(in, LoadStatusWords());
+    case StatusKind::Touchpad:
+        return TouchpadStatusText(in, LoadStatusWords());
+    }
+    return {};
+}
+
+void TfrmMain::UpdateTrayIcon() {
+    TrayIcon.SetIcon(BlockerEnabled ? imgTrayOn.get() : imgTrayOff.get());
+    TrayIcon.SetHint(StatusText(StatusKind::Tip));
+}
+
+void TfrmMain::ShowBalloon(int timeout, const std::wstring& text) {
+    if (!chbBalloons.Checked()) return;
+    TrayIcon.SetInfoTimeout(timeout);
+    TrayIcon.ShowBalloonTip(TTrayIconInfoType::tiiInfo, TApplication::Instance().Title(), text);
+}
+
+void TfrmMain::UpdatePopupMenu() {
+    miPopupBlocker.Checked = BlockerEnabled;
+    miPopupBlocker.ShortCutText = ShortCutDisplay(chbShtBlocker.Checked() ? ParseShortCut(ToAnsi(BlockerShortcut)) : 0);
+    if (!IsTouchpadAvailable()) {
+        miPopupTouchpad.Visible = false;
+        miPopupTouchpad.Enabled = false;
+        return;
+    }
+    miPopupTouchpad.Caption = LoadResString(IsTouchpadEnabled() ? IDS_DISABLE_TOUCHPAD : IDS_ENABLE_TOUCHPAD);
+    miPopupTouchpad.ShortCutText =
+        ShortCutDisplay(chbShtTouchpad.Checked() ? ParseShortCut(ToAnsi(TouchpadShortcut)) : 0);
+    miPopupTouchpad.Visible = true;
+    miPopupTouchpad.Enabled = true;
+}
+
+// ---- Settings window ----
+
+void TfrmMain::FillIntervalList() {
+    cmbInterval.BeginUpdate();
+    cmbInterval.Clear();
+    const std::wstring sec = LoadResString(IDS_SEC);
+    for (const auto& entry : kIntervalList)
+        cmbInterval.AddItem(std::wstring(entry.Prefix) + sec, static_cast<LPARAM>(entry.Milliseconds));
+    cmbInterval.EndUpdate();
+}
+
+void TfrmMain::cmbIntervalChange() {
+    const int index = cmbInterval.ItemIndex();
+    if (index >= 0) BlockerState.BlockInterval = static_cast<std::uint32_t>(cmbInterval.ItemData(index));
+}
+
+void TfrmMain::chbBlockEventsClick() {
+    BlockerState.BlockOtherEvents = chbBlockEvents.Checked();
+}
+
+void TfrmMain::EnableShortcutEdit(TEdit& edit, bool enabled) {
+    edit.SetEnabled(enabled);
+    edit.SetColor(GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
+}
+
+void TfrmMain::SyncControls() {
+    const bool wasUpdating = Updating;
+    Updating = true;
+    try {
+        std::vector<std::uint32_t> entries;
+        for (int i = 0; i < cmbInterval.Count(); ++i) entries.push_back(static_cast<std::uint32_t>(cmbInterval.ItemData(i)));
+        const IntervalChoice choice = ChooseInterval(entries, BlockerState.BlockInterval);
+        cmbInterval.SetItemIndex(choice.Index ? static_cast<int>(*choice.Index) : -1);
+        BlockerState.BlockInterval = choice.Interval;
+
+        edShtBlocker.SetText(BlockerShortcut);
+        edShtTouchpad.SetText(TouchpadShortcut);
+        EnableShortcutEdit(edShtBlocker, chbShtBlocker.Checked());
+        EnableShortcutEdit(edShtTouchpad, chbShtTouchpad.Checked());
+
+        const bool touchpad = IsTouchpadAvailable();
+        chbShtTouchpad.SetEnabled(touchpad);
+        lbShtTouchpad.SetEnabled(touchpad);
+        if (!touchpad) EnableShortcutEdit(edShtTouchpad, false);
+    } catch (...) {
+        Updating = wasUpdating;
+        throw;
+    }
+    Updating = wasUpdating;
+}
+
+void TfrmMain::ShortcutCheckBoxClick(TObject& sender) {
+    auto* box = dynamic_cast<TCheckBox*>(&sender);
+    if (!box) return;
+    if (box->Tag() == 1) EnableShortcutEdit(edShtBlocker, box->Checked());
+    if (box->Tag() == 2) EnableShortcutEdit(edShtTouchpad, box->Checked() && IsTouchpadAvailable());
+    if (!Loading) {
+        UpdateTrayIcon();
+        UpdatePopupMenu();
+    }
+}
+
+// ---- Window events ----
+
+void TfrmMain::FormShow() {
+    if (FirstShow) {
+        FirstShow = false;
+        ::SetFocus(Handle());  // no control starts focused
+    }
+    SyncControls();
+    UpdateCounterLabel();
+    ApplyBlockerHooks();
+    TrimWorkingSet();
+}
+
+void TfrmMain::FormHide() {
+    TrimWorkingSet();
+}
+
+void TfrmMain::FormCloseQuery(bool& canClose) {
+    canClose = CanClose;
+    if (!CanClose) {
+        // The close button only hides the settings window into the tray.
+        Hide();
+        WasVisible = Visible();
+        SaveSettings();
+    }
+}
+
+void TfrmMain::FormClose() {
+    SaveSettings();
+}
+
+void TfrmMain::FormKeyDown(WORD& key, bool alt, bool, bool) {
+    if (key == VK_ESCAPE) {
+        key = 0;
+        Close();
+    } else if (key == VK_F1 && alt) {
+        key = 0;
+        if (miPopupAbout.Enabled && miPopupAbout.Visible) miPopupAbout.Click();
+    }
+}
+
+LRESULT TfrmMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_QUERYENDSESSION) return WMQueryEndSession();
+    return TForm::WndProc(msg, wp, lp);
+}
+
+LRESULT TfrmMain::WMQueryEndSession() {
+    EndingSession = true;
+    WasVisible = Visible();
+    SaveSettings();
+    CanClose = true;
+    return 1;
+}
+
+void TfrmMain::OnMessage(MSG& msg, bool& handled) {
+    switch (msg.message) {
+    case WM_BLOCKED_EVENT:
+        handled = true;
+        OnBlockedEvent(msg);
+        break;
+    case kWmSwallowed:
+        handled = true;
+        break;
+    case WM_ACTIVATE_INSTANCE:
+        // Left unhandled: the application window sees it too.
+        if (miPopupSetup.Enabled) miPopupSetup.Click();
+        TApplication::Instance().BringToFront();
+        tmrMinutesTimer();
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmMain::tmrRunOnceTimer() {
+    tmrRunOnce.SetEnabled(false);
+    Updating = false;
+    TrimWorkingSet();
+}
+
+void TfrmMain::tmrMinutesTimer() {
+    if (BlockerEnabled) {
+        // Puts the hooks back should the system have dropped them.
+        UninstallHooks();
+        InstallHooks(Handle());
+    }
+    TrayIcon.UpdateIcon();
+    TrimWorkingSet();
+}
+
+// ---- Tray and menu commands ----
+
+void TfrmMain::TrayIconClick(TObject&) {
+    if (GetKeyState(VK_MENU) < 0) miPopupSetup.Click();
+}
+
+void TfrmMain::actSetupExecute() {
+    Show();
+    SetForegroundWindow(Handle());
+    TApplication::Instance().BringToFront();
+}
+
+void TfrmMain::actCloseExecute() {
+    if (CloseDialogActive) return;
+    CloseDialogActive = true;
+    WasVisible = Visible();
+    const bool aboutEnabled = miPopupAbout.Enabled;
+    const bool setupEnabled = miPopupSetup.Enabled;
+    miPopupAbout.Enabled = false;
+    miPopupSetup.Enabled = false;
+    const std::wstring title = TApplication::Instance().Title();
+    const std::wstring text =
+        LoadResString(IDS_CLOSE_QUESTION1) + L"\"" + title + L"\"" + LoadResString(IDS_CLOSE_QUESTION2);
+    const int answer = MessageBoxW(Handle(), text.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer == IDYES) {
+        CanClose = true;
+        Close();
+    }
+    miPopupAbout.Enabled = aboutEnabled;
+    miPopupSetup.Enabled = setupEnabled;
+    CloseDialogActive = false;
+}
+
+}  // namespace quorlin

@@ -1,0 +1,136 @@
+// The main window: the settings window, the owner of the blocker's state, the tray icon and the
+// program's start-up and shut-down.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "shell/AppProps_win.h"
+#include "shell/CheckGroupBox_win.h"
+#include "shell/Controls_win.h"
+#include "shell/Form_win.h"
+#include "shell/OneInstance_win.h"
+#include "shell/PopupMenu_win.h"
+#include "shell/Timer_win.h"
+#include "shell/TrayIcon_win.h"
+#include "shell/Unique_win.h"
+
+namespace quorlin {
+
+class TfrmMain : public TForm {
+public:
+    // Construction, design loading (the single-instance guard may end the program here) and FormCreate.
+    TfrmMain();
+    ~TfrmMain() override;
+
+    // Fields of the window's state.
+    HKEY SettingsRoot = HKEY_CURRENT_USER;
+    std::wstring SettingsPath;
+    bool WasVisible = true;
+    bool FirstShow = true;
+    bool FirstReportPending = true;
+    bool CanClose = false;
+    bool CloseDialogActive = false;
+    bool EndingSession = false;
+    double LastReportTime = 0;
+
+    bool BlockerEnabled = true;
+    std::int32_t BlockCount = 0;
+    bool Loading = true;
+    bool Updating = true;
+
+    std::wstring BlockerShortcut;
+    std::wstring TouchpadShortcut;
+
+    // Blocker switch and accounting.
+    void ApplyBlockerHooks();
+    void SetBlockerEnabled(bool value);
+    void actBlockerSwitch(TObject& sender);
+    void SetBlockCount(std::int32_t n);
+    void UpdateCounterLabel();
+    void OnBlockedEvent(const MSG& msg);
+
+    // Settings.
+    bool LoadSettings();
+    bool SaveSettings();
+    void ApplyAutoRun(TCheckBox& checkBox);
+
+    // Tray feedback.
+    enum class StatusKind { Tip, Blocker, Touchpad };
+    std::wstring StatusText(StatusKind kind) const;
+    void UpdateTrayIcon();
+    void ShowBalloon(int timeout, const std::wstring& text);
+    void UpdatePopupMenu();
+
+    // Settings window.
+    void FillIntervalList();
+    void SyncControls();
+    static void EnableShortcutEdit(TEdit& edit, bool enabled);
+
+    // Commands.
+    void actSetupExecute();
+    void actCloseExecute();
+    void TrayIconClick(TObject& sender);
+
+protected:
+    void FormShow() override;
+    void FormHide() override;
+    void FormCloseQuery(bool& canClose) override;
+    void FormClose() override;
+    void FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) override;
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void FormCreate();
+    void FirstTimeInitialization();
+    void FormDestroy();
+    void OnMessage(MSG& msg, bool& handled);
+    void tmrRunOnceTimer();
+    void tmrMinutesTimer();
+    void cmbIntervalChange();
+    void chbBlockEventsClick();
+    void ShortcutCheckBoxClick(TObject& sender);
+    LRESULT WMQueryEndSession();
+    WindowBounds ControlBounds(int left, int top, int width, int height) const;
+
+public:
+    // Components, in design order: construction and load completion run in this order.
+    TApplicationProperties AppProps{*this};
+    TTrayIcon TrayIcon{*this};
+    TOneInstance OneInstance{*this};
+    TTimer tmrRunOnce{*this, 1500, true};
+    TTimer tmrMinutes{*this, 60000, false};
+    TPopupMenu pmPopup{*this};
+    TMenuItem& miPopupBlocker;
+    TMenuItem& miPopupTouchpad;
+    TMenuItem& miPopupSetup;
+    TMenuItem& miPopupAbout;
+    TMenuItem& miPopup1;
+    TMenuItem& miPopupClose;
+
+    // Controls, in tab order.
+    TLabel lbInfo;
+    TCheckBox chbAutoRun;
+    TCheckBox chbBalloons;
+    TCheckGroupBox grpBlocker;
+    TLabel lbInterval;
+    TComboBox cmbInterval;
+    TCheckBox chbBlockEvents;
+    TCheckBox chbBeepOnClick;
+    TLabel lbBlockCount;
+    TCheckGroupBox grpShortcuts;
+    TCheckBox chbShtBlocker;
+    TEdit edShtBlocker;
+    TEdit edShtTouchpad;
+    TCheckBox chbShtTouchpad;
+    TLabel lbShtTouchpad;
+    TCheckBox chbInternet;
+    TLabel lbLink;
+
+    // The two tray images.
+    UniqueIcon imgTrayOn;
+    UniqueIcon imgTrayOff;
+};
+
+}  // namespace quorlin
