@@ -50,7 +50,7 @@ public:
 
     // One retrieval step; false when the queue was empty. Sets Terminated on WM_QUIT.
     bool ProcessMessage();
-    // The message pump: processes every pending message, then returns.
+    // The message pump: processes every pending message, then returns (at once after WM_QUIT).
     void ProcessMessages();
     // Waits for the next message without taking it.
     void WaitMessage();

@@ -191,6 +191,32 @@ TEST_F(ApplicationTest, ErrorFromTheHookStopsThatMessageAndLeavesThePump) {
     EXPECT_EQ(w.received, std::vector<UINT>{kUnhandled});
 }
 
+TEST_F(ApplicationTest, BringToFrontActivatesTheLastActiveUsablePopup) {
+    // A visible window of the program, owned by the application window, and a stranger's window.
+    testsupport::RecordingWindow stranger(500, 100, 200, 100, L"Stranger");
+    UniqueWindow popup(CreateWindowExW(0, L"Static", L"Popup", WS_POPUP | WS_VISIBLE | WS_BORDER, 100, 100, 200, 100,
+                                       app().Handle(), nullptr, GetModuleHandleW(nullptr), nullptr));
+    ASSERT_TRUE(popup);
+    SetForegroundWindow(popup.get());
+    testsupport::PumpFor(100);
+    ASSERT_EQ(GetLastActivePopup(app().Handle()), popup.get());
+    SetForegroundWindow(stranger.hwnd());
+    testsupport::PumpFor(100);
+    ASSERT_EQ(GetForegroundWindow(), stranger.hwnd());
+
+    app().BringToFront();
+    testsupport::PumpFor(100);
+    EXPECT_EQ(GetForegroundWindow(), popup.get());
+
+    // A disabled popup is left where it is.
+    SetForegroundWindow(stranger.hwnd());
+    testsupport::PumpFor(100);
+    EnableWindow(popup.get(), FALSE);
+    app().BringToFront();
+    testsupport::PumpFor(100);
+    EXPECT_EQ(GetForegroundWindow(), stranger.hwnd());
+}
+
 // --- AppProps ---
 
 TEST_F(ApplicationTest, AppPropsDispatchNewestFirstWithOneHandledAndRestoreThePreviousSlot) {
