@@ -1,4 +1,5 @@
 #include "shell/Application_win.h"
+#include "shell/Form_win.h"
 
 #include "shell/Application.h"
 #include "ui/res/resource.h"
@@ -119,7 +120,9 @@ bool TApplication::ProcessMessage() {
         MessageEvent hook = OnMessage;
         hook(msg, handled);
     }
-    if (!handled) {
+    // The application's own filters: key preview of the program's windows and dialog navigation
+    // (Tab, arrow keys, mnemonics); what they consume is not dispatched.
+    if (!handled && !TForm::PreviewMessage(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
