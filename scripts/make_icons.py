@@ -233,6 +233,79 @@ def app_icon(size):
 
 # ---------------------------------------------------------------- file formats
 
+# ---------------------------------------------------------------- link icons (16 px)
+# Small marks for the settings window's row of links: our own simple glyphs on a coloured tile.
+
+WHITE = hex_rgb("#ffffff")
+
+
+def link_tile(colour):
+    c = Canvas(16)
+    c.fill(round_rect(0, 0, 16, 16, 3), solid(hex_rgb(colour)))
+    return c
+
+
+def ring(cx, cy, r, width):
+    return subtract(circle(cx, cy, r), circle(cx, cy, r - width))
+
+
+def quadrant_ring(cx, cy, r, width):
+    # The upper-right quarter of a ring around (cx, cy).
+    box = round_rect(cx, cy - r - 1, cx + r + 1, cy, 0)
+    return intersect(ring(cx, cy, r, width), box)
+
+
+def link_page():  # the product's page on a social network: a lower-case "f"
+    c = link_tile("#3b5998")
+    white = solid(WHITE)
+    c.fill(segment(8.5, 5.5, 8.5, 14.5, 2.2), white)
+    c.fill(segment(6.0, 8.0, 11.0, 8.0, 1.8), white)
+    c.fill(subtract(ring(11.5, 5.5, 3.0, 2.0), round_rect(8.5, 5.5, 15, 10, 0)), white)
+    return c
+
+
+def link_circles():  # a second network: a ring and a plus
+    c = link_tile("#dd4b39")
+    white = solid(WHITE)
+    c.fill(ring(6.0, 8.0, 3.6, 1.6), white)
+    c.fill(segment(10.5, 8.0, 14.0, 8.0, 1.6), white)
+    c.fill(segment(12.25, 6.25, 12.25, 9.75, 1.6), white)
+    return c
+
+
+def link_follow():  # following: a lower-case "t"
+    c = link_tile("#1da1f2")
+    white = solid(WHITE)
+    c.fill(segment(7.0, 3.5, 7.0, 11.0, 2.2), white)
+    c.fill(segment(4.5, 6.5, 11.5, 6.5, 1.8), white)
+    c.fill(subtract(ring(10.0, 10.5, 3.0, 2.0), round_rect(6, 6, 16, 10.5, 0)), white)
+    return c
+
+
+def link_feed():  # the website's feed: a dot and two arcs
+    c = link_tile("#f26522")
+    white = solid(WHITE)
+    c.fill(circle(4.5, 11.5, 1.6), white)
+    c.fill(quadrant_ring(3.5, 12.5, 6.0, 1.8), white)
+    c.fill(quadrant_ring(3.5, 12.5, 10.0, 1.8), white)
+    return c
+
+
+def link_bookmark():  # a bookmark: four squares
+    c = Canvas(16)
+    for (x0, y0), colour in zip(((0, 0), (8, 0), (0, 8), (8, 8)), ("#ffffff", "#3274d1", "#222222", "#d3d2d2")):
+        c.fill(round_rect(x0, y0, x0 + 8, y0 + 8, 0), solid(hex_rgb(colour)))
+    c.fill(subtract(round_rect(0, 0, 16, 16, 0), round_rect(0.8, 0.8, 15.2, 15.2, 0)), solid(hex_rgb("#7f7f7f")))
+    return c
+
+
+def link_recommend():  # a recommendation: a ring on a round tile
+    c = Canvas(16)
+    c.fill(circle(8, 8, 8), solid(hex_rgb("#eb4924")))
+    c.fill(ring(8, 8, 4.5, 1.8), solid(WHITE))
+    return c
+
+
 def png_bytes(canvas):
     def chunk(kind, data):
         body = kind + data
@@ -288,6 +361,12 @@ def main():
         "Quorlin.ico": [app_icon(s) for s in APP_SIZES],
         "TrayOn.ico": [tray_icon(s, True) for s in TRAY_SIZES],
         "TrayOff.ico": [tray_icon(s, False) for s in TRAY_SIZES],
+        "LinkPage.ico": [link_page()],
+        "LinkCircles.ico": [link_circles()],
+        "LinkFollow.ico": [link_follow()],
+        "LinkFeed.ico": [link_feed()],
+        "LinkBookmark.ico": [link_bookmark()],
+        "LinkRecommend.ico": [link_recommend()],
     }
     for name, canvases in files.items():
         path = os.path.join(out_dir, name)

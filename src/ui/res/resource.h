@@ -67,3 +67,18 @@
 // Tray icon.
 #define IDS_TRAY_INSERT_FAILED 1300
 #define IDS_TRAY_DELETE_FAILED 1301
+
+// Link images of the settings window (16 x 16) and their hints.
+#define IDI_LINK_PAGE       110
+#define IDI_LINK_CIRCLES    111
+#define IDI_LINK_FOLLOW     112
+#define IDI_LINK_FEED       113
+#define IDI_LINK_BOOKMARK   114
+#define IDI_LINK_RECOMMEND  115
+#define IDS_HINT_FACEBOOK    1400
+#define IDS_HINT_GPLUS       1401
+#define IDS_HINT_TWITTER     1402
+#define IDS_HINT_RSS         1403
+#define IDS_HINT_DELICIOUS   1404
+#define IDS_HINT_STUMBLEUPON 1405
+#define IDS_HINT_WEBSITE     1406

@@ -1,0 +1,45 @@
+// Small picture controls that act as links, and the tooltips ("hints") shown over controls.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "shell/Controls_win.h"
+#include "shell/Unique_win.h"
+
+namespace quorlin {
+
+// An icon drawn at its own size, transparent, with the hand cursor; a click raises OnClick.
+class TImage : public TWinControl {
+public:
+    // iconName names an icon resource of the executable (MAKEINTRESOURCEW for numbers).
+    TImage(HWND parent, const WindowBounds& bounds, const wchar_t* iconName);
+    TNotifyEvent OnClick;
+
+protected:
+    void Notify(WORD code) override;
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    UniqueIcon icon_;
+};
+
+// One tooltip control for a window's controls: each control gets its hint text.
+class THints {
+public:
+    explicit THints(HWND owner);
+    THints(const THints&) = delete;
+    THints& operator=(const THints&) = delete;
+
+    void Add(HWND control, std::wstring_view text);
+    // The hint of a control, empty when it has none.
+    std::wstring Text(HWND control) const;
+    HWND Handle() const { return tips_.get(); }
+
+private:
+    HWND owner_;
+    UniqueWindow tips_;
+};
+
+}  // namespace quorlin
