@@ -5,6 +5,22 @@
 
 namespace testsupport {
 
+void ClickAt(POINT p) {
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    auto send = [&](DWORD button) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = (p.x * 65535 + (w - 1) / 2) / (w - 1);
+        in.mi.dy = (p.y * 65535 + (h - 1) / 2) / (h - 1);
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+        SendInput(1, &in, sizeof in);
+    };
+    send(0);
+    PumpFor(100);
+    send(MOUSEEVENTF_LEFTDOWN);
+    send(MOUSEEVENTF_LEFTUP);
+}
+
 ControlHost::ControlHost(int x, int y, int clientWidth, int clientHeight, const wchar_t* title)
     : font_(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial")) {

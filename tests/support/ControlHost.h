@@ -7,6 +7,11 @@
 
 namespace testsupport {
 
+// A left click whose press and release carry the position themselves. Wine sometimes takes a
+// bare button event's position from a stale pointer location (for example where an earlier test
+// clicked), so the plain move-then-press can land elsewhere.
+void ClickAt(POINT p);
+
 class ControlHost {
 public:
     ControlHost(int x, int y, int clientWidth, int clientHeight, const wchar_t* title = L"Control host");

@@ -167,7 +167,7 @@ TEST_F(CheckGroupBoxTest, MouseClickTogglesOnce) {
     ASSERT_TRUE(host_.Activate());
     RECT r{};
     GetWindowRect(group_.CheckBox().Handle(), &r);
-    Click(r.left + 6, (r.top + r.bottom) / 2);  // on the check mark
+    ClickAt({r.left + 6, (r.top + r.bottom) / 2});  // on the check mark
     ASSERT_TRUE(PumpUntil([&] { return Clicks() == 1; }, 2000));
     PumpFor(300);
     EXPECT_EQ(1u, Clicks());

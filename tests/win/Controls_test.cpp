@@ -38,8 +38,7 @@ TEST(Controls, CheckBoxRaisesOnClickForChangesFromCodeAndFromTheUser) {
     EXPECT_EQ(BST_UNCHECKED, SendMessageW(box.Handle(), BM_GETCHECK, 0, 0));
 
     ASSERT_TRUE(host.Activate());
-    const POINT c = CentreOf(box);
-    Click(c.x, c.y);
+    ClickAt(CentreOf(box));
     ASSERT_TRUE(PumpUntil([&] { return clicks == 2; }, 2000));
     PumpFor(200);
     EXPECT_EQ(2, clicks);
@@ -117,11 +116,9 @@ TEST(Controls, ButtonAndLabelClicksReachTheirWrappers) {
     link.OnClick = [&](TObject& s) { linkTag = dynamic_cast<TWinControl&>(s).Tag(); };
 
     ASSERT_TRUE(host.Activate());
-    POINT c = CentreOf(ok);
-    Click(c.x, c.y);
-    ASSERT_TRUE(PumpUntil([&] { return okClicks == 1; }, 2000));
-    c = CentreOf(link);
-    Click(c.x, c.y);
+    ClickAt(CentreOf(ok));
+    ASSERT_TRUE(PumpUntil([&] { return okClicks == 1; }, 2000)) << okClicks;
+    ClickAt(CentreOf(link));
     ASSERT_TRUE(PumpUntil([&] { return linkTag == 3; }, 2000));
     PumpFor(200);
     EXPECT_EQ(1, okClicks);
