@@ -63,6 +63,10 @@ LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
     }
     LRESULT result = 0;
     if (ReflectControlMessage(msg, wp, lp, result)) return result;
+    if (msg == WM_SETCURSOR && self->cursor_ && LOWORD(lp) == HTCLIENT) {
+        ::SetCursor(self->cursor_);
+        return TRUE;
+    }
     return self->WndProc(msg, wp, lp);
 }
 
@@ -96,7 +100,13 @@ bool ReflectControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 }
 
 HBRUSH TWinControl::ControlColor(HDC dc) {
-    if (!color_) return nullptr;
+    if (!color_ && !fontColor_) return nullptr;
+    if (fontColor_) SetTextColor(dc, *fontColor_);
+    if (!color_) {
+        // Only the text colour is the control's own; the background stays the dialog face.
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return GetSysColorBrush(COLOR_BTNFACE);
+    }
     SetBkColor(dc, *color_);
     return static_cast<HBRUSH>(brush_.get());
 }
@@ -138,6 +148,11 @@ void TWinControl::SetFont(HFONT font) { SendMessageW(hwnd_.get(), WM_SETFONT, re
 void TWinControl::SetColor(std::optional<COLORREF> color) {
     color_ = color;
     brush_.reset(color ? CreateSolidBrush(*color) : nullptr);
+    InvalidateRect(hwnd_.get(), nullptr, TRUE);
+}
+
+void TWinControl::SetFontColor(std::optional<COLORREF> color) {
+    fontColor_ = color;
     InvalidateRect(hwnd_.get(), nullptr, TRUE);
 }
 

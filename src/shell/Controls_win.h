@@ -50,6 +50,11 @@ public:
     // Background colour; none gives the system's choice.
     std::optional<COLORREF> Color() const { return color_; }
     void SetColor(std::optional<COLORREF> color);
+    // Text colour; none gives the system's choice.
+    std::optional<COLORREF> FontColor() const { return fontColor_; }
+    void SetFontColor(std::optional<COLORREF> color);
+    // The pointer shape over the control (a shared system cursor); null gives the class cursor.
+    void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
 
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
@@ -78,6 +83,8 @@ private:
     UniqueWindow hwnd_;
     int tag_ = 0;
     std::optional<COLORREF> color_;
+    std::optional<COLORREF> fontColor_;
+    HCURSOR cursor_ = nullptr;
     UniqueGdiObject brush_;
 };
 

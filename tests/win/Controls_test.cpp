@@ -125,6 +125,31 @@ TEST(Controls, ButtonAndLabelClicksReachTheirWrappers) {
     EXPECT_EQ((WindowBounds{20, 150, 80, 25}), ok.Bounds()) << "bounds are in the parent's client coordinates";
 }
 
+TEST(Controls, LinkLabelDrawsItsTextColourAndShowsItsCursor) {
+    ControlHost host(100, 100, 300, 200);
+    TLabel link(host.hwnd(), {20, 20, 200, 30}, L"WWWWWWWWWWWW");
+    link.SetFontColor(RGB(0, 0, 255));
+    link.SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    UpdateWindow(link.Handle());
+    PumpFor(200);
+
+    // Some pixel of the text is the text colour; the background stays the dialog face.
+    HDC dc = GetDC(link.Handle());
+    RECT client{};
+    GetClientRect(link.Handle(), &client);
+    int blue = 0;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            if (GetPixel(dc, x, y) == RGB(0, 0, 255)) ++blue;
+    const COLORREF corner = GetPixel(dc, client.right - 2, client.bottom - 2);
+    ReleaseDC(link.Handle(), dc);
+    EXPECT_GT(blue, 20);
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), corner);
+
+    SendMessageW(link.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link.Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(LoadCursorW(nullptr, IDC_HAND), GetCursor());
+}
+
 TEST(Controls, WrapperOutlivesAWindowDestroyedWithItsParent) {
     auto host = std::make_unique<ControlHost>(100, 100, 300, 200);
     TCheckBox box(host->hwnd(), {16, 64, 230, 17}, L"box");
