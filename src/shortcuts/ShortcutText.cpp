@@ -32,7 +32,11 @@ std::string KeyName(std::uint8_t key, const KeyCaptionTable& c, const KeyTextSys
     if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return std::string(1, static_cast<char>(key));
     // The numeric keypad's digits read the same as the main keyboard's.
     if (key >= 0x60 && key <= 0x69) return std::string(1, static_cast<char>(key - 0x30));
-    if (key >= 0x70 && key <= 0x87) return "F" + std::to_string(key - 0x6F);
+    if (key >= 0x70 && key <= 0x87) {
+        std::string name = std::to_string(key - 0x6F);
+        name.insert(name.begin(), 'F');
+        return name;
+    }
     return system.SystemKeyName(key);
 }
 
