@@ -116,9 +116,19 @@ void MouseButton(DWORD flags, DWORD data) {
 }
 
 void Click(int x, int y) {
-    MoveTo(x, y);
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
-    MouseButton(MOUSEEVENTF_LEFTUP);
+    // The press and release carry the position themselves: Wine may otherwise place a bare
+    // button event at a stale pointer location.
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in[3] = {};
+    for (auto& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = (x * 65535 + (w - 1) / 2) / (w - 1);
+        i.mi.dy = (y * 65535 + (h - 1) / 2) / (h - 1);
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+    SendInput(3, in, sizeof(INPUT));
 }
 
 void Wheel(int delta) {
