@@ -485,6 +485,11 @@ void TfrmMain::FormKeyDown(WORD& key, bool alt, bool, bool) {
 
 LRESULT TfrmMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_QUERYENDSESSION) return WMQueryEndSession();
+    if (msg == WM_ENDSESSION && !wp) {
+        // Someone cancelled the end of the session: closing the window hides it again.
+        EndingSession = false;
+        CanClose = false;
+    }
     return TForm::WndProc(msg, wp, lp);
 }
 

@@ -1,0 +1,521 @@
+// The real Quorlin.exe under Wine, driven from this process the way a user drives it: real
+// clicks and keys through SendInput, its windows, tray icon and menu seen from outside, its
+// settings in the real registry. Each test starts from an empty settings key.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "QuorlinProcess.h"
+#include "TestSupport.h"
+#include "TrayProbe.h"
+#include "version.h"
+
+using namespace testsupport;
+
+namespace {
+
+const std::wstring kBlockerGroup = L"Block accidental taps and clicks";
+const std::wstring kBlockEvents = L"Also block move and wheel &events";
+const std::wstring kBeep = L"&Beep when click is blocked";
+const std::wstring kAutoRun = L"Automatically &run program on startup";
+const std::wstring kCloseQuestion =
+    L"Do you really want to close \"Quorlin\" program and disable all its features?";
+
+std::wstring Widen(const char* s) { return std::wstring(s, s + lstrlenA(s)); }
+std::string Narrow(const std::wstring& w) {
+    std::string s;
+    for (wchar_t c : w) s += c < 128 ? static_cast<char>(c) : '?';
+    return s;
+}
+
+std::wstring QuorlinPath() { return ExeDir() + L"\\Quorlin.exe"; }
+
+class QuorlinEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteSettingsKey();
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Quorlin.exe");
+    }
+    void TearDown() override {
+        if (VisibleMenu()) {
+            TypeKey(VK_ESCAPE);
+            PumpFor(200);
+        }
+        app_.Stop();
+    }
+
+    void StartApp() { ASSERT_TRUE(app_.Start()) << app_.Problem(); }
+    void StopApp() {
+        app_.Stop();
+        ASSERT_FALSE(app_.Running());
+    }
+
+    HWND IntervalList() const { return FindChildStartingWith(app_.Window(), L"ComboBox", L""); }
+    HWND CheckBox(const std::wstring& text) const { return FindCheckBox(app_.Window(), text); }
+    HWND BlockerCheckBox() const { return CheckBox(kBlockerGroup); }
+    HWND CounterLabel() const { return FindChildStartingWith(app_.Window(), L"Static", L"Clicks blocked:"); }
+    std::wstring Counter() const { return TextOf(CounterLabel()); }
+    bool CounterReads(int n, DWORD ms = 2000) const {
+        return PumpUntil([&] { return Counter() == L"Clicks blocked: " + std::to_wstring(n); }, ms);
+    }
+
+    RecordingWindow& Target() {
+        if (!target_) target_ = std::make_unique<RecordingWindow>(20, 20, 240, 160);
+        return *target_;
+    }
+    // Types a letter while the target window is in front, then presses the left button over it
+    // delayMs later; true when the press reached the window.
+    bool PressArrivesAfterKey(DWORD delayMs) {
+        RecordingWindow& w = Target();
+        const POINT c = w.Center();
+        SetForegroundWindow(w.hwnd());
+        WaitAfterKeys(650);  // or the blocker swallows the move as well
+        MoveTo(c.x, c.y);
+        PumpFor(650);
+        w.Clear();
+        TypeKeyNoted('A');
+        PumpFor(delayMs);
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        MouseButton(MOUSEEVENTF_LEFTUP);
+        // Releases are never blocked: once it is there, so is the press, if it passed.
+        EXPECT_TRUE(PumpUntil([&] { return w.Received(WM_LBUTTONUP); }, 3000)) << "the click went elsewhere";
+        PumpFor(50);
+        return w.Received(WM_LBUTTONDOWN);
+    }
+    // Types a letter, then moves the pointer over the target 50 ms later; true when the move arrived.
+    bool MoveArrivesAfterKey() {
+        RecordingWindow& w = Target();
+        const POINT c = w.Center();
+        SetForegroundWindow(w.hwnd());
+        WaitAfterKeys(650);  // or the blocker swallows the move as well
+        MoveTo(c.x, c.y);
+        PumpFor(650);
+        w.Clear();
+        TypeKeyNoted('A');
+        PumpFor(50);
+        MoveTo(c.x + 30, c.y + 20);
+        PumpFor(300);
+        return w.Received(WM_MOUSEMOVE);
+    }
+
+    // The icon as drawn, with the pointer (which the display draws into the picture) and any
+    // tip out of the way.
+    std::vector<COLORREF> IconPixels() const {
+        WaitAfterKeys(650);
+        MoveTo(900, 600);
+        PumpFor(100);
+        return ScreenPixels(app_.TrayIconRect());
+    }
+    // The check mark column of the open tray menu's first item, before any item is highlighted:
+    // the menu's items cannot be read from another process, so the mark is looked for in pixels.
+    static bool MenuFirstItemChecked() {
+        PumpFor(300);  // painted
+        RECT r{};
+        GetWindowRect(VisibleMenu(), &r);
+        const RECT mark{r.left + 2, r.top + 2, r.left + 14, r.top + 20};
+        int dark = 0;
+        for (COLORREF c : ScreenPixels(mark))
+            if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 250) ++dark;
+        return dark >= 5;
+    }
+    static bool BalloonShown(const std::wstring& text, DWORD ms = 12000) {
+        return PumpUntil(
+            [&] {
+                for (const auto& t : VisibleBalloonTexts())
+                    if (t == text) return true;
+                return false;
+            },
+            ms);
+    }
+    void PressEscIn(HWND hwnd) {
+        SetForegroundWindow(hwnd);
+        PumpUntil([&] { return GetForegroundWindow() == hwnd; }, 1000);
+        TypeKeyNoted(VK_ESCAPE);
+    }
+
+    // Every value of the settings table, under its current name and with its type.
+    void ExpectEveryValueWithItsType() const {
+        const std::pair<const wchar_t*, DWORD> table[] = {
+            {L"Bounds", REG_SZ},          {L"Visible", REG_DWORD},       {L"AutoRun", REG_DWORD},
+            {L"Balloons", REG_DWORD},     {L"Internet", REG_DWORD},      {L"BlockerEnabled", REG_DWORD},
+            {L"BlockEvents", REG_DWORD},  {L"BeepOnClick", REG_DWORD},   {L"BlockCount", REG_DWORD},
+            {L"Delay", REG_DWORD},        {L"BlockerSwitch", REG_DWORD}, {L"BlockerShortcut", REG_SZ},
+            {L"TouchpadSwitch", REG_DWORD}, {L"TouchpadShortcut", REG_SZ},
+        };
+        for (const auto& [name, type] : table) {
+            const auto stored = ValueType(name);
+            ASSERT_TRUE(stored.has_value()) << Narrow(name) << " was not written";
+            EXPECT_EQ(*stored, type) << Narrow(name);
+        }
+        // Booleans are 0 or 1.
+        for (const wchar_t* name : {L"Visible", L"AutoRun", L"Balloons", L"Internet", L"BlockerEnabled",
+                                    L"BlockEvents", L"BeepOnClick", L"BlockerSwitch", L"TouchpadSwitch"})
+            EXPECT_LE(ReadDword(name).value_or(99), 1u) << Narrow(name);
+    }
+
+    QuorlinProcess app_;
+    std::unique_ptr<RecordingWindow> target_;
+};
+
+// ---- First start ----
+
+TEST_F(QuorlinEndToEnd, FirstStartShowsSettingsWithBlockerOnAndCountsSwallowedClicks) {
+    StartApp();
+    HWND w = app_.Window();
+    EXPECT_TRUE(IsWindowVisible(w)) << "an empty registry shows the settings window";
+    EXPECT_EQ(TextOf(w), L"Quorlin");
+    RECT client{};
+    GetClientRect(w, &client);
+    EXPECT_EQ(client.right, 308);
+    EXPECT_EQ(client.bottom, 409);
+
+    const std::wstring tip = app_.TrayTip();
+    EXPECT_EQ(tip.rfind(L"Quorlin (" + Widen(QUORLIN_VERSION_TEXT) + L")", 0), 0u) << Narrow(tip);
+    EXPECT_NE(tip.find(L"Block accidental clicks: Ctrl+F9"), std::wstring::npos) << Narrow(tip);
+
+    ASSERT_TRUE(BlockerCheckBox());
+    EXPECT_TRUE(IsChecked(BlockerCheckBox()));
+    ASSERT_TRUE(CounterLabel());
+    EXPECT_EQ(Counter(), L"Clicks blocked: 0");
+    EXPECT_FALSE(SettingsKeyExists()) << "nothing is saved before the window closes";
+
+    // A click 100 ms after a letter never arrives and is counted; the visible label follows.
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "the press should have been swallowed";
+    EXPECT_TRUE(CounterReads(1)) << Narrow(Counter());
+    // A click 600 ms after the last key arrives and is not counted.
+    EXPECT_TRUE(PressArrivesAfterKey(600));
+    PumpFor(200);
+    EXPECT_EQ(Counter(), L"Clicks blocked: 1");
+
+    // Moves are swallowed while typing until "Also block move and wheel events" is cleared.
+    EXPECT_FALSE(MoveArrivesAfterKey());
+    HWND blockEvents = CheckBox(kBlockEvents);
+    ASSERT_TRUE(blockEvents);
+    SafeClickWindow(blockEvents);
+    ASSERT_TRUE(PumpUntil([&] { return !IsChecked(blockEvents); }, 2000));
+    EXPECT_TRUE(MoveArrivesAfterKey()) << "moves pass once only clicks are blocked";
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "clicks are still blocked";
+    EXPECT_TRUE(CounterReads(2)) << Narrow(Counter());
+
+    // The start announced the blocker's state in a balloon.
+    EXPECT_TRUE(BalloonShown(L"Blocking of accidental clicks is On use \"Ctrl+F9\" to switch"));
+}
+
+// ---- Blocker switch ----
+
+TEST_F(QuorlinEndToEnd, GroupCheckBoxSwitchesBlockerOffAndTrayMenuItemSwitchesItBack) {
+    // No balloons: none may cover the menu or the icon, and none may appear.
+    WriteDword(L"Balloons", 0);
+    StartApp();
+    HWND box = BlockerCheckBox();
+    HWND combo = IntervalList();
+    HWND blockEvents = CheckBox(kBlockEvents);
+    HWND beep = CheckBox(kBeep);
+    ASSERT_TRUE(box && combo && blockEvents && beep);
+    PumpFor(1600);  // past the start-up phase, in which a switch shows no balloon
+    const std::vector<COLORREF> onPixels = IconPixels();
+    ASSERT_FALSE(onPixels.empty());
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    EXPECT_TRUE(MenuFirstItemChecked()) << "Block accidental clicks is checked while the blocker is on";
+    TypeKeyNoted(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
+
+    // Clearing the group's check box: blocker off, the group's controls greyed, the off image.
+    SafeClickWindow(box);
+    ASSERT_TRUE(PumpUntil([&] { return !IsChecked(box); }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowEnabled(combo) && !IsWindowEnabled(blockEvents) && !IsWindowEnabled(beep); }, 2000))
+        << IsWindowEnabled(combo) << IsWindowEnabled(blockEvents) << IsWindowEnabled(beep);
+    std::vector<COLORREF> offPixels;
+    EXPECT_TRUE(PumpUntil([&] { return (offPixels = IconPixels()) != onPixels; }, 3000)) << "the tray icon shows the off image";
+    EXPECT_TRUE(PressArrivesAfterKey(100)) << "no hooks: the click arrives";
+    EXPECT_FALSE(PumpUntil([] { return !VisibleBalloonTexts().empty(); }, 2500)) << "balloons are off";
+
+    // The tray menu's first item, "Block accidental clicks", unchecked now, switches it on again.
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    EXPECT_FALSE(MenuFirstItemChecked());
+    TypeKeyNoted(VK_DOWN);
+    TypeKeyNoted(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return IsChecked(box); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(combo) && IsWindowEnabled(beep); }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return IconPixels() == onPixels; }, 3000)) << "the on image is back";
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "hooks are back: the click is swallowed";
+
+    // And off again; the saved state follows.
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    EXPECT_TRUE(MenuFirstItemChecked());
+    TypeKeyNoted(VK_DOWN);
+    TypeKeyNoted(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return !IsChecked(box); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return IconPixels() == offPixels; }, 3000));
+    EXPECT_TRUE(PressArrivesAfterKey(100));
+    PressEscIn(app_.Window());
+    ASSERT_TRUE(PumpUntil([&] { return !app_.Visible(); }, 3000));
+    EXPECT_TRUE(PumpUntil([] { return ReadDword(L"BlockerEnabled") == 0u; }, 2000));
+}
+
+// ---- Hiding, saving, showing again ----
+
+TEST_F(QuorlinEndToEnd, EscAndCloseButtonHideAndSaveWhileBlockingGoesOn) {
+    StartApp();
+    PressEscIn(app_.Window());
+    ASSERT_TRUE(PumpUntil([&] { return !app_.Visible(); }, 3000)) << "Esc hides the settings window";
+    ASSERT_TRUE(PumpUntil([] { return ValueType(L"TouchpadShortcut").has_value(); }, 2000)) << "saved";
+    EXPECT_TRUE(app_.Running());
+    ExpectEveryValueWithItsType();
+    EXPECT_EQ(ReadDword(L"Visible"), 0u);
+    EXPECT_EQ(ReadDword(L"BlockerEnabled"), 1u);
+    EXPECT_EQ(ReadDword(L"Delay"), 500u);
+    EXPECT_EQ(ReadDword(L"BlockCount"), 0u);
+    EXPECT_EQ(ReadText(L"BlockerShortcut"), L"Ctrl+F9");
+    EXPECT_EQ(ReadText(L"TouchpadShortcut"), L"Ctrl+Alt+F9");
+    EXPECT_EQ(ReadDword(L"TouchpadSwitch"), 0u);
+    RECT r{};
+    GetWindowRect(app_.Window(), &r);
+    EXPECT_EQ(ReadText(L"Bounds"), std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
+                                       std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom));
+
+    // Hidden, it goes on blocking; the hidden label is left alone until the window shows again.
+    EXPECT_FALSE(PressArrivesAfterKey(100));
+    PumpFor(300);
+    EXPECT_NE(Counter(), L"Clicks blocked: 1");
+
+    // Alt+click on the tray icon shows the window, with the count brought up to date.
+    const POINT icon = app_.TrayIconCenter();
+    WaitAfterKeys(650);  // or the blocker swallows the move
+    MoveTo(icon.x, icon.y);
+    PumpFor(300);
+    SendKey(VK_MENU, false);  // held, as a hand holds it, until the click has been handled
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    const bool shown = PumpUntil([&] { return app_.Visible(); }, 3000);
+    TypeKey(VK_CONTROL);  // so that letting go of Alt does not open the window's menu
+    SendKey(VK_MENU, true);
+    ASSERT_TRUE(shown) << "Alt+click opens the settings window";
+    EXPECT_TRUE(CounterReads(1)) << Narrow(Counter());
+
+    // The close button hides and saves too.
+    DeleteSettingsKey();
+    const POINT close = CloseButtonPoint(app_.Window());
+    ASSERT_GE(close.x, 0) << "no close button found";
+    SafeClick(close.x, close.y);
+    ASSERT_TRUE(PumpUntil([&] { return !app_.Visible(); }, 3000)) << "the close button hides the window";
+    ASSERT_TRUE(PumpUntil([] { return ValueType(L"TouchpadShortcut").has_value(); }, 2000)) << "saved";
+    EXPECT_TRUE(app_.Running());
+    EXPECT_EQ(ReadDword(L"Visible"), 0u);
+    EXPECT_EQ(ReadDword(L"BlockCount"), 1u);
+    EXPECT_FALSE(PressArrivesAfterKey(100));
+}
+
+TEST_F(QuorlinEndToEnd, SecondStartLeavesOneProcessAndShowsTheFirst) {
+    WriteDword(L"Visible", 0);
+    StartApp();
+    PumpFor(300);
+    EXPECT_FALSE(app_.Visible()) << "a stored Visible=0 starts hidden";
+
+    QuorlinProcess second;
+    second.Launch();
+    EXPECT_NE(second.WaitExit(10000), STILL_ACTIVE) << "the second copy ends itself";
+    EXPECT_TRUE(app_.Running());
+    EXPECT_TRUE(PumpUntil([&] { return app_.Visible(); }, 3000)) << "the first shows its settings window";
+    int icons = 0;
+    for (const TrayTool& t : TrayTools())
+        if (!IsRectEmpty(&t.rect) && t.text.rfind(L"Quorlin (", 0) == 0) ++icons;
+    EXPECT_EQ(icons, 1);
+}
+
+// ---- Settings across restarts ----
+
+TEST_F(QuorlinEndToEnd, SettingsSurviveRestartAndCountAccumulates) {
+    WriteText(L"Bounds", L"120,80,436,526");
+    WriteDword(L"Delay", 750);
+    WriteDword(L"BlockEvents", 0);
+    WriteDword(L"BeepOnClick", 0);
+    WriteDword(L"BlockCount", 5);
+    StartApp();
+    RECT r{};
+    GetWindowRect(app_.Window(), &r);
+    EXPECT_EQ(r.left, 120);
+    EXPECT_EQ(r.top, 80);
+    EXPECT_FALSE(IsChecked(CheckBox(kBlockEvents)));
+    EXPECT_FALSE(IsChecked(CheckBox(kBeep)));
+    EXPECT_TRUE(IsChecked(BlockerCheckBox()));
+    EXPECT_EQ(TextOf(IntervalList()), L"3/4 sec") << "interval list shows 750 ms";
+    EXPECT_TRUE(CounterReads(5)) << Narrow(Counter());
+    EXPECT_TRUE(MoveArrivesAfterKey()) << "BlockEvents=0 lets moves pass";
+    EXPECT_FALSE(PressArrivesAfterKey(650)) << "750 ms still blocks a click 650 ms after a key";
+    EXPECT_TRUE(CounterReads(6)) << Narrow(Counter());
+    StopApp();
+    EXPECT_EQ(ReadDword(L"BlockCount"), 6u);
+    EXPECT_EQ(ReadDword(L"Delay"), 750u);
+    EXPECT_EQ(ReadDword(L"BlockEvents"), 0u);
+    EXPECT_EQ(ReadDword(L"BeepOnClick"), 0u);
+    EXPECT_EQ(ReadDword(L"Visible"), 1u);
+    const std::wstring bounds = ReadText(L"Bounds").value_or(L"");
+    EXPECT_EQ(bounds.rfind(L"120,80,", 0), 0u) << Narrow(bounds);
+
+    StartApp();
+    EXPECT_TRUE(CounterReads(6)) << Narrow(Counter());
+    EXPECT_FALSE(PressArrivesAfterKey(100));
+    EXPECT_TRUE(CounterReads(7)) << Narrow(Counter());
+    StopApp();
+    EXPECT_EQ(ReadDword(L"BlockCount"), 7u);
+}
+
+TEST_F(QuorlinEndToEnd, BlockerOffAtStartInstallsNoHooksAndUnreadableBoundsCentre) {
+    WriteDword(L"BlockerEnabled", 0);
+    WriteText(L"Bounds", L"a,b,c,d");
+    StartApp();
+    EXPECT_FALSE(IsChecked(BlockerCheckBox()));
+    EXPECT_FALSE(IsWindowEnabled(CheckBox(kBeep)));
+    EXPECT_TRUE(PressArrivesAfterKey(50)) << "no hooks after start: a fast click passes";
+    EXPECT_TRUE(BalloonShown(L"Blocking of accidental clicks is Off use \"Ctrl+F9\" to switch"));
+
+    // Once the start-up phase is over, checking the group's box switches it on with a balloon.
+    PumpFor(1600);
+    SafeClickWindow(BlockerCheckBox());
+    ASSERT_TRUE(PumpUntil([&] { return IsChecked(BlockerCheckBox()); }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(CheckBox(kBeep)) != FALSE; }, 2000));
+    EXPECT_FALSE(PressArrivesAfterKey(100));
+    EXPECT_TRUE(BalloonShown(L"Blocking of accidental clicks is On use \"Ctrl+F9\" to switch"));
+
+    RECT r{}, work{};
+    GetWindowRect(app_.Window(), &r);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR((r.left + r.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((r.top + r.bottom) / 2, (work.top + work.bottom) / 2, 1);
+}
+
+TEST_F(QuorlinEndToEnd, LegacyThreshholdGivesTheIntervalAndIsLeftInPlace) {
+    WriteDword(L"Threshhold", 1000);
+    StartApp();
+    EXPECT_EQ(TextOf(IntervalList()), L"1.0 sec");
+    EXPECT_FALSE(PressArrivesAfterKey(700)) << "1000 ms still blocks a click 700 ms after a key";
+    StopApp();
+    EXPECT_EQ(ReadDword(L"Delay"), 1000u);
+    EXPECT_EQ(ReadDword(L"Threshhold"), 1000u) << "the legacy value is never written or removed";
+}
+
+TEST_F(QuorlinEndToEnd, ValuesOfTheWrongTypeNeitherCrashNorStick) {
+    const DWORD five = 5;
+    const BYTE one = 1;
+    const wchar_t multi[] = L"1\0\0";
+    const unsigned long long big = 1;
+    WriteDword(L"Bounds", 7);
+    WriteText(L"Visible", L"0");
+    WriteRaw(L"AutoRun", REG_BINARY, &one, 1);
+    WriteText(L"Balloons", L"0");
+    WriteRaw(L"Internet", REG_MULTI_SZ, multi, sizeof multi);
+    WriteText(L"BlockerEnabled", L"0");
+    WriteRaw(L"BlockEvents", REG_QWORD, &big, sizeof big);
+    WriteRaw(L"BeepOnClick", REG_DWORD, &one, 1);  // a DWORD one byte long
+    WriteText(L"BlockCount", L"7");
+    WriteRaw(L"Delay", REG_BINARY, &five, sizeof five);
+    WriteText(L"BlockerSwitch", L"0");
+    WriteDword(L"BlockerShortcut", 0x4078);
+    WriteText(L"TouchpadSwitch", L"1");
+    WriteRaw(L"TouchpadShortcut", REG_BINARY, &five, sizeof five);
+
+    StartApp();
+    EXPECT_TRUE(app_.Visible()) << "Visible of the wrong type is not taken for 0";
+    EXPECT_TRUE(IsChecked(BlockerCheckBox())) << "BlockerEnabled of the wrong type is not taken for 0";
+    EXPECT_TRUE(CounterReads(0)) << Narrow(Counter());
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "the blocker runs with its defaults";
+    StopApp();
+
+    ExpectEveryValueWithItsType();
+    EXPECT_EQ(ReadDword(L"Visible"), 1u);
+    EXPECT_EQ(ReadDword(L"BlockerEnabled"), 1u);
+    EXPECT_EQ(ReadDword(L"Delay"), 500u);
+    EXPECT_EQ(ReadDword(L"BlockCount"), 1u);
+    EXPECT_EQ(ReadDword(L"BlockerSwitch"), 1u);
+    EXPECT_EQ(ReadText(L"BlockerShortcut"), L"Ctrl+F9");
+    EXPECT_EQ(ReadText(L"TouchpadShortcut"), L"Ctrl+Alt+F9");
+    const std::wstring bounds = ReadText(L"Bounds").value_or(L"");
+    EXPECT_EQ(std::count(bounds.begin(), bounds.end(), L','), 3) << Narrow(bounds);
+}
+
+// ---- Logon start entry ----
+
+TEST_F(QuorlinEndToEnd, AutoRunCheckBoxWritesAndDeletesTheRunValue) {
+    StartApp();
+    const std::wstring expected = L"\"" + QuorlinPath() + L"\" -startup";
+    auto entry = ReadText(L"Quorlin.exe", kRunKey);
+    ASSERT_TRUE(entry.has_value()) << "AutoRun is on by default";
+    EXPECT_EQ(lstrcmpiW(entry->c_str(), expected.c_str()), 0) << Narrow(*entry) << " vs " << Narrow(expected);
+
+    HWND autoRun = CheckBox(kAutoRun);
+    ASSERT_TRUE(autoRun);
+    SafeClickWindow(autoRun);
+    ASSERT_TRUE(PumpUntil([&] { return !IsChecked(autoRun); }, 2000));
+    EXPECT_TRUE(PumpUntil([] { return !ValueType(L"Quorlin.exe", kRunKey); }, 2000)) << "cleared: entry deleted";
+    SafeClickWindow(autoRun);
+    ASSERT_TRUE(PumpUntil([&] { return IsChecked(autoRun); }, 2000));
+    EXPECT_TRUE(PumpUntil([] { return ValueType(L"Quorlin.exe", kRunKey).has_value(); }, 2000));
+    entry = ReadText(L"Quorlin.exe", kRunKey);
+    EXPECT_EQ(lstrcmpiW(entry.value_or(L"").c_str(), expected.c_str()), 0);
+}
+
+// ---- Ending ----
+
+TEST_F(QuorlinEndToEnd, EndOfSessionSavesAndCloseFromTheTrayAsksOnce) {
+    StartApp();
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(app_.Window(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_EQ(answer, 1u) << "the session may end";
+    ExpectEveryValueWithItsType();
+    EXPECT_EQ(ReadDword(L"Visible"), 1u) << "the window was visible";
+    // Someone else cancelled the end of the session: the program keeps running and closing the
+    // settings window hides it again.
+    SendMessageTimeoutW(app_.Window(), WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    PressEscIn(app_.Window());
+    ASSERT_TRUE(PumpUntil([&] { return !app_.Visible(); }, 3000));
+    PumpFor(300);
+    ASSERT_TRUE(app_.Running()) << "closing the window after a cancelled logoff ended the program";
+    DeleteSettingsKey();
+
+    // Close from the tray menu (the last item) asks; asking again while the question is open
+    // opens no second one.
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    TypeKeyNoted(VK_UP);
+    TypeKeyNoted(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return !TopLevelWindows(app_.Pid(), L"#32770").empty(); }, 3000));
+    HWND box = TopLevelWindows(app_.Pid(), L"#32770").front();
+    EXPECT_EQ(TextOf(box), L"Quorlin");
+    EXPECT_TRUE(FindChild(box, L"Static", kCloseQuestion)) << "question text";
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    TypeKeyNoted(VK_UP);
+    TypeKeyNoted(VK_RETURN);
+    PumpFor(800);
+    EXPECT_EQ(TopLevelWindows(app_.Pid(), L"#32770").size(), 1u);
+
+    // No keeps it running.
+    HWND no = FindChild(box, L"Button", L"&No");
+    ASSERT_TRUE(no);
+    SafeClickWindow(no);
+    ASSERT_TRUE(PumpUntil([&] { return TopLevelWindows(app_.Pid(), L"#32770").empty(); }, 3000));
+    PumpFor(300);
+    EXPECT_TRUE(app_.Running());
+    EXPECT_FALSE(SettingsKeyExists()) << "No saves nothing";
+
+    // Yes ends it, saved, icon gone.
+    const std::wstring tip = app_.TrayTip();
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    TypeKeyNoted(VK_UP);
+    TypeKeyNoted(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return !TopLevelWindows(app_.Pid(), L"#32770").empty(); }, 3000));
+    HWND yes = FindChild(TopLevelWindows(app_.Pid(), L"#32770").front(), L"Button", L"&Yes");
+    ASSERT_TRUE(yes);
+    SafeClickWindow(yes);
+    EXPECT_EQ(app_.WaitExit(5000), 0u);
+    ExpectEveryValueWithItsType();
+    EXPECT_EQ(ReadDword(L"Visible"), 0u);
+    EXPECT_TRUE(PumpUntil([&] { return CountToolsWithText(tip) == 0; }, 3000)) << "the tray icon is gone";
+}
+
+}  // namespace
