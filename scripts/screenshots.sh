@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Pictures of the real Quorlin.exe under Wine, for people to look at (not for tests):
+#   docs/screenshots/settings.png      the settings window as a first start shows it (for the README)
+#   docs/screenshots/settings-on.png   the settings window, blocker on
+#   docs/screenshots/settings-off.png  the same after clearing "Block accidental taps and clicks"
+#   docs/screenshots/tray-menu.png     the tray menu opened from the notification area
+# Usage: scripts/screenshots.sh [path/to/Quorlin.exe]   (default: build/win/Quorlin.exe)
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+exe=$(realpath "${1:-$root/build/win/Quorlin.exe}")
+out=$root/docs/screenshots
+[ -f "$exe" ] || { echo "screenshots: $exe is not built" >&2; exit 1; }
+mkdir -p "$out"
+
+export QUORLIN_EXE=$exe QUORLIN_SHOTS=$out
+"$here/wine-run.sh" --sh '
+set -u
+shot() { import -window root "$1"; }
+# The settings window without the desktop around it: crop near the known place, then trim the
+# desktop colour away.
+window_shot() {
+  shot "$WINEPREFIX/root.png"
+  convert "$WINEPREFIX/root.png" -crop 360x500+90+90 +repage -fuzz 3% -trim +repage "$1"
+}
+# A known place for the window (the frame itself is Wine'"'"'s), and the pointer out of the way.
+wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v Bounds /t REG_SZ /d "100,100,0,0" /f >/dev/null 2>&1
+xdotool mousemove 1200 40
+wine "$QUORLIN_EXE" &
+sleep 4
+window_shot "$QUORLIN_SHOTS/settings-on.png"
+cp "$QUORLIN_SHOTS/settings-on.png" "$QUORLIN_SHOTS/settings.png"
+
+# The caption check box of "Block accidental taps and clicks" (client 8+8+6, 114+6 below the
+# window'"'"'s top-left corner, past the frame and caption).
+xdotool mousemove $((100 + 3 + 22)) $((100 + 3 + 19 + 120)) click 1
+sleep 1
+xdotool mousemove 1200 40
+sleep 0.5
+window_shot "$QUORLIN_SHOTS/settings-off.png"
+
+# Blocker on again (the menu then shows its check mark); wait for the balloons to go, then open
+# the tray menu on the first icon of the notification area.
+xdotool mousemove $((100 + 3 + 22)) $((100 + 3 + 19 + 120)) click 1
+sleep 14
+xdotool mousemove 1270 1014 click 3
+sleep 1
+shot "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 360x140+920+884 +repage "$QUORLIN_SHOTS/tray-menu.png"
+xdotool key Escape
+'
+rc=$?
+ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png
+exit $rc
