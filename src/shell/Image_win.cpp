@@ -25,6 +25,22 @@ LRESULT TImage::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     return DefaultProc(msg, wp, lp);
 }
 
+TLinkLabel::TLinkLabel(HWND parent, const WindowBounds& bounds, std::wstring_view text)
+    : TLabel(parent, bounds, text) {}
+
+LRESULT TLinkLabel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_MOUSEMOVE && !inside_) {
+        inside_ = true;
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+        TrackMouseEvent(&track);
+        if (OnMouseEnter) OnMouseEnter(*this);
+    } else if (msg == WM_MOUSELEAVE) {
+        inside_ = false;
+        if (OnMouseLeave) OnMouseLeave(*this);
+    }
+    return DefaultProc(msg, wp, lp);
+}
+
 THints::THints(HWND owner) : owner_(owner) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);

@@ -25,6 +25,20 @@ private:
     UniqueIcon icon_;
 };
 
+// A label that reports the pointer entering and leaving it (for links that underline on hover).
+class TLinkLabel : public TLabel {
+public:
+    TLinkLabel(HWND parent, const WindowBounds& bounds, std::wstring_view text);
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    bool inside_ = false;
+};
+
 // One tooltip control for a window's controls: each control gets its hint text.
 class THints {
 public:

@@ -20,6 +20,7 @@ namespace quorlin {
 namespace {
 
 constexpr UINT kWmSwallowed = 0x7AE;
+constexpr wchar_t kWebsiteDomain[] = L"www.quorlin.net";
 
 std::string ToAnsi(const std::wstring& text) {
     if (text.empty()) return {};
@@ -40,6 +41,13 @@ std::wstring FromAnsi(const std::string& text) {
 HICON LoadTrayImage(UINT id) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+}
+
+// The website's domain name in capitals, as the link label shows it.
+std::wstring WebsiteCaption() {
+    std::wstring caption(kWebsiteDomain);
+    for (auto& c : caption) c = static_cast<wchar_t>(towupper(c));
+    return caption;
 }
 
 // The text a menu shows beside an item for a shortcut value; none for 0.
@@ -89,7 +97,13 @@ TfrmMain::TfrmMain()
       chbShtTouchpad(grpShortcuts.Handle(), ControlBounds(12, 56, 164, 17), LoadResString(IDS_SHT_TOUCHPAD), false),
       lbShtTouchpad(grpShortcuts.Handle(), ControlBounds(12, 80, 260, 15), LoadResString(IDS_SHT_TOUCHPAD_NOTE)),
       chbInternet(Handle(), ControlBounds(16, 356, 272, 17), LoadResString(IDS_INTERNET), true),
-      lbLink(Handle(), ControlBounds(142, 384, 158, 15), L"WWW.QUORLIN.NET"),
+      imgFaceBook(Handle(), ControlBounds(12, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_PAGE)),
+      imgGplus(Handle(), ControlBounds(32, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_CIRCLES)),
+      imgTwitter(Handle(), ControlBounds(52, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_FOLLOW)),
+      imgRSS(Handle(), ControlBounds(72, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_FEED)),
+      imgDelicious(Handle(), ControlBounds(92, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_BOOKMARK)),
+      imgStumbleUpon(Handle(), ControlBounds(112, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_RECOMMEND)),
+      lbLink(Handle(), ControlBounds(142, 384, 158, 15), WebsiteCaption()),
       imgTrayOn(LoadTrayImage(IDI_TRAY_ON)),
       imgTrayOff(LoadTrayImage(IDI_TRAY_OFF)) {
     // State before the design's components act.
@@ -142,6 +156,25 @@ TfrmMain::TfrmMain()
     chbShtBlocker.OnClick = [this](TObject& sender) { ShortcutCheckBoxClick(sender); };
     chbShtTouchpad.OnClick = [this](TObject& sender) { ShortcutCheckBoxClick(sender); };
     chbAutoRun.OnClick = [this](TObject&) { ApplyAutoRun(chbAutoRun); };
+    const std::pair<TImage*, UINT> links[] = {{&imgFaceBook, IDS_HINT_FACEBOOK}, {&imgGplus, IDS_HINT_GPLUS},
+                                              {&imgTwitter, IDS_HINT_TWITTER},   {&imgRSS, IDS_HINT_RSS},
+                                              {&imgDelicious, IDS_HINT_DELICIOUS},
+                                              {&imgStumbleUpon, IDS_HINT_STUMBLEUPON}};
+    for (const auto& [image, hint] : links) Hints.Add(image->Handle(), LoadResString(hint));
+    imgFaceBook.SetTag(1);
+    imgGplus.SetTag(6);
+    imgTwitter.SetTag(2);
+    imgRSS.SetTag(3);
+    imgDelicious.SetTag(4);
+    imgStumbleUpon.SetTag(5);
+    imgDelicious.SetVisible(false);
+    imgStumbleUpon.SetVisible(false);
+    lbLink.SetTag(0);
+    lbLink.SetFontColor(RGB(0, 0, 255));
+    lbLink.SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    Hints.Add(lbLink.Handle(), LoadResString(IDS_HINT_WEBSITE));
+    lbLink.OnMouseEnter = [this](TObject&) { OnLinkMouseEnter(); };
+    lbLink.OnMouseLeave = [this](TObject&) { OnLinkMouseLeave(); };
 
     // Components act once the whole design is read; the single-instance guard may end the program here.
     LoadComponents();
@@ -440,6 +473,20 @@ void TfrmMain::ShortcutCheckBoxClick(TObject& sender) {
         UpdateTrayIcon();
         UpdatePopupMenu();
     }
+}
+
+void TfrmMain::OnLinkMouseEnter() {
+    if (!linkFont_) {
+        LOGFONTW lf{};
+        GetObjectW(Font(), sizeof lf, &lf);
+        lf.lfUnderline = TRUE;
+        linkFont_.reset(CreateFontIndirectW(&lf));
+    }
+    if (linkFont_) lbLink.SetFont(static_cast<HFONT>(linkFont_.get()));
+}
+
+void TfrmMain::OnLinkMouseLeave() {
+    lbLink.SetFont(Font());
 }
 
 // ---- Window events ----

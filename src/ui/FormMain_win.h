@@ -10,6 +10,7 @@
 #include "shell/CheckGroupBox_win.h"
 #include "shell/Controls_win.h"
 #include "shell/Form_win.h"
+#include "shell/Image_win.h"
 #include "shell/OneInstance_win.h"
 #include "shell/PopupMenu_win.h"
 #include "shell/Timer_win.h"
@@ -93,6 +94,9 @@ private:
     void ShortcutCheckBoxClick(TObject& sender);
     LRESULT WMQueryEndSession();
     WindowBounds ControlBounds(int left, int top, int width, int height) const;
+    void OnLinkMouseEnter();
+    void OnLinkMouseLeave();
+    UniqueGdiObject linkFont_;  // the label font, underlined, for the link under the pointer
 
 public:
     // Components, in design order: construction and load completion run in this order.
@@ -126,7 +130,15 @@ public:
     TCheckBox chbShtTouchpad;
     TLabel lbShtTouchpad;
     TCheckBox chbInternet;
-    TLabel lbLink;
+    // The row of links (what a click opens comes with the About window).
+    TImage imgFaceBook;
+    TImage imgGplus;
+    TImage imgTwitter;
+    TImage imgRSS;
+    TImage imgDelicious;
+    TImage imgStumbleUpon;
+    TLinkLabel lbLink;
+    THints Hints{Handle()};
 
     // The two tray images.
     UniqueIcon imgTrayOn;
