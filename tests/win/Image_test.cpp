@@ -87,3 +87,26 @@ TEST(Hints, EachControlKeepsItsOwnText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LinkLabel, ReportsThePointerEnteringAndLeaving) {
+    Host host;
+    TLinkLabel link(host.get(), {10, 40, 150, 15}, L"WWW.EXAMPLE.ORG");
+    int enters = 0, leaves = 0;
+    link.OnMouseEnter = [&](TObject& s) { enters += &s == &link; };
+    link.OnMouseLeave = [&](TObject& s) { leaves += &s == &link; };
+    MoveTo(700, 700);  // start from outside the window, as a user's pointer would
+    PumpFor(100);
+    MoveTo(200 + 50, 200 + 47);
+    PumpFor(100);
+    MoveTo(200 + 60, 200 + 48);  // moving inside raises nothing more
+    ASSERT_TRUE(PumpUntil([&] { return enters == 1; }, 2000));
+    MoveTo(200 + 50, 200 + 70);
+    PumpFor(50);
+    MoveTo(200 + 52, 200 + 72);
+    EXPECT_TRUE(PumpUntil([&] { return leaves == 1; }, 2000));
+    EXPECT_EQ(enters, 1);
+}
+
+}  // namespace
