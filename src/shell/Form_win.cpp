@@ -29,7 +29,6 @@ TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight) {
     // Owned by the application window: no taskbar button of its own. WM_NCCREATE stores the handle.
     CreateWindowExW(kExStyle, className, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                     r.bottom - r.top, TApplication::Instance().Handle(), nullptr, instance, this);
-    if (handle_) SendMessageW(handle_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
 
 TForm::~TForm() {
@@ -88,6 +87,9 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_GETFONT:
+        // A plain window keeps no font; controls created on the form take this one.
+        return reinterpret_cast<LRESULT>(font_.get());
     default:
         break;
     }

@@ -300,8 +300,7 @@ bool TfrmMain::LoadSettings() {
     const SettingsReader reader(SettingsRoot, SettingsPath);
 
     if (auto bounds = ParseBounds(reader.ReadString(setting::Bounds, L"0,0,0,0"))) {
-        RECT r{};
-        GetWindowRect(Handle(), &r);
+        // Only the stored corner is used; the window keeps its own size.
         SetWindowPos(Handle(), nullptr, bounds->Left, bounds->Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else {
         CenterInWorkArea(Handle());
@@ -330,7 +329,6 @@ bool TfrmMain::LoadSettings() {
 
 bool TfrmMain::SaveSettings() {
     SettingsWriter writer(SettingsRoot, SettingsPath);
-    BoundsRect bounds;
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     RECT r{};
@@ -338,7 +336,7 @@ bool TfrmMain::SaveSettings() {
         r = placement.rcNormalPosition;
     else
         GetWindowRect(Handle(), &r);
-    bounds = BoundsRect{r.left, r.top, r.right, r.bottom};
+    const BoundsRect bounds{r.left, r.top, r.right, r.bottom};
 
     writer.WriteString(setting::Bounds, FormatBounds(bounds));
     writer.WriteBool(setting::Visible, WasVisible);
