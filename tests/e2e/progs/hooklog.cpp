@@ -10,27 +10,16 @@
 #include "blocker/BlockingRule.h"
 #include "blocker/InputHooks_win.h"
 #include "shell/Unique_win.h"
+#include "ProgLog.h"
 
 namespace {
 
-std::wstring g_log;
-
-void Append(const char* line) {
-    quorlin::UniqueHandle f(CreateFileW(g_log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_ALWAYS, 0, nullptr));
-    if (f.get() == INVALID_HANDLE_VALUE) {
-        (void)f.release();
-        return;
-    }
-    DWORD written = 0;
-    WriteFile(f.get(), line, static_cast<DWORD>(strlen(line)), &written, nullptr);
-}
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == quorlin::WM_BLOCKED_EVENT) {
         char line[32];
         std::snprintf(line, sizeof line, "0x%x\n", static_cast<unsigned>(wp));
-        Append(line);
+        proglog::Write(line);
         return 0;
     }
     if (msg == WM_CLOSE) {
@@ -46,7 +35,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc < 2) return 2;
-    g_log = argv[1];
+    proglog::Path() = argv[1];
     if (argc > 2) quorlin::BlockerState.BlockInterval = static_cast<std::uint32_t>(_wtoi(argv[2]));
     if (argc > 3) quorlin::BlockerState.BlockOtherEvents = _wtoi(argv[3]) != 0;
     LocalFree(argv);
@@ -61,7 +50,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (!window) return 3;
 
     quorlin::InstallHooks(window.get());
-    Append(quorlin::BlockerState.KeyboardHook && quorlin::BlockerState.MouseHook ? "ready\n" : "nohooks\n");
+    proglog::Write(quorlin::BlockerState.KeyboardHook && quorlin::BlockerState.MouseHook ? "ready\n" : "nohooks\n");
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

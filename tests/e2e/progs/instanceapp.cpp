@@ -19,6 +19,7 @@
 #include "shell/AppProps_win.h"
 #include "shell/Application_win.h"
 #include "shell/OneInstance_win.h"
+#include "ProgLog.h"
 #include "shell/Unique_win.h"
 
 using namespace quorlin;
@@ -28,7 +29,6 @@ namespace {
 constexpr UINT kMinimize = WM_APP + 1;
 constexpr UINT kRecheck = WM_APP + 2;
 
-std::wstring g_log;
 std::wstring g_user;  // empty: the logon user
 
 class Guard : public TOneInstance {
@@ -40,17 +40,6 @@ public:
     }
 };
 
-void Append(const std::string& line) {
-    UniqueHandle f(CreateFileW(g_log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, 0, nullptr));
-    if (f.get() == INVALID_HANDLE_VALUE) {
-        (void)f.release();
-        return;
-    }
-    const std::string text = line + "\n";
-    DWORD written = 0;
-    WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
 
 std::string Hex(std::uintptr_t value) {
     char buf[32];
@@ -70,14 +59,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc < 2) return 2;
-    g_log = argv[1];
+    proglog::Path() = argv[1];
     if (argc > 2) g_user = argv[2];
     LocalFree(argv);
 
     TApplication& app = TApplication::Instance();
     app.Initialize(instance);
     app.SetTitle(L"Quorlin");
-    Append("self pid=" + std::to_string(GetCurrentProcessId()) + " app=" +
+    proglog::Line("self pid=" + std::to_string(GetCurrentProcessId()) + " app=" +
            Hex(reinterpret_cast<std::uintptr_t>(app.Handle())) + " module=" +
            Hex(reinterpret_cast<std::uintptr_t>(app.ModuleInstance())) + " user=" + Narrow(g_user.empty() ? CurrentUserName() : g_user));
 
@@ -89,14 +78,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     guard.PerformChecking = pcForCurrentUserOnly;
     props.OnMessage = [&](MSG& msg, bool& handled) {
         if (msg.message == WM_ACTIVATE_INSTANCE) {
-            Append("activate " + Hex(msg.wParam) + " " + Hex(static_cast<std::uintptr_t>(msg.lParam)));
+            proglog::Line("activate " + Hex(msg.wParam) + " " + Hex(static_cast<std::uintptr_t>(msg.lParam)));
         } else if (msg.message == kMinimize && msg.hwnd == app.Handle()) {
             handled = true;
             ShowWindow(app.Handle(), SW_MINIMIZE);
         } else if (msg.message == kRecheck && msg.hwnd == app.Handle()) {
             handled = true;
             const bool other = guard.CheckPrevInstance();
-            Append(std::string("recheck ") + (other ? "1" : "0"));
+            proglog::Line(std::string("recheck ") + (other ? "1" : "0"));
             if (other) app.Terminate();
         }
     };
@@ -104,13 +93,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
 
     // The creation step checks again and stops there when another instance runs.
     const bool other = guard.CheckPrevInstance();
-    Append(std::string("check ") + (other ? "1" : "0"));
+    proglog::Line(std::string("check ") + (other ? "1" : "0"));
     if (other)
         app.Terminate();
     else
-        Append("running");
+        proglog::Line("running");
 
     app.Run();
-    Append("exit");
+    proglog::Line("exit");
     return 0;
 }

@@ -13,25 +13,14 @@
 #include "shell/Form_win.h"
 #include "shell/PopupMenu_win.h"
 #include "shell/TrayIcon_win.h"
+#include "ProgLog.h"
 #include "shell/Unique_win.h"
 
 using namespace quorlin;
 
 namespace {
 
-std::wstring g_log;
 
-void Log(const std::string& line) {
-    UniqueHandle f(CreateFileW(g_log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, 0, nullptr));
-    if (f.get() == INVALID_HANDLE_VALUE) {
-        (void)f.release();
-        return;
-    }
-    const std::string text = line + "\n";
-    DWORD written = 0;
-    WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
 
 // A solid 16x16 icon, so the driver can tell images apart by a pixel of the taskbar.
 UniqueIcon SolidIcon(COLORREF color) {
@@ -81,20 +70,20 @@ public:
         TrayIcon.MinimizeOnStart = true;
         TrayIcon.SetPopupMenu(&pmPopup);
         TrayIcon.SetInfoTimeout(3000);
-        TrayIcon.OnClick = [](TObject&) { Log("click"); };
-        TrayIcon.OnDblClick = [](TObject&) { Log("dblclick"); };
-        TrayIcon.OnMinimize = [](TObject&) { Log("minimize"); };
-        TrayIcon.OnPopupMenu = [](TObject&) { Log("menu-closed"); };
+        TrayIcon.OnClick = [](TObject&) { proglog::Line("click"); };
+        TrayIcon.OnDblClick = [](TObject&) { proglog::Line("dblclick"); };
+        TrayIcon.OnMinimize = [](TObject&) { proglog::Line("minimize"); };
+        TrayIcon.OnPopupMenu = [](TObject&) { proglog::Line("menu-closed"); };
         miSetup.Default = true;
         miSetup.ShortCutText = L"Alt+Click";
-        miSetup.OnClick = [](TObject&) { Log("item:Settings"); };
+        miSetup.OnClick = [](TObject&) { proglog::Line("item:Settings"); };
         miBlocker.OnClick = [this](TObject& sender) {
-            Log("item:Blocker");
+            proglog::Line("item:Blocker");
             static_cast<TMenuItem&>(sender).Checked = !miBlocker.Checked;
         };
-        miClose.OnClick = [](TObject&) { Log("item:Close"); };
+        miClose.OnClick = [](TObject&) { proglog::Line("item:Close"); };
         pmPopup.OnPopup = [this](TObject&) {
-            Log(std::string("popup component=") + (pmPopup.PopupComponent == &TrayIcon ? "tray" : "other"));
+            proglog::Line(std::string("popup component=") + (pmPopup.PopupComponent == &TrayIcon ? "tray" : "other"));
         };
         LoadComponents();
     }
@@ -104,14 +93,14 @@ public:
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == WM_NULL) Log("wm_null");
+        if (msg == WM_NULL) proglog::Line("wm_null");
         if (msg == WM_COPYDATA) {
             const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
             std::wstring arg(static_cast<const wchar_t*>(cds->lpData), cds->cbData / sizeof(wchar_t));
             try {
                 Run(cds->dwData, arg);
             } catch (const std::exception& e) {
-                Log(std::string("error ") + e.what());
+                proglog::Line(std::string("error ") + e.what());
             }
             return TRUE;
         }
@@ -123,30 +112,30 @@ private:
         switch (command) {
         case kHint:
             TrayIcon.SetHint(arg);
-            Log("hint");
+            proglog::Line("hint");
             break;
         case kIcon:
             TrayIcon.SetIcon(arg == L"green" ? green.get() : red.get());
-            Log("icon");
+            proglog::Line("icon");
             break;
         case kVisible:
             TrayIcon.SetVisible(arg == L"1");
-            Log(std::string("visible=") + (TrayIcon.Visible() ? "1" : "0"));
+            proglog::Line(std::string("visible=") + (TrayIcon.Visible() ? "1" : "0"));
             break;
         case kBalloon:
             TrayIcon.SetInfoTimeout(3000);
-            Log(std::string("balloon=") +
+            proglog::Line(std::string("balloon=") +
                 (TrayIcon.ShowBalloonTip(TTrayIconInfoType::tiiInfo, L"Quorlin", arg) ? "1" : "0"));
             break;
         case kUpdate:
-            Log(std::string("update=") + (TrayIcon.UpdateIcon() ? "1" : "0"));
+            proglog::Line(std::string("update=") + (TrayIcon.UpdateIcon() ? "1" : "0"));
             break;
         case kMinimize:
             ShowWindow(TApplication::Instance().Handle(), SW_MINIMIZE);
             break;
         case kRemoveBalloon:
             TrayIcon.SetInfoText(L"");
-            Log(std::string("remove-balloon=") + (TrayIcon.ShowInfoBalloon() ? "1" : "0"));
+            proglog::Line(std::string("remove-balloon=") + (TrayIcon.ShowInfoBalloon() ? "1" : "0"));
             break;
         case kQuit:
             TApplication::Instance().Terminate();
@@ -163,7 +152,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc < 2) return 2;
-    g_log = argv[1];
+    proglog::Path() = argv[1];
     const bool show = argc > 2 && std::wstring(argv[2]) == L"show";
     LocalFree(argv);
 
@@ -175,27 +164,27 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         app.SetMainWindow(form.Handle());
         char line[64];
         std::snprintf(line, sizeof line, "shell=0x%lx", static_cast<unsigned long>(ShellVersion()));
-        Log(line);
-        Log(std::string("showmainform=") + (app.ShowMainForm() ? "1" : "0"));
+        proglog::Line(line);
+        proglog::Line(std::string("showmainform=") + (app.ShowMainForm() ? "1" : "0"));
 
         // As the main window does at creation: tip and image first (modify before the icon is
         // added, which the shell refuses), then the icon.
         form.TrayIcon.SetHint(L"Quorlin");
         form.TrayIcon.SetIcon(form.red.get());
-        Log(std::string("update-before-add=") + (form.TrayIcon.UpdateIcon() ? "1" : "0"));
+        proglog::Line(std::string("update-before-add=") + (form.TrayIcon.UpdateIcon() ? "1" : "0"));
         if (show) {
             form.Show();
         } else {
             form.TrayIcon.SetVisible(true);
-            Log(std::string("visible=") + (form.TrayIcon.Visible() ? "1" : "0"));
+            proglog::Line(std::string("visible=") + (form.TrayIcon.Visible() ? "1" : "0"));
         }
         char ids[96];
         std::snprintf(ids, sizeof ids, "ready window=%lu form=%lu",
                       static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(form.TrayIcon.WindowHandle())),
                       static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(form.Handle())));
-        Log(ids);
+        proglog::Line(ids);
         app.Run();
-        Log("exit");
+        proglog::Line("exit");
     }
     return 0;
 }
