@@ -9,7 +9,7 @@ configure_file(src/ui/res/version.h.in ${GEN_DIR}/version.h @ONLY)
 # The resource script (strings, manifest, version, icons) goes into every binary that needs it.
 set(QUORLIN_RC ${CMAKE_SOURCE_DIR}/src/ui/res/Quorlin.rc)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${GEN_DIR} -I${CMAKE_SOURCE_DIR}/src/ui/res -I${CMAKE_SOURCE_DIR}/src")
-file(GLOB RES_DEPS CONFIGURE_DEPENDS src/ui/res/*)
+file(GLOB RES_DEPS CONFIGURE_DEPENDS src/ui/res/* src/base/resource.h)
 set_source_files_properties(${QUORLIN_RC} PROPERTIES OBJECT_DEPENDS "${RES_DEPS};${GEN_DIR}/version.h")
 
 set(WIN_LIBS user32 gdi32 shell32 advapi32 ole32 oleaut32 uuid comctl32)

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/System_win.h"
+
 namespace quorlin {
 
 namespace {
@@ -146,21 +148,6 @@ bool SaveAppSettings(const AppSettings& s, HKEY root, std::wstring_view path) {
     ok &= w.WriteBool(setting::TouchpadSwitch, s.TouchpadSwitch);
     ok &= w.WriteString(setting::TouchpadShortcut, s.TouchpadShortcut);
     return ok;
-}
-
-std::wstring RunningExePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        // A full buffer means the path may have been cut short.
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        if (path.size() >= 32768) return {};
-        path.resize(path.size() * 2);
-    }
 }
 
 bool SetRunEntry(bool enabled, std::wstring_view exePath) {

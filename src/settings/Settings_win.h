@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "settings/Settings.h"
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace quorlin {
 
@@ -61,9 +61,6 @@ private:
 // values keep their defaults. SaveAppSettings returns true when every value was written.
 AppSettings LoadAppSettings(HKEY root = HKEY_CURRENT_USER, std::wstring_view path = kSettingsKeyPath);
 bool SaveAppSettings(const AppSettings& s, HKEY root = HKEY_CURRENT_USER, std::wstring_view path = kSettingsKeyPath);
-
-// The full path of the running executable (long paths included), or "" when it cannot be had.
-std::wstring RunningExePath();
 
 // Writes (enabled) or deletes the logon start entry of exePath in HKCU's Run key, creating the key
 // when missing. Writing overwrites an earlier entry, so the stored path follows the executable.

@@ -1,45 +1,12 @@
 #include "shell/Application_win.h"
-#include "shell/Form_win.h"
 
+#include "base/System_win.h"
+#include "base/Text_win.h"
+#include "base/resource.h"
 #include "shell/Application.h"
-#include "ui/res/resource.h"
 
 namespace quorlin {
 
-namespace {
-
-constexpr wchar_t kClassName[] = L"TApplication";
-
-std::wstring Widen(const char* text) {
-    if (!text || !*text) return {};
-    // Our own errors carry UTF-8 (or plain ASCII) text; anything else is read in the ANSI code page.
-    for (UINT codePage : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
-        const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-        const int n = MultiByteToWideChar(codePage, flags, text, -1, nullptr, 0);
-        if (n <= 0) continue;
-        std::wstring out(static_cast<std::size_t>(n), L'\0');
-        MultiByteToWideChar(codePage, flags, text, -1, out.data(), n);
-        out.resize(static_cast<std::size_t>(n - 1));
-        return out;
-    }
-    return {};
-}
-
-std::wstring LoadText(HINSTANCE instance, UINT id) {
-    const wchar_t* text = nullptr;
-    const int n = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
-    return n > 0 ? std::wstring(text, static_cast<std::size_t>(n)) : std::wstring();
-}
-
-std::wstring ModuleBaseName(HINSTANCE instance) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(instance, path, MAX_PATH);
-    std::wstring name(path);
-    name = name.substr(name.find_last_of(L"\\/") + 1);
-    return name.substr(0, name.find_last_of(L'.'));
-}
-
-}  // namespace
 
 TApplication& TApplication::Instance() {
     static TApplication app;
@@ -62,7 +29,12 @@ LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
 void TApplication::Initialize(HINSTANCE instance) {
     if (handle_) return;
     instance_ = instance ? instance : GetModuleHandleW(nullptr);
-    if (title_.empty()) title_ = ModuleBaseName(instance_);
+    if (title_.empty()) {
+        // The executable's name without folder and extension until the program sets its title.
+        const std::wstring path = RunningExePath();
+        const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+        title_ = name.substr(0, name.find_last_of(L'.'));
+    }
 
     // A missing icon is tolerated: the windows then show the system's default.
     icon_.reset(static_cast<HICON>(LoadImageW(instance_, L"A", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
@@ -73,12 +45,12 @@ void TApplication::Initialize(HINSTANCE instance) {
     wc.hInstance = instance_;
     wc.hIcon = icon_.get();
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = kApplicationClassName;
     RegisterClassExW(&wc);  // fails harmlessly when the class is already registered
 
     // Hidden and of no size: it exists to own the program's windows and to be found by class and text.
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-    handle_.reset(CreateWindowExW(0, kClassName, title_.c_str(),
+    handle_.reset(CreateWindowExW(0, kApplicationClassName, title_.c_str(),
                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0,
                                   0, nullptr, nullptr, instance_, nullptr));
     if (handle_ && icon_) SendMessageW(handle_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
@@ -120,13 +92,25 @@ bool TApplication::ProcessMessage() {
         MessageEvent hook = OnMessage;
         hook(msg, handled);
     }
-    // The application's own filters: key preview of the program's windows and dialog navigation
-    // (Tab, arrow keys, mnemonics); what they consume is not dispatched.
-    if (!handled && !TForm::PreviewMessage(msg)) {
+    if (!handled && !PreTranslate(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     return true;
+}
+
+void TApplication::AddMessageFilter(TMessageFilter& filter) { filters_.push_back(&filter); }
+
+void TApplication::RemoveMessageFilter(TMessageFilter& filter) {
+    std::erase(filters_, &filter);
+}
+
+bool TApplication::PreTranslate(MSG& msg) {
+    // Newest first; by index, because a filter may remove itself (its window closing) while it runs.
+    for (std::size_t i = filters_.size(); i-- > 0;) {
+        if (i < filters_.size() && filters_[i]->PreTranslateMessage(msg)) return true;
+    }
+    return false;
 }
 
 void TApplication::ProcessMessages() {
@@ -161,7 +145,7 @@ int TApplication::RunModalLoop(HWND window, const int& modalResult) {
 
 void TApplication::ShowException(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error)) return;
-    const std::wstring text = ErrorBoxText(Widen(error.what()));
+    const std::wstring text = ErrorBoxText(FromUtf8OrAnsi(error.what()));
     const std::wstring caption = Title();
     MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
@@ -175,7 +159,7 @@ void TApplication::HandleException() noexcept {
         } catch (const std::exception& e) {
             ShowException(e);
         } catch (...) {
-            const std::wstring text = ErrorBoxText(LoadText(instance_, IDS_UNEXPECTED_ERROR));
+            const std::wstring text = ErrorBoxText(LoadResString(IDS_UNEXPECTED_ERROR));
             const std::wstring caption = Title();
             MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
         }

@@ -8,8 +8,9 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace quorlin {
 
@@ -17,6 +18,19 @@ namespace quorlin {
 class EAbort : public std::exception {
 public:
     const char* what() const noexcept override { return "Operation aborted"; }
+};
+
+// The window class of the application window, by which a running instance is found.
+inline constexpr wchar_t kApplicationClassName[] = L"TApplication";
+
+// A pre-translate filter: the program's windows register one for their key preview and dialog
+// navigation (Tab, arrow keys, mnemonics). True when it consumed the message.
+class TMessageFilter {
+public:
+    virtual bool PreTranslateMessage(MSG& msg) = 0;
+
+protected:
+    ~TMessageFilter() = default;
 };
 
 class TApplication {
@@ -71,9 +85,15 @@ public:
     // The message slot: every message the retrieval step takes passes here before dispatch.
     MessageEvent OnMessage;
 
+    // Filters see what the hook left unhandled, newest first; what one consumes is not dispatched.
+    // A filter stays registered until it is removed (at the latest by its destructor).
+    void AddMessageFilter(TMessageFilter& filter);
+    void RemoveMessageFilter(TMessageFilter& filter);
+
 private:
     TApplication() = default;
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool PreTranslate(MSG& msg);
     HINSTANCE instance_ = nullptr;
     std::wstring title_;                        // kept for the time before the window exists
     UniqueWindow handle_;
@@ -81,6 +101,7 @@ private:
     HWND mainWindow_ = nullptr;
     bool showMainForm_ = true;
     bool terminated_ = false;
+    std::vector<TMessageFilter*> filters_;
 };
 
 }  // namespace quorlin

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include "base/System_win.h"
+#include "shell/Window_win.h"
+
 namespace quorlin {
 
 namespace {
@@ -10,16 +13,8 @@ constexpr wchar_t kWrapperProp[] = L"Quorlin.Control";
 constexpr UINT_PTR kSubclassId = 0x51C0;
 
 HMODULE UxTheme() {
-    // Loaded from the system folder by full path, never from beside the executable; kept for the
-    // process's lifetime because painting asks for it again and again.
-    static const UniqueModule module = [] {
-        wchar_t path[MAX_PATH]{};
-        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH - 16) return UniqueModule{};
-        std::wstring full(path, n);
-        full += L"\\uxtheme.dll";
-        return UniqueModule(LoadLibraryExW(full.c_str(), nullptr, 0));
-    }();
+    // Kept for the process's lifetime because painting asks for it again and again.
+    static const UniqueModule module(LoadSystemLibrary(L"uxtheme.dll"));
     return module.get();
 }
 
@@ -61,13 +56,15 @@ LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
         (void)self->hwnd_.release();
         return DefSubclassProc(hwnd, msg, wp, lp);
     }
-    LRESULT result = 0;
-    if (ReflectControlMessage(msg, wp, lp, result)) return result;
-    if (msg == WM_SETCURSOR && self->cursor_ && LOWORD(lp) == HTCLIENT) {
-        ::SetCursor(self->cursor_);
-        return TRUE;
-    }
-    return self->WndProc(msg, wp, lp);
+    return Guarded([&]() -> LRESULT {
+        LRESULT result = 0;
+        if (ReflectControlMessage(msg, wp, lp, result)) return result;
+        if (msg == WM_SETCURSOR && self->cursor_ && LOWORD(lp) == HTCLIENT) {
+            ::SetCursor(self->cursor_);
+            return TRUE;
+        }
+        return self->WndProc(msg, wp, lp);
+    });
 }
 
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefaultProc(msg, wp, lp); }

@@ -13,7 +13,7 @@
 
 #include "shell/Component.h"
 #include "shell/Placement.h"
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace quorlin {
 

@@ -1,6 +1,5 @@
 #include "shell/Form_win.h"
 
-#include "shell/Application_win.h"
 #include "shell/Controls_win.h"
 
 namespace quorlin {
@@ -13,46 +12,38 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight) {
     font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = StaticProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = className;
-    RegisterClassExW(&wc);  // fails harmlessly when already registered
-
+    TWindowClass::Options options;
+    options.style = CS_DBLCLKS;
+    options.cursor = LoadCursorW(nullptr, IDC_ARROW);
+    options.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     RECT r{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    // Owned by the application window: no taskbar button of its own. WM_NCCREATE stores the handle.
-    CreateWindowExW(kExStyle, className, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
-                    r.bottom - r.top, TApplication::Instance().Handle(), nullptr, instance, this);
+    // Owned by the application window: no taskbar button of its own.
+    CreateHandle(className, options, kExStyle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top,
+                 TApplication::Instance().Handle());
+    TApplication::Instance().AddMessageFilter(*this);
 }
 
-TForm::~TForm() {
-    if (handle_) SetWindowLongPtrW(handle_.get(), GWLP_USERDATA, 0);
-}
+TForm::~TForm() { TApplication::Instance().RemoveMessageFilter(*this); }
 
 void TForm::SetCaption(const std::wstring& text) {
-    if (handle_) SetWindowTextW(handle_.get(), text.c_str());
+    if (Handle()) SetWindowTextW(Handle(), text.c_str());
 }
 
 std::wstring TForm::Caption() const {
-    if (!handle_) return {};
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(handle_.get())) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(handle_.get(), text.data(), static_cast<int>(text.size()))));
+    if (!Handle()) return {};
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Handle())) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(Handle(), text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
 void TForm::Show() {
-    if (!handle_) return;
-    ShowWindow(handle_.get(), SW_SHOW);
+    if (!Handle()) return;
+    ShowWindow(Handle(), SW_SHOW);
 }
 
 void TForm::Hide() {
-    if (handle_) ShowWindow(handle_.get(), SW_HIDE);
+    if (Handle()) ShowWindow(Handle(), SW_HIDE);
 }
 
 void TForm::Close() {
@@ -61,20 +52,18 @@ void TForm::Close() {
     if (!canClose) return;
     FormClose();
     Hide();
-    if (TApplication::Instance().MainWindow() == handle_.get()) TApplication::Instance().Terminate();
+    if (TApplication::Instance().MainWindow() == Handle()) TApplication::Instance().Terminate();
 }
 
-bool TForm::PreviewMessage(MSG& msg) {
-    if (!msg.hwnd) return false;
-    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    auto* form = root ? reinterpret_cast<TForm*>(GetWindowLongPtrW(root, GWLP_USERDATA)) : nullptr;
-    if (!form || form->handle_.get() != root) return false;
-    if (form->KeyPreview && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
+bool TForm::PreTranslateMessage(MSG& msg) {
+    // Only messages of this form's own window and its controls.
+    if (!msg.hwnd || !Handle() || GetAncestor(msg.hwnd, GA_ROOT) != Handle()) return false;
+    if (KeyPreview && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
         WORD key = static_cast<WORD>(msg.wParam);
-        form->FormKeyDown(key, GetKeyState(VK_MENU) < 0, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
+        FormKeyDown(key, GetKeyState(VK_MENU) < 0, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
         if (key == 0) return true;
     }
-    return IsDialogMessageW(root, &msg) != FALSE;
+    return IsDialogMessageW(Handle(), &msg) != FALSE;
 }
 
 LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -93,23 +82,7 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return DefWindowProcW(handle_.get(), msg, wp, lp);
-}
-
-LRESULT CALLBACK TForm::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        auto* self = static_cast<TForm*>(cs->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->handle_.reset(hwnd);
-    }
-    auto* self = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        if (self) (void)self->handle_.release();
-    }
-    if (!self || self->handle_.get() != hwnd) return DefWindowProcW(hwnd, msg, wp, lp);
-    return self->WndProc(msg, wp, lp);
+    return DefWindowProcW(Handle(), msg, wp, lp);
 }
 
 }  // namespace quorlin

@@ -5,12 +5,14 @@
 
 #include <string>
 
+#include "base/Unique_win.h"
+#include "shell/Application_win.h"
 #include "shell/Component.h"
-#include "shell/Unique_win.h"
+#include "shell/Window_win.h"
 
 namespace quorlin {
 
-class TForm : public TComponentOwner {
+class TForm : public TComponentOwner, public TWindow, private TMessageFilter {
 public:
     // Creates the window, hidden, with the given client size at a position the system picks;
     // className is the window class registered for this kind of window (e.g. L"TfrmMain").
@@ -18,22 +20,18 @@ public:
     TForm(const wchar_t* className, int clientWidth, int clientHeight);
     ~TForm() override;
 
-    HWND Handle() const { return handle_.get(); }
+    using TWindow::Handle;
 
     void SetCaption(const std::wstring& text);
     std::wstring Caption() const;
     HFONT Font() const { return static_cast<HFONT>(font_.get()); }
 
-    bool Visible() const { return handle_ && IsWindowVisible(handle_.get()); }
+    bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
     void Show();
     void Hide();
     // Asks FormCloseQuery; when allowed, FormClose runs and the window hides.
     void Close();
     bool KeyPreview = true;
-
-    // Offers a key message of this thread to the form that owns its window, when that form has
-    // key preview; true when FormKeyDown consumed the key. Also runs dialog navigation (Tab).
-    static bool PreviewMessage(MSG& msg);
 
 protected:
     // Window events.
@@ -43,12 +41,12 @@ protected:
     virtual void FormClose() {}
     // key is set to 0 to consume it.
     virtual void FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) { (void)key, (void)alt, (void)ctrl, (void)shift; }
-    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+    // Key preview (FormKeyDown) and dialog navigation for messages to this form and its controls.
+    bool PreTranslateMessage(MSG& msg) override;
     UniqueGdiObject font_;
-    UniqueWindow handle_;
 };
 
 }  // namespace quorlin

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "shell/Controls_win.h"
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace quorlin {
 

@@ -1,7 +1,7 @@
 #include "shell/OneInstance_win.h"
 
 #include "shell/Application_win.h"
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace quorlin {
 
@@ -106,7 +106,7 @@ HWND FindPrevInstance() {
     HWND own = app.Handle();
     HWND found = nullptr;
     do {
-        found = FindWindowExW(nullptr, found, L"TApplication", title.c_str());
+        found = FindWindowExW(nullptr, found, kApplicationClassName, title.c_str());
     } while (found && found == own);
     return found;
 }

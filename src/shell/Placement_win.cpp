@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "shell/Application_win.h"
+
 namespace quorlin {
 
 namespace {
@@ -22,15 +24,6 @@ void MoveTo(HWND window, ScreenPoint at) {
         if (HWND parent = GetParent(window)) ScreenToClient(parent, &p);
     const WindowBounds b = BoundsOf(window);
     SetWindowPos(window, nullptr, p.x, p.y, b.Width, b.Height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-}
-
-BOOL CALLBACK FindApplicationProc(HWND hwnd, LPARAM found) {
-    wchar_t cls[32]{};
-    if (GetClassNameW(hwnd, cls, 32) > 0 && std::wstring_view(cls) == L"TApplication") {
-        *reinterpret_cast<HWND*>(found) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 }  // namespace
@@ -72,16 +65,10 @@ void CenterOverControl(HWND window, HWND control) {
     MoveTo(window, CenteredOver(BoundsOf(control), MonitorWorkArea(control), b.Width, b.Height));
 }
 
-HWND FindApplicationWindow() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindApplicationProc, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 void OpenUrlInBrowser(std::wstring_view address) {
     // The wide call keeps addresses with characters outside the ANSI code page intact.
     const std::wstring url = UrlWithScheme(address);
-    ShellExecuteW(FindApplicationWindow(), L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
+    ShellExecuteW(TApplication::Instance().Handle(), L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 }  // namespace quorlin

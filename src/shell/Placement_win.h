@@ -25,7 +25,4 @@ void CenterOverControl(HWND window, HWND control);
 // Failures are the shell's to show.
 void OpenUrlInBrowser(std::wstring_view address);
 
-// The application's hidden top-level window (class "TApplication") on this thread, or null.
-HWND FindApplicationWindow();
-
 }  // namespace quorlin

@@ -24,15 +24,7 @@ void TMenuItem::Click() {
 }
 
 TPopupMenu::TPopupMenu(TComponentOwner& owner) : TComponent(owner) {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kWindowClass;
-    RegisterClassExW(&wc);  // fails harmlessly when already registered
-    window_.reset(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  instance, nullptr));
+    CreateHandle(kWindowClass, {}, WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 0, 0, nullptr);
 }
 
 TPopupMenu::~TPopupMenu() {
@@ -41,10 +33,6 @@ TPopupMenu::~TPopupMenu() {
     listeners_.clear();
     for (auto& l : listeners)
         if (l.onFree) l.onFree();
-}
-
-LRESULT CALLBACK TPopupMenu::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 TMenuItem& TPopupMenu::Add(std::wstring caption) {
@@ -94,7 +82,7 @@ void TPopupMenu::Popup(int x, int y) {
     Rebuild();
     if (!menu_) return;
     const UINT command = static_cast<UINT>(TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
-                                                          x, y, 0, window_.get(), nullptr));
+                                                          x, y, 0, TWindow::Handle(), nullptr));
     if (command == 0) return;
     if (TMenuItem* item = FindByCommand(static_cast<std::uint16_t>(command))) item->Click();
 }

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Unique_win.h"
 #include "shell/Component.h"
-#include "shell/Unique_win.h"
+#include "shell/Window_win.h"
 
 namespace quorlin {
 
@@ -37,7 +38,8 @@ private:
     std::uint16_t command_;
 };
 
-class TPopupMenu : public TComponent {
+// Its window owns the menu while it is open and receives the menu's own messages.
+class TPopupMenu : public TComponent, private TWindow {
 public:
     explicit TPopupMenu(TComponentOwner& owner);
     ~TPopupMenu() override;
@@ -71,11 +73,9 @@ private:
         const TObject* client;
         std::function<void()> onFree;
     };
-    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
     std::vector<std::unique_ptr<TMenuItem>> items_;
     std::vector<Listener> listeners_;
     UniqueMenu menu_;
-    UniqueWindow window_;  // receives the menu's own messages while it is open
 };
 
 }  // namespace quorlin

@@ -4,11 +4,11 @@
 #include <windows.h>
 
 #include "shell/Component.h"
-#include "shell/Unique_win.h"
+#include "shell/Window_win.h"
 
 namespace quorlin {
 
-class TTimer : public TComponent {
+class TTimer : public TComponent, private TWindow {
 public:
     TTimer(TComponentOwner& owner, UINT interval, bool enabled);
     ~TTimer() override;
@@ -18,13 +18,14 @@ public:
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool value);
     void Loaded() override;
+    // The window that receives the ticks.
+    HWND WindowHandle() const { return Handle(); }
 
     TNotifyEvent OnTimer;
 
 private:
-    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void Update();
-    UniqueWindow window_;
     UINT interval_;
     bool enabled_;
 };

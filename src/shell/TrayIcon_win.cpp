@@ -2,13 +2,11 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-#include <vector>
 
-#include "ui/res/resource.h"
+#include "base/System_win.h"
+#include "base/Text_win.h"
 #include "shell/Application_win.h"
 #include "shell/Form_win.h"
-#include "ui/AppInfo_win.h"
 
 namespace quorlin {
 
@@ -41,47 +39,6 @@ bool IsWindowsNT() {
     return nt;
 }
 
-DWORD ReadShellVersion() {
-    using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-    using InfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
-    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
-    UniqueModule version(LoadSystemLibrary(L"version.dll"));
-    if (!version) return 0;
-    auto size = GetProc<SizeFn>(version.get(), "GetFileVersionInfoSizeA");
-    auto info = GetProc<InfoFn>(version.get(), "GetFileVersionInfoA");
-    auto query = GetProc<QueryFn>(version.get(), "VerQueryValueA");
-    if (!size || !info || !query) return 0;
-    DWORD handle = 0;
-    const DWORD bytes = size("shell32.dll", &handle);
-    if (bytes == 0) return 0;
-    std::vector<char> data(bytes);
-    if (!info("shell32.dll", 0, bytes, data.data())) return 0;
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT fixedSize = 0;
-    if (!query(data.data(), "\\", reinterpret_cast<LPVOID*>(&fixed), &fixedSize) || !fixed ||
-        fixedSize < sizeof(VS_FIXEDFILEINFO))
-        return 0;
-    return fixed->dwFileVersionMS;
-}
-
-std::u16string ToU16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
-
-std::string ToAnsi(const std::wstring& s) {
-    if (s.empty()) return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? static_cast<std::size_t>(n) : 0u, '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::string ToUtf8(const std::wstring& s) {
-    if (s.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? static_cast<std::size_t>(n) : 0u, '\0');
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 std::uint32_t Handle32(const void* h) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h)); }
 
 std::uint8_t HeldKeys() {
@@ -92,35 +49,19 @@ std::uint8_t HeldKeys() {
     return shift;
 }
 
-// Window procedures must not let an error unwind through the system's frames.
-template <typename F>
-LRESULT Guarded(F&& f, LRESULT onError) noexcept {
-    try {
-        return f();
-    } catch (...) {
-        TApplication::Instance().HandleException();
-        return onError;
-    }
-}
-
 }  // namespace
 
 DWORD ShellVersion() {
     static DWORD cached = 0;
-    if (cached == 0) cached = ReadShellVersion();
+    if (cached == 0) {
+        if (const auto version = ReadFileVersion(L"shell32.dll")) cached = version->MS;
+    }
     return cached;
 }
 
 TTrayIcon::TTrayIcon(TComponentOwner& owner, std::wstring name) : TComponentBase(owner), name_(std::move(name)) {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = StaticProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kWindowClass;
-    RegisterClassExW(&wc);  // fails harmlessly when already registered
     // Top-level (not message-only), so that broadcasts such as "TaskbarCreated" reach it.
-    CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
+    CreateHandle(kWindowClass, {}, WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 0, 0, nullptr);
     HookApplicationWindow();
 }
 
@@ -136,8 +77,6 @@ TTrayIcon::~TTrayIcon() {
     }
     if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
     UnhookApplicationWindow();
-    if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
-    window_.reset();
 }
 
 bool TTrayIcon::Designing() const { return Loading() && !Owner().ComponentsLoaded(); }
@@ -187,7 +126,7 @@ bool TTrayIcon::PrepareIconData() {
     if (version < kShellVersion4) return false;
     data_.reset();
     NotifyIconData& r = data_.emplace(version, IsWindowsNT() ? CharForm::Wide : CharForm::Ansi);
-    r.SetWindow(Handle32(window_.get()));
+    r.SetWindow(Handle32(Handle()));
     r.SetId(iconId_);
     r.SetFlags(iconFlags_);
     r.SetCallbackMessage(WM_TRAY_CALLBACK);
@@ -208,24 +147,21 @@ bool TTrayIcon::NotifyShell(DWORD command) {
     return Shell_NotifyIconA(command, reinterpret_cast<PNOTIFYICONDATAA>(data_->Data())) != FALSE;
 }
 
-bool TTrayIcon::PrepareAndNotify(DWORD command, unsigned failedTextId, const char* failedText) {
+bool TTrayIcon::PrepareAndNotify(DWORD command, const std::wstring& failedFormat) {
     try {
         if (!PrepareIconData()) return false;
         return NotifyShell(command);
     } catch (...) {
-        std::wstring text = LoadResString(failedTextId);
+        std::wstring text = failedFormat;
         // The name goes in by replacement: a printf of a wide text is not portable across runtimes.
-        if (const auto at = text.find(L"%s"); at != std::wstring::npos)
-            text.replace(at, 2, name_);
-        else
-            text = name_ + std::wstring(failedText, failedText + std::strlen(failedText));
+        if (const auto at = text.find(L"%s"); at != std::wstring::npos) text.replace(at, 2, name_);
         throw ETrayIcon(ToUtf8(text));
     }
 }
 
-bool TTrayIcon::InsertToTray() { return PrepareAndNotify(NIM_ADD, IDS_TRAY_INSERT_FAILED, ".InsertToTray failed"); }
+bool TTrayIcon::InsertToTray() { return PrepareAndNotify(NIM_ADD, InsertFailedText); }
 
-bool TTrayIcon::DeleteFromTray() { return PrepareAndNotify(NIM_DELETE, IDS_TRAY_DELETE_FAILED, ".DeleteFromTray failed"); }
+bool TTrayIcon::DeleteFromTray() { return PrepareAndNotify(NIM_DELETE, DeleteFailedText); }
 
 void TTrayIcon::ShowIcon() {
     iconFlags_ |= kNifIcon;
@@ -275,22 +211,6 @@ bool TTrayIcon::ShowBalloonTip(TTrayIconInfoType kind, const std::wstring& title
 
 bool TTrayIcon::ShowInfoBalloon() { return ShowBalloonTip(infoType_, infoTitle_, infoText_); }
 
-LRESULT CALLBACK TTrayIcon::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TTrayIcon*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_.reset(hwnd);
-    }
-    auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        if (self && self->window_.get() == hwnd) (void)self->window_.release();
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    return Guarded([&] { return self->WndProc(msg, wp, lp); }, 0);
-}
-
 LRESULT TTrayIcon::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TRAY_CALLBACK) {
         HandleNotification(static_cast<UINT>(lp));
@@ -298,7 +218,7 @@ LRESULT TTrayIcon::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (msg == WM_QUERYENDSESSION) return 1;
     if (msg == WM_TASKBAR_CREATED && visible_) ReAdd();
-    return DefWindowProcW(window_.get(), msg, wp, lp);
+    return TWindow::WndProc(msg, wp, lp);
 }
 
 void TTrayIcon::HandleNotification(UINT code) {

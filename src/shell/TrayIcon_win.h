@@ -8,10 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "base/Unique_win.h"
 #include "shell/Component.h"
 #include "shell/NotifyIconData.h"
 #include "shell/PopupMenu_win.h"
-#include "shell/Unique_win.h"
+#include "shell/Window_win.h"
 #include "shortcuts/ShortcutText.h"  // TShiftState: held keys and the button of a notification
 
 namespace quorlin {
@@ -32,14 +33,14 @@ DWORD ShellVersion();
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
-class TTrayIcon : public TComponentBase {
+class TTrayIcon : public TComponentBase, private TWindow {
 public:
     explicit TTrayIcon(TComponentOwner& owner, std::wstring name = L"TrayIcon");
     ~TTrayIcon() override;
 
     const std::wstring& Name() const { return name_; }
     // The hidden window that receives the shell's notifications.
-    HWND WindowHandle() const { return window_.get(); }
+    HWND WindowHandle() const { return Handle(); }
     UINT IconID() const { return iconId_; }
 
     const std::wstring& Hint() const { return hint_; }
@@ -52,6 +53,10 @@ public:
     void SetVisible(bool value);
     TPopupMenu* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(TPopupMenu* menu);
+
+    // Texts of the errors raised when the record cannot be built; "%s" stands for the name.
+    std::wstring InsertFailedText = L"%s.InsertToTray failed";
+    std::wstring DeleteFailedText = L"%s.DeleteFromTray failed";
 
     bool MinimizeToTray = false;
     bool MinimizeOnStart = false;
@@ -83,7 +88,7 @@ public:
     TNotifyEvent OnPopupMenu;
 
 protected:
-    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     virtual bool NotifyShell(DWORD command);
     virtual bool PrepareIconData();
     virtual LRESULT AppWndProc(UINT msg, WPARAM wp, LPARAM lp);
@@ -111,16 +116,14 @@ protected:
     const NotifyIconData* IconData() const { return data_ ? &*data_ : nullptr; }
 
 private:
-    static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK StaticAppProc(HWND, UINT, WPARAM, LPARAM);
     bool Designing() const;
     void HandleNotification(UINT code);
     // Removes and adds the icon for a new taskbar, without the side effects of hiding.
     void ReAdd();
-    bool PrepareAndNotify(DWORD command, unsigned failedTextId, const char* failedText);
+    bool PrepareAndNotify(DWORD command, const std::wstring& failedFormat);
 
     std::wstring name_;
-    UniqueWindow window_;
     std::optional<NotifyIconData> data_;
     UniqueIcon icon_;
     UINT iconId_ = 0;

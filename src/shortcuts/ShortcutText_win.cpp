@@ -3,7 +3,7 @@
 #include <array>
 #include <climits>
 
-#include "ui/res/resource.h"
+#include "base/resource.h"
 
 namespace quorlin {
 

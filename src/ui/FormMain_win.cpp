@@ -11,9 +11,10 @@
 #include "shell/Placement_win.h"
 #include "shortcuts/ShortcutText_win.h"
 #include "touchpad/Touchpad.h"
-#include "ui/AppInfo_win.h"
+#include "base/System_win.h"
+#include "base/Text_win.h"
 #include "ui/StatusText.h"
-#include "ui/res/resource.h"
+#include "base/resource.h"
 
 namespace quorlin {
 
@@ -21,22 +22,6 @@ namespace {
 
 constexpr UINT kWmSwallowed = 0x7AE;
 constexpr wchar_t kWebsiteDomain[] = L"www.quorlin.net";
-
-std::string ToAnsi(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring FromAnsi(const std::string& text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
 
 HICON LoadTrayImage(UINT id) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -117,6 +102,8 @@ TfrmMain::TfrmMain()
     // Design values of the components.
     AppProps.SetHidden(true);
     AppProps.OnMessage = [this](MSG& msg, bool& handled) { OnMessage(msg, handled); };
+    TrayIcon.InsertFailedText = LoadResString(IDS_TRAY_INSERT_FAILED);
+    TrayIcon.DeleteFailedText = LoadResString(IDS_TRAY_DELETE_FAILED);
     TrayIcon.MinimizeToTray = true;
     TrayIcon.MinimizeOnStart = true;
     TrayIcon.SetPopupMenu(&pmPopup);

@@ -15,7 +15,7 @@
 #include "shell/PopupMenu_win.h"
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace quorlin {
 

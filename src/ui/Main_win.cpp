@@ -4,9 +4,10 @@
 
 #include "shell/Application_win.h"
 #include "shortcuts/ShortcutText_win.h"
-#include "ui/AppInfo_win.h"
+#include "base/System_win.h"
+#include "base/Text_win.h"
 #include "ui/FormMain_win.h"
-#include "ui/res/resource.h"
+#include "base/resource.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace testsupport {
 

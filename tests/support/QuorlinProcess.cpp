@@ -1,7 +1,7 @@
 #include "QuorlinProcess.h"
 
 #include "TrayProbe.h"
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace testsupport {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace testsupport {
 

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace testsupport {
 

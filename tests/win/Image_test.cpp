@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 #include "shell/Image_win.h"
-#include "ui/res/resource.h"
+#include "base/resource.h"
 
 using namespace quorlin;
 using namespace testsupport;

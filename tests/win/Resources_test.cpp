@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/Unique_win.h"
-#include "ui/res/resource.h"
+#include "base/Unique_win.h"
+#include "base/resource.h"
 #include "version.h"
 
 using namespace quorlin;

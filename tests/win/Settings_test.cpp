@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "settings/Settings_win.h"
+#include "base/System_win.h"
 
 using namespace quorlin;
 

@@ -6,7 +6,7 @@
 
 #include "TestSupport.h"
 #include "shortcuts/ShortcutText_win.h"
-#include "ui/res/resource.h"
+#include "base/resource.h"
 
 using namespace quorlin;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "shell/CheckGroupBox_win.h"
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 using namespace quorlin;
 

@@ -9,7 +9,7 @@
 
 #include "blocker/BlockingRule.h"
 #include "blocker/InputHooks_win.h"
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 #include "ProgLog.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "shell/Application_win.h"
 #include "shell/OneInstance_win.h"
 #include "ProgLog.h"
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 using namespace quorlin;
 

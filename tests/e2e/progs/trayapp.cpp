@@ -14,7 +14,7 @@
 #include "shell/PopupMenu_win.h"
 #include "shell/TrayIcon_win.h"
 #include "ProgLog.h"
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 using namespace quorlin;
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "shell/Unique_win.h"
+#include "base/Unique_win.h"
 
 namespace {
 

@@ -1,21 +1,22 @@
 // Version, resource texts and system-folder loading, read from this test executable's own resources.
 #include <gtest/gtest.h>
 
-#include "shell/Unique_win.h"
-#include "ui/res/resource.h"
-#include "ui/AppInfo_win.h"
+#include "base/Unique_win.h"
+#include "base/resource.h"
+#include "base/System_win.h"
+#include "base/Text_win.h"
 #include "version.h"
 
 using namespace quorlin;
 
-TEST(AppInfo, FileVersionComesFromTheVersionResource) {
+TEST(System, FileVersionComesFromTheVersionResource) {
     const std::wstring expected = std::to_wstring(QUORLIN_VERSION_MAJOR) + L"." + std::to_wstring(QUORLIN_VERSION_MINOR) +
                                   L"." + std::to_wstring(QUORLIN_VERSION_PATCH) + L"." +
                                   std::to_wstring(QUORLIN_VERSION_BUILD);
     EXPECT_EQ(FileVersionString(), expected);
 }
 
-TEST(AppInfo, ResourceTextsKeepNonAsciiCharactersAndQuotes) {
+TEST(System, ResourceTextsKeepNonAsciiCharactersAndQuotes) {
     EXPECT_EQ(LoadResString(IDS_INTERNET), L"&Online features (Updates, Kelvane\u2122, etc.)");
     EXPECT_EQ(LoadResString(IDS_USE_FORMAT), L"use \"%s\" to switch");
     EXPECT_EQ(LoadResString(IDS_MI_SETUP), L"Settings\tAlt+Click");
@@ -23,7 +24,7 @@ TEST(AppInfo, ResourceTextsKeepNonAsciiCharactersAndQuotes) {
     EXPECT_EQ(LoadResString(59999), L"");  // missing id: empty, no crash
 }
 
-TEST(AppInfo, SystemLibrariesComeFromTheSystemFolder) {
+TEST(System, SystemLibrariesComeFromTheSystemFolder) {
     UniqueModule m(LoadSystemLibrary(L"version.dll"));
     ASSERT_TRUE(m);
     wchar_t path[MAX_PATH] = {}, sys[MAX_PATH] = {};

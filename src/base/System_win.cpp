@@ -1,0 +1,75 @@
+#include "base/System_win.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "base/Unique_win.h"
+
+namespace quorlin {
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    // LOAD_LIBRARY_SEARCH_SYSTEM32 needs Windows 7 with KB2533623 or later; older systems reject the
+    // flag, and then the full system path keeps the search away from the program's folder.
+    if (HMODULE m = LoadLibraryExW(name, nullptr, 0x00000800 /*LOAD_LIBRARY_SEARCH_SYSTEM32*/)) return m;
+    wchar_t dir[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(dir, n) + L"\\" + name;
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+std::wstring RunningExePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        // A full buffer means the path may have been cut short.
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
+}
+
+std::optional<FileVersion> ReadFileVersion(const std::wstring& file) {
+    // The wide calls: an executable under a path outside the ANSI code page still has a version.
+    using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+    using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+    const UniqueModule version(LoadSystemLibrary(L"version.dll"));
+    if (!version || file.empty()) return std::nullopt;
+    const auto size = GetProc<SizeFn>(version.get(), "GetFileVersionInfoSizeW");
+    const auto info = GetProc<InfoFn>(version.get(), "GetFileVersionInfoW");
+    const auto query = GetProc<QueryFn>(version.get(), "VerQueryValueW");
+    if (!size || !info || !query) return std::nullopt;
+    DWORD handle = 0;
+    const DWORD bytes = size(file.c_str(), &handle);
+    if (bytes == 0) return std::nullopt;
+    std::vector<char> data(bytes);
+    if (!info(file.c_str(), 0, bytes, data.data())) return std::nullopt;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    if (!query(data.data(), L"\\", reinterpret_cast<LPVOID*>(&fixed), &fixedSize) || !fixed ||
+        fixedSize < sizeof(VS_FIXEDFILEINFO))
+        return std::nullopt;
+    return FileVersion{fixed->dwFileVersionMS, fixed->dwFileVersionLS};
+}
+
+const std::wstring& FileVersionString() {
+    static const std::wstring text = [] {
+        const auto v = ReadFileVersion(RunningExePath());
+        if (!v) return std::wstring();
+        wchar_t buffer[64];
+        std::swprintf(buffer, 64, L"%u.%u.%u.%u", HIWORD(v->MS), LOWORD(v->MS), HIWORD(v->LS), LOWORD(v->LS));
+        return std::wstring(buffer);
+    }();
+    return text;
+}
+
+void TrimWorkingSet() {
+    SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
+
+}  // namespace quorlin

@@ -1,0 +1,80 @@
+// The one window base of the program: a window-class registration that lives as long as a window
+// of the class, and a window procedure that binds the window to its object at WM_NCCREATE and
+// runs every handler under the application's error handling. Forms, the tray icon's window,
+// timers and menus derive from TWindow; control subclassing and window-procedure hooks use Guarded.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "base/Unique_win.h"
+
+namespace quorlin {
+
+class TWindowClass {
+public:
+    struct Options {
+        UINT style = 0;
+        HCURSOR cursor = nullptr;
+        HBRUSH background = nullptr;
+        HICON icon = nullptr;
+    };
+
+    // The registration of the class named name, made now or shared with the windows that hold it
+    // already (their options stand). Raises EComponentError when the system refuses the class.
+    // The class is unregistered when the last holder lets go.
+    static std::shared_ptr<const TWindowClass> Acquire(const wchar_t* name, WNDPROC proc, const Options& options);
+
+    const wchar_t* Name() const { return name_.c_str(); }
+
+    TWindowClass(std::wstring name, WNDPROC proc, const Options& options);
+    ~TWindowClass();
+    TWindowClass(const TWindowClass&) = delete;
+    TWindowClass& operator=(const TWindowClass&) = delete;
+
+private:
+    std::wstring name_;
+    HINSTANCE instance_;
+};
+
+// Shows an error in flight in the application's error box; for catch blocks of window procedures.
+void ReportHandlerError() noexcept;
+
+// Runs a message handler so that no error unwinds through the system's frames: an error gives the
+// application's error box and the message the answer onError; the message loop goes on.
+template <typename F>
+LRESULT Guarded(F&& handler, LRESULT onError = 0) noexcept {
+    try {
+        return handler();
+    } catch (...) {
+        ReportHandlerError();
+        return onError;
+    }
+}
+
+class TWindow {
+public:
+    TWindow(const TWindow&) = delete;
+    TWindow& operator=(const TWindow&) = delete;
+    // Destroys the window; messages it gets while going no longer reach the object.
+    virtual ~TWindow();
+
+    HWND Handle() const { return handle_.get(); }
+
+protected:
+    TWindow() = default;
+    // Registers (or shares) the class and creates the window bound to this object. Raises
+    // EComponentError when the class or the window cannot be had.
+    void CreateHandle(const wchar_t* className, const TWindowClass::Options& options, DWORD exStyle, DWORD style,
+                      int x, int y, int width, int height, HWND parent);
+    // Every message of the window, errors guarded by the caller; the default is DefWindowProcW.
+    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    std::shared_ptr<const TWindowClass> class_;
+    UniqueWindow handle_;  // after class_: the window goes before its class
+};
+
+}  // namespace quorlin
