@@ -63,6 +63,7 @@
 
 // Application object.
 #define IDS_UNEXPECTED_ERROR 1200
+#define IDS_START_FAILED     1201
 
 // Tray icon.
 #define IDS_TRAY_INSERT_FAILED 1300

@@ -4,6 +4,7 @@
 #include "base/Text_win.h"
 #include "base/resource.h"
 #include "shell/Application.h"
+#include "shell/Component.h"
 
 namespace quorlin {
 
@@ -143,12 +144,32 @@ int TApplication::RunModalLoop(HWND window, const int& modalResult) {
     return modalResult != 0 ? modalResult : IDCANCEL;
 }
 
+void TApplication::ShowError(const std::wstring& text) {
+    const std::wstring shown = ErrorBoxText(text);
+    const std::wstring caption = Title();
+    MessageBoxW(GetActiveWindow(), shown.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
 void TApplication::ShowException(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error)) return;
-    const std::wstring text = ErrorBoxText(FromUtf8OrAnsi(error.what()));
-    const std::wstring caption = Title();
-    MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    ShowError(FromUtf8OrAnsi(error.what()));
 }
+
+namespace {
+
+// The text of the error in flight; the string table's "unexpected error" for one that is no
+// std::exception.
+std::wstring ErrorInFlightText() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return FromUtf8OrAnsi(e.what());
+    } catch (...) {
+        return LoadResString(IDS_UNEXPECTED_ERROR);
+    }
+}
+
+}  // namespace
 
 void TApplication::HandleException() noexcept {
     try {
@@ -156,16 +177,35 @@ void TApplication::HandleException() noexcept {
         if (!error) return;
         try {
             std::rethrow_exception(error);
-        } catch (const std::exception& e) {
-            ShowException(e);
+        } catch (const EAbort&) {
         } catch (...) {
-            const std::wstring text = ErrorBoxText(LoadResString(IDS_UNEXPECTED_ERROR));
-            const std::wstring caption = Title();
-            MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+            ShowError(ErrorInFlightText());
         }
     } catch (...) {
         // Reporting an error must never raise one.
     }
+}
+
+int TApplication::RunProgram(const std::function<std::unique_ptr<TObject>()>& makeMainWindow) {
+    std::unique_ptr<TObject> mainWindow;
+    try {
+        mainWindow = makeMainWindow();
+    } catch (...) {
+        // Without its window (tray icon, controls) the program cannot run: say so once and end.
+        try {
+            std::wstring text = LoadResString(IDS_START_FAILED);
+            const std::wstring reason = ErrorInFlightText();
+            if (const auto at = text.find(L"%s"); at != std::wstring::npos)
+                text.replace(at, 2, reason);
+            else
+                text = reason;
+            ShowError(text);
+        } catch (...) {
+        }
+        return 1;
+    }
+    Run();
+    return 0;
 }
 
 }  // namespace quorlin

@@ -7,6 +7,7 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ public:
 protected:
     ~TMessageFilter() = default;
 };
+
+class TObject;
 
 class TApplication {
 public:
@@ -75,6 +78,12 @@ public:
     // when the loop ended without a result. Errors from handlers pass on to the caller.
     int RunModalLoop(HWND window, const int& modalResult);
 
+    // Makes the main window, runs the main loop and destroys the window; 0. An error while the
+    // window is made is shown in one error box ("could not start" and its text), and gives 1.
+    int RunProgram(const std::function<std::unique_ptr<TObject>()>& makeMainWindow);
+
+    // Shows a text in the error box: title as caption, MB_ICONERROR, "." added by ErrorBoxText.
+    void ShowError(const std::wstring& text);
     // Shows an error's text in a message box (title as caption, MB_ICONERROR; "." added when the
     // text's last character sorts after "."), owned by the active window. EAbort shows nothing.
     void ShowException(const std::exception& error);

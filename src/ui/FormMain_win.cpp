@@ -21,6 +21,8 @@ namespace quorlin {
 namespace {
 
 constexpr UINT kWmSwallowed = 0x7AE;
+// Posted to the window at the end of start-up; the hooks go live when the loop takes it.
+constexpr UINT kWmApplyHooks = WM_APP + 1;
 constexpr wchar_t kWebsiteDomain[] = L"www.quorlin.net";
 
 HICON LoadTrayImage(UINT id) {
@@ -222,10 +224,17 @@ void TfrmMain::FormDestroy() {
 // ---- Blocker switch and accounting ----
 
 void TfrmMain::ApplyBlockerHooks() {
-    if (BlockerEnabled)
-        InstallHooks(Handle());
-    else
+    if (!BlockerEnabled) {
         UninstallHooks();
+        return;
+    }
+    // Every input event of the desktop waits for the hooks, and the hooks run only while the
+    // loop pumps: before that they would stall the whole desktop for the rest of the start-up.
+    if (!messageLoopRunning_) {
+        if (!hooksPosted_) hooksPosted_ = PostMessageW(Handle(), kWmApplyHooks, 0, 0) != FALSE;
+        return;
+    }
+    InstallHooks(Handle());
 }
 
 void TfrmMain::SetBlockerEnabled(bool value) {
@@ -516,6 +525,12 @@ void TfrmMain::FormKeyDown(WORD& key, bool alt, bool, bool) {
 }
 
 LRESULT TfrmMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kWmApplyHooks) {
+        messageLoopRunning_ = true;
+        hooksPosted_ = false;
+        ApplyBlockerHooks();
+        return 0;
+    }
     if (msg == WM_QUERYENDSESSION) return WMQueryEndSession();
     if (msg == WM_ENDSESSION && !wp) {
         // Someone cancelled the end of the session: closing the window hides it again.
@@ -556,6 +571,9 @@ void TfrmMain::OnMessage(MSG& msg, bool& handled) {
 void TfrmMain::tmrRunOnceTimer() {
     tmrRunOnce.SetEnabled(false);
     Updating = false;
+    // Again once start-up has settled: a system that dropped the hooks during a slow start
+    // gets them back now rather than at the first minutes tick.
+    ApplyBlockerHooks();
     TrimWorkingSet();
 }
 

@@ -97,6 +97,8 @@ private:
     void OnLinkMouseEnter();
     void OnLinkMouseLeave();
     UniqueGdiObject linkFont_;  // the label font, underlined, for the link under the pointer
+    bool messageLoopRunning_ = false;  // the message posted at the end of start-up has arrived
+    bool hooksPosted_ = false;
 
 public:
     // Components, in design order: construction and load completion run in this order.

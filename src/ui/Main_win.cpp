@@ -38,9 +38,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     auto& app = quorlin::TApplication::Instance();
     app.Initialize(instance);
     app.SetTitle(quorlin::LoadResString(IDS_TITLE));
-    {
-        quorlin::TfrmMain frmMain;
-        app.Run();
-    }
-    return 0;
+    return app.RunProgram([] { return std::make_unique<quorlin::TfrmMain>(); });
 }

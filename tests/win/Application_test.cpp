@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "MessageBoxWatcher.h"
 #include "TestSupport.h"
 #include "shell/AppProps_win.h"
 #include "shell/Application_win.h"
@@ -365,65 +366,21 @@ TEST_F(ApplicationTest, AppPropsHiddenTakesTheApplicationOutOfTheTaskbar) {
     app().SetShowMainForm(true);
 }
 
-// Watches for message boxes of this process from another thread, records their caption and
-// text, closes them with OK and, once a box is gone, runs afterClose (on the watcher's thread).
-class MessageBoxWatcher {
-public:
-    explicit MessageBoxWatcher(std::function<void()> afterClose)
-        : afterClose_(std::move(afterClose)), thread_([this] { Watch(); }) {}
-    ~MessageBoxWatcher() {
-        stop_ = true;
-        thread_.join();
-    }
-    std::vector<std::wstring> Seen() {
-        std::lock_guard lock(mutex_);
-        return seen_;
-    }
-
-private:
-    void Watch() {
-        while (!stop_) {
-            HWND box = nullptr;
-            while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
-                DWORD pid = 0;
-                GetWindowThreadProcessId(box, &pid);
-                if (pid != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
-                wchar_t caption[128] = {};
-                GetWindowTextW(box, caption, 128);
-                std::wstring text;
-                EnumChildWindows(box, &CollectStatic, reinterpret_cast<LPARAM>(&text));
-                // The box shows the system's error icon.
-                for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-                    const bool isIcon = (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-                    if (isIcon && reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0)) ==
-                                      LoadIconW(nullptr, IDI_ERROR))
-                        text += L"|error icon";
-                }
-                {
-                    std::lock_guard lock(mutex_);
-                    seen_.push_back(std::wstring(caption) + L"|" + text);
-                }
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                for (int i = 0; i < 250 && IsWindow(box); ++i) Sleep(20);
-                if (afterClose_) afterClose_();
-                box = nullptr;
-            }
-            Sleep(20);
-        }
-    }
-    static BOOL CALLBACK CollectStatic(HWND child, LPARAM lp) {
-        wchar_t cls[32] = {}, text[256] = {};
-        GetClassNameW(child, cls, 32);
-        GetWindowTextW(child, text, 256);
-        if (lstrcmpiW(cls, L"Static") == 0 && text[0]) *reinterpret_cast<std::wstring*>(lp) += text;
-        return TRUE;
-    }
-    std::function<void()> afterClose_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::vector<std::wstring> seen_;
-    std::thread thread_;
-};
+TEST_F(ApplicationTest, MainWindowThatCannotBeMadeGivesOneErrorBoxAndExitCodeOne) {
+    testsupport::MessageBoxWatcher watcher(nullptr);
+    bool loopRan = false;
+    app().OnMessage = [&](MSG&, bool&) { loopRan = true; };
+    PostMessageW(app().Handle(), WM_NULL, 0, 0);
+    const int code = app().RunProgram([]() -> std::unique_ptr<TObject> {
+        throw EComponentError("TrayIcon.InsertToTray failed");
+    });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(watcher.Seen(),
+              std::vector<std::wstring>{L"Quorlin|The program could not start: TrayIcon.InsertToTray failed.|error icon"});
+    EXPECT_FALSE(loopRan) << "no loop runs without the main window";
+    MSG msg;
+    PeekMessageW(&msg, app().Handle(), WM_NULL, WM_NULL, PM_REMOVE);
+}
 
 // Runs last: once the main loop has taken WM_QUIT the application stays terminated.
 TEST_F(ApplicationTest, ZMainLoopShowsErrorsGoesOnAndEndsOnQuitFromAModalLoop) {
@@ -432,7 +389,7 @@ TEST_F(ApplicationTest, ZMainLoopShowsErrorsGoesOnAndEndsOnQuitFromAModalLoop) {
     app().SetShowMainForm(true);
     // Messages posted while the box is open would be dispatched by the box's own loop, past the
     // hook; so the next step is posted only once the box is gone.
-    MessageBoxWatcher watcher([w = mainWindow.hwnd()] { PostMessageW(w, WM_APP + 11, 0, 0); });
+    testsupport::MessageBoxWatcher watcher([w = mainWindow.hwnd()] { PostMessageW(w, WM_APP + 11, 0, 0); });
 
     std::vector<std::string> steps;
     int modalResult = 0;

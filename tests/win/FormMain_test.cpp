@@ -139,6 +139,17 @@ TEST_F(FormMainTest, OnlySwallowedPressesAreCounted) {
     EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 9");
 }
 
+TEST_F(FormMainTest, HooksGoLiveOnlyOnceTheMessageLoopRuns) {
+    form_.reset();
+    form_ = std::make_unique<TfrmMain>();
+    // Hooks installed before the loop runs would hold up every input event of the desktop.
+    EXPECT_EQ(BlockerState.MouseHook, nullptr);
+    EXPECT_EQ(BlockerState.KeyboardHook, nullptr);
+    testsupport::PumpFor(50);
+    EXPECT_NE(BlockerState.MouseHook, nullptr);
+    EXPECT_NE(BlockerState.KeyboardHook, nullptr);
+}
+
 TEST_F(FormMainTest, SwitchFollowsItsSenderAndKeepsHooksInStep) {
     TfrmMain& f = *form_;
     ASSERT_TRUE(f.BlockerEnabled);
