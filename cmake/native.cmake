@@ -9,3 +9,7 @@ add_executable(core_tests ${CORE_TESTS})
 target_compile_options(core_tests PRIVATE ${SANITIZE} -g -Wall -Wextra)
 target_link_libraries(core_tests PRIVATE qcore GTest::gtest_main)
 add_test(NAME core_tests COMMAND core_tests --gtest_brief=1)
+
+# Dependencies between the source folders run one way (base < subsystems < shell < ui).
+add_test(NAME check_layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
+add_test(NAME check_layers_selftest COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh --selftest)
