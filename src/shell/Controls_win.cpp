@@ -244,8 +244,6 @@ TEdit::TEdit(HWND parent, const WindowBounds& bounds, std::wstring_view text, bo
 
 bool TEdit::ReadOnly() const { return (GetWindowLongW(Handle(), GWL_STYLE) & ES_READONLY) != 0; }
 
-void TEdit::SetReadOnly(bool readOnly) { SendMessageW(Handle(), EM_SETREADONLY, readOnly, 0); }
-
 void TEdit::Notify(WORD code) {
     if (code == EN_CHANGE && OnChange) OnChange(*this);
 }

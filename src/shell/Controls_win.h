@@ -48,10 +48,8 @@ public:
     void SetFont(HFONT font);
 
     // Background colour; none gives the system's choice.
-    std::optional<COLORREF> Color() const { return color_; }
     void SetColor(std::optional<COLORREF> color);
     // Text colour; none gives the system's choice.
-    std::optional<COLORREF> FontColor() const { return fontColor_; }
     void SetFontColor(std::optional<COLORREF> color);
     // The pointer shape over the control (a shared system cursor); null gives the class cursor.
     void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
@@ -135,7 +133,6 @@ class TEdit : public TWinControl {
 public:
     TEdit(HWND parent, const WindowBounds& bounds, std::wstring_view text = {}, bool readOnly = false);
     bool ReadOnly() const;
-    void SetReadOnly(bool readOnly);
 
     TNotifyEvent OnChange;
     TKeyEvent OnKeyDown;  // WM_KEYDOWN and WM_SYSKEYDOWN
