@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN := build/win
 
-.PHONY: all deps configure native win test test-native test-win run screenshot clean
+.PHONY: all deps configure native win test test-native test-win run bench screenshot clean
 
 all: native win
 
@@ -42,6 +42,14 @@ test: deps
 
 run: win
 	@bash scripts/run-quorlin.sh
+
+# Measurements under Wine (bench/*.cpp); not part of make test.
+bench: win
+	@for src in bench/*.cpp; do \
+	  name=bench_$$(basename $$src .cpp); \
+	  cmake --build $(WIN) --target $$name -j $(JOBS) >/dev/null && \
+	  echo "== $$name ==" && bash scripts/wine-run.sh $(WIN)/$$name.exe; \
+	done
 
 clean:
 	rm -rf build
