@@ -5,6 +5,7 @@
 #include "base/resource.h"
 #include "shell/Application.h"
 #include "shell/Component.h"
+#include "shell/WindowClass_win.h"
 
 namespace quorlin {
 
@@ -40,14 +41,10 @@ void TApplication::Initialize(HINSTANCE instance) {
     // A missing icon is tolerated: the windows then show the system's default.
     icon_.reset(static_cast<HICON>(LoadImageW(instance_, L"A", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &TApplication::WindowProc;
-    wc.hInstance = instance_;
-    wc.hIcon = icon_.get();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kApplicationClassName;
-    RegisterClassExW(&wc);  // fails harmlessly when the class is already registered
+    TWindowClass::Options options;
+    options.icon = icon_.get();
+    options.cursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass_ = TWindowClass::Acquire(kApplicationClassName, &TApplication::WindowProc, options);
 
     // Hidden and of no size: it exists to own the program's windows and to be found by class and text.
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;

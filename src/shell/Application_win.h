@@ -35,6 +35,7 @@ protected:
 };
 
 class TObject;
+class TWindowClass;
 
 class TApplication {
 public:
@@ -105,7 +106,8 @@ private:
     bool PreTranslate(MSG& msg);
     HINSTANCE instance_ = nullptr;
     std::wstring title_;                        // kept for the time before the window exists
-    UniqueWindow handle_;
+    std::shared_ptr<const TWindowClass> windowClass_;
+    UniqueWindow handle_;                       // after windowClass_: the window goes first
     UniqueIcon icon_;
     HWND mainWindow_ = nullptr;
     bool showMainForm_ = true;

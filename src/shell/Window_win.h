@@ -1,6 +1,5 @@
-// The one window base of the program: a window-class registration that lives as long as a window
-// of the class, and a window procedure that binds the window to its object at WM_NCCREATE and
-// runs every handler under the application's error handling. Forms, the tray icon's window,
+// The one window base of the program: a window procedure that binds the window to its object at
+// WM_NCCREATE and runs every handler under the application's error handling. Forms, the tray icon's window,
 // timers and menus derive from TWindow; control subclassing and window-procedure hooks use Guarded.
 #pragma once
 #include <windows.h>
@@ -9,34 +8,9 @@
 #include <string>
 
 #include "base/Unique_win.h"
+#include "shell/WindowClass_win.h"
 
 namespace quorlin {
-
-class TWindowClass {
-public:
-    struct Options {
-        UINT style = 0;
-        HCURSOR cursor = nullptr;
-        HBRUSH background = nullptr;
-        HICON icon = nullptr;
-    };
-
-    // The registration of the class named name, made now or shared with the windows that hold it
-    // already (their options stand). Raises EComponentError when the system refuses the class.
-    // The class is unregistered when the last holder lets go.
-    static std::shared_ptr<const TWindowClass> Acquire(const wchar_t* name, WNDPROC proc, const Options& options);
-
-    const wchar_t* Name() const { return name_.c_str(); }
-
-    TWindowClass(std::wstring name, WNDPROC proc, const Options& options);
-    ~TWindowClass();
-    TWindowClass(const TWindowClass&) = delete;
-    TWindowClass& operator=(const TWindowClass&) = delete;
-
-private:
-    std::wstring name_;
-    HINSTANCE instance_;
-};
 
 // Shows an error in flight in the application's error box; for catch blocks of window procedures.
 void ReportHandlerError() noexcept;

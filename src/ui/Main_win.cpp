@@ -36,7 +36,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     quorlin::LoadKeyCaptionTable();
 
     auto& app = quorlin::TApplication::Instance();
-    app.Initialize(instance);
     app.SetTitle(quorlin::LoadResString(IDS_TITLE));
-    return app.RunProgram([] { return std::make_unique<quorlin::TfrmMain>(); });
+    return app.RunProgram([&] {
+        app.Initialize(instance);
+        return std::make_unique<quorlin::TfrmMain>();
+    });
 }
