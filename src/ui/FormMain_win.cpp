@@ -316,14 +316,9 @@ bool TfrmMain::LoadSettings() {
 
 bool TfrmMain::SaveSettings() {
     SettingsWriter writer(SettingsRoot, SettingsPath);
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof placement;
-    RECT r{};
-    if (GetWindowPlacement(Handle(), &placement))
-        r = placement.rcNormalPosition;
-    else
-        GetWindowRect(Handle(), &r);
-    const BoundsRect bounds{r.left, r.top, r.right, r.bottom};
+    // In screen coordinates, as LoadSettings' SetWindowPos takes them back.
+    const ScreenRect r = NormalBoundsOnScreen(Handle());
+    const BoundsRect bounds{r.Left, r.Top, r.Right, r.Bottom};
 
     writer.WriteString(setting::Bounds, FormatBounds(bounds));
     writer.WriteBool(setting::Visible, WasVisible);
