@@ -4,6 +4,15 @@
 
 namespace quorlin {
 
+AppSettings::AppSettings() {
+    ForEachSetting([this](const auto& row) { this->*row.Member = row.Value; });
+}
+
+const AppSettings& DefaultSettings() {
+    static const AppSettings defaults;
+    return defaults;
+}
+
 std::wstring_view RelativeKeyPath(std::wstring_view path) noexcept {
     while (!path.empty() && path.front() == L'\\') path.remove_prefix(1);
     return path;

@@ -1,4 +1,4 @@
-// The persisted settings, their registry names and defaults, and the rules around them that need
+// The persisted settings with their registry names and defaults, and the rules around them that need
 // no system call: the text form of the window bounds, the choice in the interval list and the
 // logon start entry's name and command line.
 #pragma once
@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 namespace quorlin {
 
@@ -26,45 +27,68 @@ struct SettingName {
     std::wstring_view Legacy{};
 };
 
-namespace setting {
-inline constexpr SettingName Bounds{L"Bounds"};
-inline constexpr SettingName Visible{L"Visible"};
-inline constexpr SettingName AutoRun{L"AutoRun"};
-inline constexpr SettingName Balloons{L"Balloons"};
-inline constexpr SettingName Internet{L"Internet"};
-inline constexpr SettingName BlockerEnabled{L"BlockerEnabled"};
-inline constexpr SettingName BlockEvents{L"BlockEvents"};
-inline constexpr SettingName BeepOnClick{L"BeepOnClick"};
-inline constexpr SettingName BlockCount{L"BlockCount"};
-inline constexpr SettingName Delay{L"Delay", L"Threshhold"};
-inline constexpr SettingName BlockerSwitch{L"BlockerSwitch", L"ShortcutEnabled"};
-inline constexpr SettingName BlockerShortcut{L"BlockerShortcut", L"Shortcut"};
-inline constexpr SettingName TouchpadSwitch{L"TouchpadSwitch"};
-inline constexpr SettingName TouchpadShortcut{L"TouchpadShortcut"};
-}  // namespace setting
-
-// Every persisted value with its default (the value used when it is absent or unreadable).
-// Booleans are REG_DWORD 0/1, integers REG_DWORD, texts REG_SZ. Members are in load and save order.
+// Every persisted value. Each member starts at its default from kSettingsTable below.
 struct AppSettings {
-    std::wstring Bounds = L"0,0,0,0";
-    bool Visible = true;
-    bool AutoRun = true;
-    bool Balloons = true;
-    bool Internet = true;
-    bool BlockerEnabled = true;
-    bool BlockEvents = true;
-    bool BeepOnClick = true;
-    std::int32_t BlockCount = 0;
+    std::wstring Bounds;
+    bool Visible{};
+    bool AutoRun{};
+    bool Balloons{};
+    bool Internet{};
+    bool BlockerEnabled{};
+    bool BlockEvents{};
+    bool BeepOnClick{};
+    std::int32_t BlockCount{};
     // Milliseconds. Stored signed; the blocker reads the same 32 bits as unsigned, so a negative
     // value is a very long interval that the interval list then caps.
-    std::int32_t Delay = 500;
-    bool BlockerSwitch = true;
-    std::wstring BlockerShortcut = L"Ctrl+F9";
-    bool TouchpadSwitch = false;
-    std::wstring TouchpadShortcut = L"Ctrl+Alt+F9";
+    std::int32_t Delay{};
+    bool BlockerSwitch{};
+    std::wstring BlockerShortcut;
+    bool TouchpadSwitch{};
+    std::wstring TouchpadShortcut;
 
+    AppSettings();
     bool operator==(const AppSettings&) const = default;
 };
+
+// One persisted value: its names, the member that holds it and its default (the value used when it
+// is absent or unusable). The member's type gives the registry type: bool (0 or 1) and std::int32_t
+// are REG_DWORD, text is REG_SZ.
+template <typename T, typename Default = T>
+struct SettingRow {
+    SettingName Name;
+    T AppSettings::*Member;
+    Default Value;
+};
+using TextSetting = SettingRow<std::wstring, std::wstring_view>;
+using BoolSetting = SettingRow<bool>;
+using IntSetting = SettingRow<std::int32_t>;
+
+// The one list of the settings, in load and save order.
+inline constexpr std::tuple kSettingsTable{
+    TextSetting{{L"Bounds"}, &AppSettings::Bounds, L"0,0,0,0"},
+    BoolSetting{{L"Visible"}, &AppSettings::Visible, true},
+    BoolSetting{{L"AutoRun"}, &AppSettings::AutoRun, true},
+    BoolSetting{{L"Balloons"}, &AppSettings::Balloons, true},
+    BoolSetting{{L"Internet"}, &AppSettings::Internet, true},
+    BoolSetting{{L"BlockerEnabled"}, &AppSettings::BlockerEnabled, true},
+    BoolSetting{{L"BlockEvents"}, &AppSettings::BlockEvents, true},
+    BoolSetting{{L"BeepOnClick"}, &AppSettings::BeepOnClick, true},
+    IntSetting{{L"BlockCount"}, &AppSettings::BlockCount, 0},
+    IntSetting{{L"Delay", L"Threshhold"}, &AppSettings::Delay, 500},
+    BoolSetting{{L"BlockerSwitch", L"ShortcutEnabled"}, &AppSettings::BlockerSwitch, true},
+    TextSetting{{L"BlockerShortcut", L"Shortcut"}, &AppSettings::BlockerShortcut, L"Ctrl+F9"},
+    BoolSetting{{L"TouchpadSwitch"}, &AppSettings::TouchpadSwitch, false},
+    TextSetting{{L"TouchpadShortcut"}, &AppSettings::TouchpadShortcut, L"Ctrl+Alt+F9"},
+};
+
+// Calls f with every row of the table, in its order.
+template <typename F>
+constexpr void ForEachSetting(F&& f) {
+    std::apply([&f](const auto&... row) { (f(row), ...); }, kSettingsTable);
+}
+
+// The defaults, for whatever starts from them before any load (the settings window's design).
+const AppSettings& DefaultSettings();
 
 // Texts longer than this are not settings anyone wrote through the program: reading such a value
 // treats it as unusable and writing one is refused, so a hostile value cannot cost much memory.

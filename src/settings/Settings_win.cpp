@@ -109,23 +109,24 @@ bool SettingsWriter::WriteString(const SettingName& name, std::wstring_view valu
                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
+namespace {
+
+// The reader's and writer's call for each kind of row.
+std::optional<bool> Read(const SettingsReader& r, const BoolSetting& row) { return r.ReadBool(row.Name); }
+std::optional<std::int32_t> Read(const SettingsReader& r, const IntSetting& row) { return r.ReadInt(row.Name); }
+std::optional<std::wstring> Read(const SettingsReader& r, const TextSetting& row) { return r.ReadString(row.Name); }
+bool Write(SettingsWriter& w, const BoolSetting& row, bool v) { return w.WriteBool(row.Name, v); }
+bool Write(SettingsWriter& w, const IntSetting& row, std::int32_t v) { return w.WriteInt(row.Name, v); }
+bool Write(SettingsWriter& w, const TextSetting& row, const std::wstring& v) { return w.WriteString(row.Name, v); }
+
+}  // namespace
+
 AppSettings LoadAppSettings(HKEY root, std::wstring_view path) {
     const SettingsReader r(root, path);
     AppSettings s;
-    s.Bounds = r.ReadString(setting::Bounds, s.Bounds);
-    s.Visible = r.ReadBool(setting::Visible, s.Visible);
-    s.AutoRun = r.ReadBool(setting::AutoRun, s.AutoRun);
-    s.Balloons = r.ReadBool(setting::Balloons, s.Balloons);
-    s.Internet = r.ReadBool(setting::Internet, s.Internet);
-    s.BlockerEnabled = r.ReadBool(setting::BlockerEnabled, s.BlockerEnabled);
-    s.BlockEvents = r.ReadBool(setting::BlockEvents, s.BlockEvents);
-    s.BeepOnClick = r.ReadBool(setting::BeepOnClick, s.BeepOnClick);
-    s.BlockCount = r.ReadInt(setting::BlockCount, s.BlockCount);
-    s.Delay = r.ReadInt(setting::Delay, s.Delay);
-    s.BlockerSwitch = r.ReadBool(setting::BlockerSwitch, s.BlockerSwitch);
-    s.BlockerShortcut = r.ReadString(setting::BlockerShortcut, s.BlockerShortcut);
-    s.TouchpadSwitch = r.ReadBool(setting::TouchpadSwitch, s.TouchpadSwitch);
-    s.TouchpadShortcut = r.ReadString(setting::TouchpadShortcut, s.TouchpadShortcut);
+    ForEachSetting([&](const auto& row) {
+        if (auto v = Read(r, row)) s.*row.Member = std::move(*v);
+    });
     return s;
 }
 
@@ -133,20 +134,8 @@ bool SaveAppSettings(const AppSettings& s, HKEY root, std::wstring_view path) {
     SettingsWriter w(root, path);
     if (!w.IsOpen()) return false;
     // Every write is attempted even after one fails, so one bad value costs only itself.
-    bool ok = w.WriteString(setting::Bounds, s.Bounds);
-    ok &= w.WriteBool(setting::Visible, s.Visible);
-    ok &= w.WriteBool(setting::AutoRun, s.AutoRun);
-    ok &= w.WriteBool(setting::Balloons, s.Balloons);
-    ok &= w.WriteBool(setting::Internet, s.Internet);
-    ok &= w.WriteBool(setting::BlockerEnabled, s.BlockerEnabled);
-    ok &= w.WriteBool(setting::BlockEvents, s.BlockEvents);
-    ok &= w.WriteBool(setting::BeepOnClick, s.BeepOnClick);
-    ok &= w.WriteInt(setting::BlockCount, s.BlockCount);
-    ok &= w.WriteInt(setting::Delay, s.Delay);
-    ok &= w.WriteBool(setting::BlockerSwitch, s.BlockerSwitch);
-    ok &= w.WriteString(setting::BlockerShortcut, s.BlockerShortcut);
-    ok &= w.WriteBool(setting::TouchpadSwitch, s.TouchpadSwitch);
-    ok &= w.WriteString(setting::TouchpadShortcut, s.TouchpadShortcut);
+    bool ok = true;
+    ForEachSetting([&](const auto& row) { ok &= Write(w, row, s.*row.Member); });
     return ok;
 }
 

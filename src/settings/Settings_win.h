@@ -14,8 +14,7 @@
 
 namespace quorlin {
 
-// One read-only pass over the settings key, value by value, so the caller can apply each value
-// in its own order (applying a value to a control may raise events that depend on earlier ones).
+// Single values of the settings key, read-only; LoadAppSettings builds on it.
 // When the key cannot be opened, every value reads as absent.
 class SettingsReader {
 public:
@@ -57,8 +56,8 @@ private:
     UniqueKey key_;
 };
 
-// All values at once, each read or written in AppSettings' member order; absent or unusable
-// values keep their defaults. SaveAppSettings returns true when every value was written.
+// All values at once, each read or written in kSettingsTable's order; absent or unusable values
+// keep their defaults. SaveAppSettings returns true when every value was written.
 AppSettings LoadAppSettings(HKEY root = HKEY_CURRENT_USER, std::wstring_view path = kSettingsKeyPath);
 bool SaveAppSettings(const AppSettings& s, HKEY root = HKEY_CURRENT_USER, std::wstring_view path = kSettingsKeyPath);
 

@@ -40,6 +40,12 @@ ScreenPoint CenteredOver(const WindowBounds& control, const ScreenRect& area, in
     return ClampedInto(area, {ToInt(x), ToInt(y)}, width, height);
 }
 
+ScreenRect WorkspaceToScreen(const ScreenRect& rect, const ScreenRect& work, const ScreenRect& monitor) {
+    const std::int64_t dx = std::int64_t{work.Left} - monitor.Left;
+    const std::int64_t dy = std::int64_t{work.Top} - monitor.Top;
+    return {ToInt(rect.Left + dx), ToInt(rect.Top + dy), ToInt(rect.Right + dx), ToInt(rect.Bottom + dy)};
+}
+
 std::wstring UrlWithScheme(std::wstring_view address) {
     if (address.find(L"://") != std::wstring_view::npos) return std::wstring(address);
     return L"http://" + std::wstring(address);

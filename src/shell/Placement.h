@@ -33,6 +33,12 @@ ScreenPoint ClampedInto(const ScreenRect& area, ScreenPoint at, int width, int h
 // Top-left corner that centres a width x height window over the control, then keeps it in the area.
 ScreenPoint CenteredOver(const WindowBounds& control, const ScreenRect& area, int width, int height);
 
+// GetWindowPlacement gives a window without WS_EX_TOOLWINDOW its restored rectangle in workspace
+// coordinates, whose origin is the top-left corner of the monitor's work area; SetWindowPos takes
+// screen coordinates. Shifts the rectangle by where the work area starts within the monitor, so a
+// taskbar at the top or left does not move the window on every save and restore.
+ScreenRect WorkspaceToScreen(const ScreenRect& rect, const ScreenRect& work, const ScreenRect& monitor);
+
 // The address the browser is given: unchanged when it names a scheme ("://" anywhere),
 // otherwise with "http://" in front.
 std::wstring UrlWithScheme(std::wstring_view address);

@@ -10,6 +10,8 @@ namespace quorlin {
 
 namespace {
 
+ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
 WindowBounds BoundsOf(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
@@ -63,6 +65,23 @@ void CenterOverControl(HWND window, HWND control) {
     }
     const WindowBounds b = BoundsOf(window);
     MoveTo(window, CenteredOver(BoundsOf(control), MonitorWorkArea(control), b.Width, b.Height));
+}
+
+ScreenRect NormalBoundsOnScreen(HWND window) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement)) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        return ToScreenRect(r);
+    }
+    const ScreenRect normal = ToScreenRect(placement.rcNormalPosition);
+    // A tool window's placement is in screen coordinates already.
+    if ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0) return normal;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) return normal;
+    return WorkspaceToScreen(normal, ToScreenRect(info.rcWork), ToScreenRect(info.rcMonitor));
 }
 
 void OpenUrlInBrowser(std::wstring_view address) {

@@ -21,6 +21,10 @@ void ClampToWorkArea(HWND window);
 // without a visible control, centres it in its own work area.
 void CenterOverControl(HWND window, HWND control);
 
+// The window's restored rectangle in screen coordinates, the form SetWindowPos takes back; its
+// current rectangle when the system gives no placement.
+ScreenRect NormalBoundsOnScreen(HWND window);
+
 // Opens the address in the user's browser ("http://" is put in front when it has no scheme).
 // Failures are the shell's to show.
 void OpenUrlInBrowser(std::wstring_view address);

@@ -68,22 +68,26 @@ TfrmMain::TfrmMain()
       miPopup1(pmPopup.Add(L"-")),
       miPopupClose(pmPopup.Add(LoadResString(IDS_MI_CLOSE))),
       lbInfo(Handle(), ControlBounds(10, 10, 292, 50), LoadResString(IDS_INFO)),
-      chbAutoRun(Handle(), ControlBounds(16, 64, 230, 17), LoadResString(IDS_AUTORUN), true),
-      chbBalloons(Handle(), ControlBounds(16, 88, 250, 17), LoadResString(IDS_BALLOONS), true),
+      chbAutoRun(Handle(), ControlBounds(16, 64, 230, 17), LoadResString(IDS_AUTORUN), DefaultSettings().AutoRun),
+      chbBalloons(Handle(), ControlBounds(16, 88, 250, 17), LoadResString(IDS_BALLOONS), DefaultSettings().Balloons),
       grpBlocker(Handle(), ControlBounds(8, 114, 292, 120), LoadResString(IDS_GRP_BLOCKER)),
       lbInterval(grpBlocker.Handle(), ControlBounds(12, 26, 152, 15), LoadResString(IDS_INTERVAL)),
       cmbInterval(grpBlocker.Handle(), ControlBounds(176, 22, 96, 23)),
-      chbBlockEvents(grpBlocker.Handle(), ControlBounds(12, 52, 212, 17), LoadResString(IDS_BLOCK_EVENTS), true),
-      chbBeepOnClick(grpBlocker.Handle(), ControlBounds(12, 76, 200, 17), LoadResString(IDS_BEEP), true),
+      chbBlockEvents(grpBlocker.Handle(), ControlBounds(12, 52, 212, 17), LoadResString(IDS_BLOCK_EVENTS),
+                     DefaultSettings().BlockEvents),
+      chbBeepOnClick(grpBlocker.Handle(), ControlBounds(12, 76, 200, 17), LoadResString(IDS_BEEP),
+                     DefaultSettings().BeepOnClick),
       lbBlockCount(grpBlocker.Handle(), ControlBounds(12, 96, 260, 15), LoadResString(IDS_CLICKS_BLOCKED),
                    TLabel::Align::Right),
       grpShortcuts(Handle(), ControlBounds(8, 240, 292, 104), LoadResString(IDS_GRP_SHORTCUTS)),
-      chbShtBlocker(grpShortcuts.Handle(), ControlBounds(12, 28, 164, 17), LoadResString(IDS_SHT_BLOCKER), true),
+      chbShtBlocker(grpShortcuts.Handle(), ControlBounds(12, 28, 164, 17), LoadResString(IDS_SHT_BLOCKER),
+                    DefaultSettings().BlockerSwitch),
       edShtBlocker(grpShortcuts.Handle(), ControlBounds(176, 24, 96, 23), L"", true),
       edShtTouchpad(grpShortcuts.Handle(), ControlBounds(176, 52, 96, 23), L"", true),
-      chbShtTouchpad(grpShortcuts.Handle(), ControlBounds(12, 56, 164, 17), LoadResString(IDS_SHT_TOUCHPAD), false),
+      chbShtTouchpad(grpShortcuts.Handle(), ControlBounds(12, 56, 164, 17), LoadResString(IDS_SHT_TOUCHPAD),
+                     DefaultSettings().TouchpadSwitch),
       lbShtTouchpad(grpShortcuts.Handle(), ControlBounds(12, 80, 260, 15), LoadResString(IDS_SHT_TOUCHPAD_NOTE)),
-      chbInternet(Handle(), ControlBounds(16, 356, 272, 17), LoadResString(IDS_INTERNET), true),
+      chbInternet(Handle(), ControlBounds(16, 356, 272, 17), LoadResString(IDS_INTERNET), DefaultSettings().Internet),
       imgFaceBook(Handle(), ControlBounds(12, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_PAGE)),
       imgGplus(Handle(), ControlBounds(32, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_CIRCLES)),
       imgTwitter(Handle(), ControlBounds(52, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_FOLLOW)),
@@ -95,8 +99,8 @@ TfrmMain::TfrmMain()
       imgTrayOff(LoadTrayImage(IDI_TRAY_OFF)) {
     // State before the design's components act.
     BlockerState.LastKeyTick = 0;
-    BlockerState.BlockInterval = 500;
-    BlockerState.BlockOtherEvents = true;
+    BlockerState.BlockInterval = static_cast<std::uint32_t>(DefaultSettings().Delay);
+    BlockerState.BlockOtherEvents = DefaultSettings().BlockEvents;
     // The hooks report to this window; it is created once and lives as long as the program.
     BlockerState.NotifyWindow = Handle();
     TApplication::Instance().SetMainWindow(Handle());
@@ -127,7 +131,7 @@ TfrmMain::TfrmMain()
     // Design values of the controls.
     grpBlocker.SetTag(1);
     grpBlocker.SetCheckBoxVisible(true);
-    grpBlocker.SetCheckBoxChecked(true);
+    grpBlocker.SetCheckBoxChecked(DefaultSettings().BlockerEnabled);
     grpBlocker.OnCheckBoxClick = [this](TObject& sender) { actBlockerSwitch(sender); };
     cmbInterval.SetTag(1);
     cmbInterval.OnChange = [this](TObject&) { cmbIntervalChange(); };
@@ -192,8 +196,8 @@ void TfrmMain::FormCreate() {
     TrayIcon.SetIcon(TApplication::Instance().Icon());
     TrayIcon.SetVisible(true);
 
-    BlockerShortcut = L"Ctrl+F9";
-    TouchpadShortcut = L"Ctrl+Alt+F9";
+    BlockerShortcut = DefaultSettings().BlockerShortcut;
+    TouchpadShortcut = DefaultSettings().TouchpadShortcut;
 
     // Between one and five minutes, fixed for the run, so many installations do not report in step.
     std::random_device seed;
@@ -293,9 +297,9 @@ void TfrmMain::OnBlockedEvent(const MSG& msg) {
 // ---- Settings ----
 
 bool TfrmMain::LoadSettings() {
-    const SettingsReader reader(SettingsRoot, SettingsPath);
+    const AppSettings s = LoadAppSettings(SettingsRoot, SettingsPath);
 
-    if (auto bounds = ParseBounds(reader.ReadString(setting::Bounds, L"0,0,0,0"))) {
+    if (auto bounds = ParseBounds(s.Bounds)) {
         // Only the stored corner is used; the window keeps its own size.
         SetWindowPos(Handle(), nullptr, bounds->Left, bounds->Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else {
@@ -303,51 +307,47 @@ bool TfrmMain::LoadSettings() {
     }
     ClampToWorkArea(Handle());
 
-    WasVisible = reader.ReadBool(setting::Visible, true);
+    WasVisible = s.Visible;
     if (WasVisible) Show(); else Hide();
 
-    if (auto v = reader.ReadBool(setting::AutoRun)) chbAutoRun.SetChecked(*v);
-    if (auto v = reader.ReadBool(setting::Balloons)) chbBalloons.SetChecked(*v);
-    if (auto v = reader.ReadBool(setting::Internet)) chbInternet.SetChecked(*v);
-    if (auto v = reader.ReadBool(setting::BlockerEnabled)) grpBlocker.SetCheckBoxChecked(*v);
-    if (auto v = reader.ReadBool(setting::BlockEvents)) chbBlockEvents.SetChecked(*v);
-    if (auto v = reader.ReadBool(setting::BeepOnClick)) chbBeepOnClick.SetChecked(*v);
-    if (auto v = reader.ReadInt(setting::BlockCount)) SetBlockCount(*v);
-    if (auto v = reader.ReadInt(setting::Delay)) BlockerState.BlockInterval = static_cast<std::uint32_t>(*v);
-    if (auto v = reader.ReadBool(setting::BlockerSwitch)) chbShtBlocker.SetChecked(*v);
-    if (auto v = reader.ReadString(setting::BlockerShortcut)) BlockerShortcut = *v;
-    if (auto v = reader.ReadBool(setting::TouchpadSwitch)) chbShtTouchpad.SetChecked(*v);
-    if (auto v = reader.ReadString(setting::TouchpadShortcut)) TouchpadShortcut = *v;
+    // A check box raises its click event only when its state changes. The controls start at the
+    // defaults, so an absent value raises nothing, and the events see the values applied before them.
+    chbAutoRun.SetChecked(s.AutoRun);
+    chbBalloons.SetChecked(s.Balloons);
+    chbInternet.SetChecked(s.Internet);
+    grpBlocker.SetCheckBoxChecked(s.BlockerEnabled);
+    chbBlockEvents.SetChecked(s.BlockEvents);
+    chbBeepOnClick.SetChecked(s.BeepOnClick);
+    SetBlockCount(s.BlockCount);
+    BlockerState.BlockInterval = static_cast<std::uint32_t>(s.Delay);
+    chbShtBlocker.SetChecked(s.BlockerSwitch);
+    BlockerShortcut = s.BlockerShortcut;
+    chbShtTouchpad.SetChecked(s.TouchpadSwitch);
+    TouchpadShortcut = s.TouchpadShortcut;
 
     SyncControls();
     return true;
 }
 
 bool TfrmMain::SaveSettings() {
-    SettingsWriter writer(SettingsRoot, SettingsPath);
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof placement;
-    RECT r{};
-    if (GetWindowPlacement(Handle(), &placement))
-        r = placement.rcNormalPosition;
-    else
-        GetWindowRect(Handle(), &r);
-    const BoundsRect bounds{r.left, r.top, r.right, r.bottom};
-
-    writer.WriteString(setting::Bounds, FormatBounds(bounds));
-    writer.WriteBool(setting::Visible, WasVisible);
-    writer.WriteBool(setting::AutoRun, chbAutoRun.Checked());
-    writer.WriteBool(setting::Balloons, chbBalloons.Checked());
-    writer.WriteBool(setting::Internet, chbInternet.Checked());
-    writer.WriteBool(setting::BlockerEnabled, grpBlocker.GetCheckBoxChecked());
-    writer.WriteBool(setting::BlockEvents, chbBlockEvents.Checked());
-    writer.WriteBool(setting::BeepOnClick, chbBeepOnClick.Checked());
-    writer.WriteInt(setting::BlockCount, BlockCount);
-    writer.WriteInt(setting::Delay, static_cast<std::int32_t>(BlockerState.BlockInterval));
-    writer.WriteBool(setting::BlockerSwitch, chbShtBlocker.Checked());
-    writer.WriteString(setting::BlockerShortcut, BlockerShortcut);
-    writer.WriteBool(setting::TouchpadSwitch, chbShtTouchpad.Checked());
-    writer.WriteString(setting::TouchpadShortcut, TouchpadShortcut);
+    AppSettings s;
+    // In screen coordinates, as LoadSettings' SetWindowPos takes them back.
+    const ScreenRect r = NormalBoundsOnScreen(Handle());
+    s.Bounds = FormatBounds({r.Left, r.Top, r.Right, r.Bottom});
+    s.Visible = WasVisible;
+    s.AutoRun = chbAutoRun.Checked();
+    s.Balloons = chbBalloons.Checked();
+    s.Internet = chbInternet.Checked();
+    s.BlockerEnabled = grpBlocker.GetCheckBoxChecked();
+    s.BlockEvents = chbBlockEvents.Checked();
+    s.BeepOnClick = chbBeepOnClick.Checked();
+    s.BlockCount = BlockCount;
+    s.Delay = static_cast<std::int32_t>(BlockerState.BlockInterval);
+    s.BlockerSwitch = chbShtBlocker.Checked();
+    s.BlockerShortcut = BlockerShortcut;
+    s.TouchpadSwitch = chbShtTouchpad.Checked();
+    s.TouchpadShortcut = TouchpadShortcut;
+    SaveAppSettings(s, SettingsRoot, SettingsPath);
     return true;
 }
 

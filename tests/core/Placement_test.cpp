@@ -9,6 +9,9 @@ using namespace quorlin;
 
 namespace quorlin {
 void PrintTo(const ScreenPoint& p, std::ostream* os) { *os << "(" << p.X << ", " << p.Y << ")"; }
+void PrintTo(const ScreenRect& r, std::ostream* os) {
+    *os << "(" << r.Left << ", " << r.Top << ", " << r.Right << ", " << r.Bottom << ")";
+}
 }  // namespace quorlin
 
 namespace {
@@ -62,4 +65,21 @@ TEST(Placement, UrlGetsHttpOnlyWithoutAScheme) {
     EXPECT_EQ(L"http://mailto:/x", UrlWithScheme(L"mailto:/x"));
     EXPECT_EQ(L"http://www.example.org/?version=1.0.0.1&ping=On",
               UrlWithScheme(L"www.example.org/?version=1.0.0.1&ping=On"));
+}
+
+TEST(Placement, RestoredRectangleMovesFromWorkspaceToScreenCoordinates) {
+    const ScreenRect screen{0, 0, 1280, 1024};
+    const ScreenRect normal{100, 60, 408, 469};  // as GetWindowPlacement reports it
+    // Taskbar at the top: the work area starts 40 pixels down, and so does the window on screen.
+    EXPECT_EQ((ScreenRect{100, 100, 408, 509}), WorkspaceToScreen(normal, {0, 40, 1280, 1024}, screen));
+    // Taskbar at the left.
+    EXPECT_EQ((ScreenRect{160, 60, 468, 469}), WorkspaceToScreen(normal, {60, 0, 1280, 1024}, screen));
+    // Taskbar at the bottom or right: both coordinate systems share their origin.
+    EXPECT_EQ(normal, WorkspaceToScreen(normal, {0, 0, 1240, 984}, screen));
+    // A second monitor left of the primary, with its own bar at the top: only the offset within
+    // that monitor counts, not where the monitor lies.
+    EXPECT_EQ((ScreenRect{-1180, 90, -872, 499}),
+              WorkspaceToScreen({-1180, 60, -872, 469}, {-1280, 30, 0, 1024}, {-1280, 0, 0, 1024}));
+    EXPECT_EQ((ScreenRect{INT_MAX, INT_MAX, INT_MAX, INT_MAX}),
+              WorkspaceToScreen({INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {0, 40, 1280, 1024}, screen));
 }

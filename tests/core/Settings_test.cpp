@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 using namespace quorlin;
@@ -109,8 +111,19 @@ TEST(RunEntry, NameIsTheFileNameAndDataTheQuotedPathWithStartupArgument) {
 TEST(SettingsNames, KeyPathAndLegacyNames) {
     EXPECT_EQ(RelativeKeyPath(kSettingsKeyPath), L"Software\\VENTARIS\\Quorlin");
     EXPECT_EQ(RelativeKeyPath(L"\\\\x"), L"x");
-    EXPECT_EQ(setting::Delay.Legacy, L"Threshhold");
-    EXPECT_EQ(setting::BlockerSwitch.Legacy, L"ShortcutEnabled");
-    EXPECT_EQ(setting::BlockerShortcut.Legacy, L"Shortcut");
-    EXPECT_TRUE(setting::TouchpadShortcut.Legacy.empty());
+    std::vector<std::wstring_view> names;
+    std::vector<std::pair<std::wstring_view, std::wstring_view>> renamed;
+    ForEachSetting([&](const auto& row) {
+        names.push_back(row.Name.Name);
+        if (!row.Name.Legacy.empty()) {
+            names.push_back(row.Name.Legacy);
+            renamed.emplace_back(row.Name.Name, row.Name.Legacy);
+        }
+    });
+    const std::vector<std::pair<std::wstring_view, std::wstring_view>> expected{
+        {L"Delay", L"Threshhold"}, {L"BlockerSwitch", L"ShortcutEnabled"}, {L"BlockerShortcut", L"Shortcut"}};
+    EXPECT_EQ(renamed, expected);
+    // A name used twice would make one value read or overwrite another.
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
 }

@@ -19,13 +19,13 @@ namespace {
 
 class PlainWindow {
 public:
-    PlainWindow(int x, int y, int w, int h, bool visible = true) {
+    PlainWindow(int x, int y, int w, int h, bool visible = true, DWORD exStyle = WS_EX_TOOLWINDOW) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"QuorlinPlacementTest";
         RegisterClassW(&wc);  // fails harmlessly when already registered
-        hwnd_.reset(CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"placement", WS_POPUP | (visible ? WS_VISIBLE : 0),
+        hwnd_.reset(CreateWindowExW(exStyle, wc.lpszClassName, L"placement", WS_POPUP | (visible ? WS_VISIBLE : 0),
                                     x, y, w, h, nullptr, nullptr, wc.hInstance, nullptr));
     }
     HWND get() const { return hwnd_.get(); }
@@ -135,6 +135,16 @@ TEST_F(Placement, CentreOverAHiddenOrMissingControlUsesTheWorkArea) {
     SetWindowPos(dialog.get(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     CenterOverControl(dialog.get(), nullptr);
     EXPECT_TRUE(At(dialog, cx, cy, 300, 200));
+}
+
+TEST_F(Placement, NormalBoundsAreTheRestoredRectangleEvenWhileMaximized) {
+    // Wine gives both kinds in screen coordinates; the work-area offset is tested natively.
+    for (DWORD exStyle : {DWORD{WS_EX_TOOLWINDOW}, DWORD{0}}) {
+        PlainWindow w(120, 80, 308, 409, true, exStyle);
+        ShowWindow(w.get(), SW_MAXIMIZE);
+        ASSERT_FALSE(At(w, 120, 80, 308, 409)) << "not maximized";
+        EXPECT_EQ((ScreenRect{120, 80, 428, 489}), NormalBoundsOnScreen(w.get())) << exStyle;
+    }
 }
 
 // ---- OpenUrlInBrowser through the real shell -------------------------------------------------

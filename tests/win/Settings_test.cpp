@@ -107,9 +107,9 @@ void ExpectStoredAs(const AppSettings& s) {
 TEST_F(SettingsStore, MissingKeyGivesEveryDefault) {
     const SettingsReader r;
     EXPECT_FALSE(r.IsOpen());
-    EXPECT_EQ(r.ReadBool(setting::Visible), std::nullopt);
-    EXPECT_EQ(r.ReadString(setting::Bounds), std::nullopt);
-    EXPECT_EQ(r.ReadInt(setting::Delay, 77), 77);
+    EXPECT_EQ(r.ReadBool(SettingName{L"Visible"}), std::nullopt);
+    EXPECT_EQ(r.ReadString(SettingName{L"Bounds"}), std::nullopt);
+    EXPECT_EQ(r.ReadInt(SettingName{L"Delay"}, 77), 77);
 
     const AppSettings s = LoadAppSettings();
     EXPECT_EQ(s, AppSettings{});
@@ -147,12 +147,12 @@ TEST_F(SettingsStore, ReaderHandsOutSingleValuesAndAbsenceSeparately) {
     PutText(L"Bounds", L"120,80,436,526");
     PutText(L"TouchpadShortcut", L"%TEMP%x", REG_EXPAND_SZ);  // read as stored, not expanded
     const SettingsReader r;
-    EXPECT_EQ(r.ReadBool(setting::AutoRun), false);
-    EXPECT_EQ(r.ReadBool(setting::Balloons), true);
-    EXPECT_EQ(r.ReadBool(setting::Internet), std::nullopt);
-    EXPECT_EQ(r.ReadString(setting::Bounds), L"120,80,436,526");
-    EXPECT_EQ(r.ReadString(setting::TouchpadShortcut), L"%TEMP%x");
-    EXPECT_EQ(r.ReadString(setting::BlockerShortcut, L"dflt"), L"dflt");
+    EXPECT_EQ(r.ReadBool(SettingName{L"AutoRun"}), false);
+    EXPECT_EQ(r.ReadBool(SettingName{L"Balloons"}), true);
+    EXPECT_EQ(r.ReadBool(SettingName{L"Internet"}), std::nullopt);
+    EXPECT_EQ(r.ReadString(SettingName{L"Bounds"}), L"120,80,436,526");
+    EXPECT_EQ(r.ReadString(SettingName{L"TouchpadShortcut"}), L"%TEMP%x");
+    EXPECT_EQ(r.ReadString(SettingName{L"BlockerShortcut"}, L"dflt"), L"dflt");
 }
 
 TEST_F(SettingsStore, LegacyNamesAreReadOnlyInPlaceOfAbsentCurrentNamesAndNeverWritten) {
@@ -223,24 +223,24 @@ TEST_F(SettingsStore, TextsWithoutTerminatorOrWithOddLengthAreCutCleanly) {
 
     // An empty text is a value (no shortcut), not an absent one.
     PutRaw(L"BlockerShortcut", REG_SZ, nullptr, 0);
-    EXPECT_EQ(SettingsReader().ReadString(setting::BlockerShortcut), L"");
+    EXPECT_EQ(SettingsReader().ReadString(SettingName{L"BlockerShortcut"}), L"");
 }
 
 TEST_F(SettingsStore, TextLengthLimitIsTheSameForReadingAndWriting) {
     const std::wstring longest(kMaxSettingTextLength, L'x');
     SettingsWriter w;
-    ASSERT_TRUE(w.WriteString(setting::Bounds, longest));
-    EXPECT_EQ(SettingsReader().ReadString(setting::Bounds), longest);
-    EXPECT_FALSE(w.WriteString(setting::Bounds, longest + L'x'));
-    EXPECT_EQ(SettingsReader().ReadString(setting::Bounds), longest);  // the earlier value stays
+    ASSERT_TRUE(w.WriteString(SettingName{L"Bounds"}, longest));
+    EXPECT_EQ(SettingsReader().ReadString(SettingName{L"Bounds"}), longest);
+    EXPECT_FALSE(w.WriteString(SettingName{L"Bounds"}, longest + L'x'));
+    EXPECT_EQ(SettingsReader().ReadString(SettingName{L"Bounds"}), longest);  // the earlier value stays
     PutText(L"Bounds", longest + L'x');
-    EXPECT_EQ(SettingsReader().ReadString(setting::Bounds), std::nullopt);
+    EXPECT_EQ(SettingsReader().ReadString(SettingName{L"Bounds"}), std::nullopt);
 }
 
 TEST_F(SettingsStore, WritesGoOnlyUnderTheCurrentUser) {
     SettingsWriter w(HKEY_LOCAL_MACHINE, L"\\Software\\VENTARIS\\Quorlin");
     EXPECT_FALSE(w.IsOpen());
-    EXPECT_FALSE(w.WriteBool(setting::Visible, true));
+    EXPECT_FALSE(w.WriteBool(SettingName{L"Visible"}, true));
     EXPECT_FALSE(SaveAppSettings(AppSettings{}, HKEY_LOCAL_MACHINE));
     EXPECT_EQ(QueryRaw(HKEY_LOCAL_MACHINE, kKey, L"Visible").status, ERROR_FILE_NOT_FOUND);
     UniqueKey k;
@@ -249,8 +249,8 @@ TEST_F(SettingsStore, WritesGoOnlyUnderTheCurrentUser) {
 }
 
 TEST_F(SettingsStore, KeyPathWithOrWithoutLeadingBackslashIsTheSameKey) {
-    SettingsWriter(HKEY_CURRENT_USER, L"\\Software\\VENTARIS\\Quorlin").WriteInt(setting::BlockCount, 9);
-    EXPECT_EQ(SettingsReader(HKEY_CURRENT_USER, L"Software\\VENTARIS\\Quorlin").ReadInt(setting::BlockCount), 9);
+    SettingsWriter(HKEY_CURRENT_USER, L"\\Software\\VENTARIS\\Quorlin").WriteInt(SettingName{L"BlockCount"}, 9);
+    EXPECT_EQ(SettingsReader(HKEY_CURRENT_USER, L"Software\\VENTARIS\\Quorlin").ReadInt(SettingName{L"BlockCount"}), 9);
     EXPECT_EQ(Raw(L"BlockCount").Dword(), 9u);
 }
 
