@@ -36,6 +36,7 @@ public:
     // Runs every component's Loaded() once, in design order.
     void LoadComponents();
     bool ComponentsLoaded() const { return loaded_; }
+    const std::vector<TComponent*>& Components() const { return components_; }
 
 private:
     friend class TComponent;
