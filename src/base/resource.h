@@ -54,6 +54,7 @@
 #define IDS_SHT_TOUCHPAD     1109
 #define IDS_SHT_TOUCHPAD_NOTE 1110
 #define IDS_INTERNET         1111
+#define IDS_SHORTCUT_TAKEN   1113
 #define IDS_PING             1112
 #define IDS_MI_BLOCKER       1120
 #define IDS_MI_TOUCHPAD      1121

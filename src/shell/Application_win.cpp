@@ -183,7 +183,8 @@ void TApplication::HandleException() noexcept {
     }
 }
 
-int TApplication::RunProgram(const std::function<std::unique_ptr<TObject>()>& makeMainWindow) {
+int TApplication::RunProgram(const std::function<std::unique_ptr<TObject>()>& makeMainWindow,
+                             const std::function<void()>& afterLoop) {
     std::unique_ptr<TObject> mainWindow;
     try {
         mainWindow = makeMainWindow();
@@ -202,6 +203,7 @@ int TApplication::RunProgram(const std::function<std::unique_ptr<TObject>()>& ma
         return 1;
     }
     Run();
+    if (afterLoop) afterLoop();
     return 0;
 }
 

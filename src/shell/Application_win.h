@@ -79,9 +79,10 @@ public:
     // when the loop ended without a result. Errors from handlers pass on to the caller.
     int RunModalLoop(HWND window, const int& modalResult);
 
-    // Makes the main window, runs the main loop and destroys the window; 0. An error while the
-    // window is made is shown in one error box ("could not start" and its text), and gives 1.
-    int RunProgram(const std::function<std::unique_ptr<TObject>()>& makeMainWindow);
+    // Makes the main window, runs the main loop, runs afterLoop and destroys the window; 0. An error
+    // while the window is made is shown in one error box ("could not start" and its text); 1.
+    int RunProgram(const std::function<std::unique_ptr<TObject>()>& makeMainWindow,
+                   const std::function<void()>& afterLoop = {});
 
     // Shows a text in the error box: title as caption, MB_ICONERROR, "." added by ErrorBoxText.
     void ShowError(const std::wstring& text);

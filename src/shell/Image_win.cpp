@@ -58,7 +58,17 @@ void THints::Add(HWND control, std::wstring_view text) {
     ti.hwnd = owner_;
     ti.uId = reinterpret_cast<UINT_PTR>(control);
     ti.lpszText = copy.data();  // the control copies the text
+    SendMessageW(tips_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     SendMessageW(tips_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void THints::Remove(HWND control) {
+    if (!tips_ || !control) return;
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = owner_;
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    SendMessageW(tips_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 std::wstring THints::Text(HWND control) const {

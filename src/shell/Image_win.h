@@ -46,7 +46,9 @@ public:
     THints(const THints&) = delete;
     THints& operator=(const THints&) = delete;
 
+    // Adds the control's hint, or changes it when the control has one.
     void Add(HWND control, std::wstring_view text);
+    void Remove(HWND control);
     // The hint of a control, empty when it has none.
     std::wstring Text(HWND control) const;
     HWND Handle() const { return tips_.get(); }

@@ -10,7 +10,8 @@
 #include "shell/Application_win.h"
 #include "shell/Placement_win.h"
 #include "shortcuts/ShortcutText_win.h"
-#include "touchpad/Touchpad.h"
+#include "shortcuts/Hotkeys_win.h"
+#include "touchpad/SynapticsUtils_win.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "ui/StatusText.h"
@@ -35,6 +36,15 @@ std::wstring WebsiteCaption() {
     std::wstring caption(kWebsiteDomain);
     for (auto& c : caption) c = static_cast<wchar_t>(towupper(c));
     return caption;
+}
+
+// The modifier keys held now, as a shift state.
+TShiftState HeldModifiers() {
+    TShiftState shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+    return shift;
 }
 
 // The text a menu shows beside an item for a shortcut value; none for 0.
@@ -104,6 +114,7 @@ TfrmMain::TfrmMain()
     // The hooks report to this window; it is created once and lives as long as the program.
     BlockerState.NotifyWindow = Handle();
     TApplication::Instance().SetMainWindow(Handle());
+    WantedTouchpadState = IsTouchpadEnabled();
 
     // Design values of the components.
     AppProps.SetHidden(true);
@@ -120,6 +131,7 @@ TfrmMain::TfrmMain()
     tmrMinutes.OnTimer = [this](TObject&) { tmrMinutesTimer(); };
 
     miPopupBlocker.OnClick = [this](TObject& sender) { actBlockerSwitch(sender); };
+    miPopupTouchpad.OnClick = [this](TObject& sender) { actTouchpadSwitch(sender); };
     miPopupSetup.Default = true;
     miPopupSetup.OnClick = [this](TObject&) { actSetupExecute(); };
     // The About window is not part of this build; its item stays out of the menu until it is.
@@ -148,6 +160,10 @@ TfrmMain::TfrmMain()
     lbShtTouchpad.SetTag(2);
     chbShtBlocker.OnClick = [this](TObject& sender) { ShortcutCheckBoxClick(sender); };
     chbShtTouchpad.OnClick = [this](TObject& sender) { ShortcutCheckBoxClick(sender); };
+    for (TEdit* edit : {&edShtBlocker, &edShtTouchpad}) {
+        edit->OnKeyDown = [this, edit](TObject&, WORD& key) { ShortcutKeyDown(*edit, key); };
+        edit->OnKeyUp = [this, edit](TObject&, WORD& key) { ShortcutKeyUp(*edit, key); };
+    }
     chbAutoRun.OnClick = [this](TObject&) { ApplyAutoRun(chbAutoRun); };
     const std::pair<TImage*, UINT> links[] = {{&imgFaceBook, IDS_HINT_FACEBOOK}, {&imgGplus, IDS_HINT_GPLUS},
                                               {&imgTwitter, IDS_HINT_TWITTER},   {&imgRSS, IDS_HINT_RSS},
@@ -198,6 +214,8 @@ void TfrmMain::FormCreate() {
 
     BlockerShortcut = DefaultSettings().BlockerShortcut;
     TouchpadShortcut = DefaultSettings().TouchpadShortcut;
+    BlockerHotkeyId = GlobalAddAtomA(ToAnsi(title + L".Blocker").c_str());
+    TouchpadHotkeyId = GlobalAddAtomA(ToAnsi(title + L".Touchpad").c_str());
 
     // Between one and five minutes, fixed for the run, so many installations do not report in step.
     std::random_device seed;
@@ -223,6 +241,9 @@ void TfrmMain::FirstTimeInitialization() {
 
 void TfrmMain::FormDestroy() {
     if (BlockerEnabled) UninstallHooks();
+    if (BlockerHotkeyId) GlobalDeleteAtom(BlockerHotkeyId);
+    if (TouchpadHotkeyId) GlobalDeleteAtom(TouchpadHotkeyId);
+    BlockerHotkeyId = TouchpadHotkeyId = 0;
 }
 
 // ---- Blocker switch and accounting ----
@@ -362,12 +383,13 @@ std::wstring TfrmMain::StatusText(StatusKind kind) const {
     in.title = TApplication::Instance().Title();
     in.version = FileVersionString();
     in.blockerEnabled = BlockerEnabled;
-    in.blockerShortcutShown = chbShtBlocker.Checked();
+    // A shortcut the system refused is not offered: pressing it would do nothing.
+    in.blockerShortcutShown = chbShtBlocker.Checked() && !blockerShortcutRefused_;
     in.blockerCaption = miPopupBlocker.Caption;
     in.blockerShortcut = BlockerShortcut;
-    in.touchpadAvailable = IsTouchpadAvailable();
-    in.touchpadEnabled = IsTouchpadEnabled();
-    in.touchpadShortcutShown = chbShtTouchpad.Checked();
+    in.touchpadAvailable = SynapticsAvailable;
+    in.touchpadEnabled = TouchpadState();
+    in.touchpadShortcutShown = chbShtTouchpad.Checked() && !touchpadShortcutRefused_;
     in.touchpadCaption = miPopupTouchpad.Caption;
     in.touchpadShortcut = TouchpadShortcut;
     switch (kind) {
@@ -394,15 +416,16 @@ void TfrmMain::ShowBalloon(int timeout, const std::wstring& text) {
 
 void TfrmMain::UpdatePopupMenu() {
     miPopupBlocker.Checked = BlockerEnabled;
-    miPopupBlocker.ShortCutText = ShortCutDisplay(chbShtBlocker.Checked() ? ParseShortCut(ToAnsi(BlockerShortcut)) : 0);
-    if (!IsTouchpadAvailable()) {
+    const bool blockerShown = chbShtBlocker.Checked() && !blockerShortcutRefused_;
+    miPopupBlocker.ShortCutText = ShortCutDisplay(blockerShown ? ParseShortCut(ToAnsi(BlockerShortcut)) : 0);
+    if (!SynapticsAvailable) {
         miPopupTouchpad.Visible = false;
         miPopupTouchpad.Enabled = false;
         return;
     }
     miPopupTouchpad.Caption = LoadResString(IsTouchpadEnabled() ? IDS_DISABLE_TOUCHPAD : IDS_ENABLE_TOUCHPAD);
-    miPopupTouchpad.ShortCutText =
-        ShortCutDisplay(chbShtTouchpad.Checked() ? ParseShortCut(ToAnsi(TouchpadShortcut)) : 0);
+    const bool touchpadShown = chbShtTouchpad.Checked() && !touchpadShortcutRefused_;
+    miPopupTouchpad.ShortCutText = ShortCutDisplay(touchpadShown ? ParseShortCut(ToAnsi(TouchpadShortcut)) : 0);
     miPopupTouchpad.Visible = true;
     miPopupTouchpad.Enabled = true;
 }
@@ -447,7 +470,7 @@ void TfrmMain::SyncControls() {
         EnableShortcutEdit(edShtBlocker, chbShtBlocker.Checked());
         EnableShortcutEdit(edShtTouchpad, chbShtTouchpad.Checked());
 
-        const bool touchpad = IsTouchpadAvailable();
+        const bool touchpad = SynapticsAvailable;
         chbShtTouchpad.SetEnabled(touchpad);
         lbShtTouchpad.SetEnabled(touchpad);
         if (!touchpad) EnableShortcutEdit(edShtTouchpad, false);
@@ -459,14 +482,83 @@ void TfrmMain::SyncControls() {
 }
 
 void TfrmMain::ShortcutCheckBoxClick(TObject& sender) {
-    auto* box = dynamic_cast<TCheckBox*>(&sender);
-    if (!box) return;
-    if (box->Tag() == 1) EnableShortcutEdit(edShtBlocker, box->Checked());
-    if (box->Tag() == 2) EnableShortcutEdit(edShtTouchpad, box->Checked() && IsTouchpadAvailable());
-    if (!Loading) {
-        UpdateTrayIcon();
-        UpdatePopupMenu();
+    if (Loading) return;
+    if (auto* box = dynamic_cast<TCheckBox*>(&sender)) {
+        if (box->Tag() == 1) EnableShortcutEdit(edShtBlocker, box->Checked());
+        if (box->Tag() == 2) EnableShortcutEdit(edShtTouchpad, box->Checked() && SynapticsAvailable);
     }
+    // In the first moments after start the run-once timer registers them.
+    if (!Updating) RegisterHotkeys();
+}
+
+// ---- Hotkeys and shortcut capture ----
+
+void TfrmMain::RegisterHotkeys() {
+    UnregisterHotKey(Handle(), BlockerHotkeyId);
+    blockerShortcutRefused_ = false;
+    if (chbShtBlocker.Checked()) {
+        BlockerShortcut = edShtBlocker.Text();
+        blockerShortcutRefused_ = !RegisterShortcutHotkey(Handle(), BlockerShortcut, BlockerHotkeyId);
+    }
+    UnregisterHotKey(Handle(), TouchpadHotkeyId);
+    touchpadShortcutRefused_ = false;
+    if (chbShtTouchpad.Checked()) {
+        TouchpadShortcut = edShtTouchpad.Text();
+        touchpadShortcutRefused_ = !RegisterShortcutHotkey(Handle(), TouchpadShortcut, TouchpadHotkeyId);
+    }
+    MarkShortcutEdit(edShtBlocker, blockerShortcutRefused_);
+    MarkShortcutEdit(edShtTouchpad, touchpadShortcutRefused_);
+    UpdatePopupMenu();
+    UpdateTrayIcon();
+}
+
+void TfrmMain::MarkShortcutEdit(TEdit& edit, bool refused) {
+    edit.SetFontColor(refused ? std::optional<COLORREF>(RGB(255, 0, 0)) : std::nullopt);
+    if (refused)
+        Hints.Add(edit.Handle(), LoadResString(IDS_SHORTCUT_TAKEN));
+    else
+        Hints.Remove(edit.Handle());
+}
+
+void TfrmMain::ShortcutKeyDown(TEdit& edit, WORD key) {
+    if (key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU) return;  // Delete, Backspace, others
+    // Shows the modifiers held so far: the key just pressed by its own name.
+    TShiftState shift = HeldModifiers();
+    shift &= static_cast<TShiftState>(~(key == VK_SHIFT ? ssShift : key == VK_CONTROL ? ssCtrl : ssAlt));
+    edit.SetText(FromAnsi(FormatShortCut(ComposeShortCut(key, shift))));
+}
+
+void TfrmMain::ShortcutKeyUp(TEdit& edit, WORD key) {
+    if (key == VK_DELETE || key == VK_BACK || key == VK_TAB || key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU)
+        return;
+    edit.SetText(FromAnsi(FormatShortCut(ComposeShortCut(key, HeldModifiers()))));
+    RegisterHotkeys();
+}
+
+// ---- Touchpad ----
+
+bool TfrmMain::TouchpadState() const { return SynapticsAvailable ? IsTouchpadEnabled() : WantedTouchpadState; }
+
+void TfrmMain::SetTouchpadState(bool value) {
+    if (value == TouchpadState()) return;
+    WantedTouchpadState = value;
+    if (!SynapticsAvailable) return;
+    // A refused write shows up as an unchanged state at the next query.
+    if (value)
+        EnableTouchpad();
+    else
+        DisableTouchpad();
+    UpdatePopupMenu();
+    UpdateTrayIcon();
+}
+
+void TfrmMain::actTouchpadSwitch(TObject& sender) {
+    SetTouchpadState(!TouchpadState());
+    if (&sender != static_cast<TObject*>(&miPopupTouchpad)) {
+        ShowBalloon(3000, StatusText(StatusKind::Touchpad));
+        MessageBeep(0);
+    }
+    TrimWorkingSet();
 }
 
 void TfrmMain::OnLinkMouseEnter() {
@@ -557,6 +649,15 @@ void TfrmMain::OnMessage(MSG& msg, bool& handled) {
     case kWmSwallowed:
         handled = true;
         break;
+    case WM_HOTKEY:
+        if (msg.wParam == BlockerHotkeyId) {
+            handled = true;
+            actBlockerSwitch(*this);
+        } else if (msg.wParam == TouchpadHotkeyId) {
+            handled = true;
+            actTouchpadSwitch(*this);
+        }
+        break;
     case WM_ACTIVATE_INSTANCE:
         // Left unhandled: the application window sees it too.
         if (miPopupSetup.Enabled) miPopupSetup.Click();
@@ -571,6 +672,7 @@ void TfrmMain::OnMessage(MSG& msg, bool& handled) {
 void TfrmMain::tmrRunOnceTimer() {
     tmrRunOnce.SetEnabled(false);
     Updating = false;
+    RegisterHotkeys();
     // Again once start-up has settled: a system that dropped the hooks during a slow start
     // gets them back now rather than at the first minutes tick.
     ApplyBlockerHooks();

@@ -43,6 +43,9 @@ public:
 
     std::wstring BlockerShortcut;
     std::wstring TouchpadShortcut;
+    ATOM BlockerHotkeyId = 0;
+    ATOM TouchpadHotkeyId = 0;
+    bool WantedTouchpadState = false;
 
     // Blocker switch and accounting.
     void ApplyBlockerHooks();
@@ -51,6 +54,16 @@ public:
     void SetBlockCount(std::int32_t n);
     void UpdateCounterLabel();
     void OnBlockedEvent(const MSG& msg);
+
+    // Hotkeys and shortcut capture.
+    void RegisterHotkeys();
+    void ShortcutKeyDown(TEdit& edit, WORD key);
+    void ShortcutKeyUp(TEdit& edit, WORD key);
+
+    // Touchpad switch.
+    bool TouchpadState() const;
+    void SetTouchpadState(bool value);
+    void actTouchpadSwitch(TObject& sender);
 
     // Settings.
     bool LoadSettings();
@@ -97,6 +110,9 @@ private:
     void OnLinkMouseEnter();
     void OnLinkMouseLeave();
     UniqueGdiObject linkFont_;  // the label font, underlined, for the link under the pointer
+    void MarkShortcutEdit(TEdit& edit, bool refused);
+    bool blockerShortcutRefused_ = false;  // the last registration of the shortcut was refused
+    bool touchpadShortcutRefused_ = false;
     bool messageLoopRunning_ = false;  // the message posted at the end of start-up has arrived
     bool hooksPosted_ = false;
 

@@ -60,7 +60,7 @@ TEST_F(FormMainTest, ControlsStandWhereTheDesignPutsThem) {
         {&f.grpShortcuts, {8, 240, 292, 104}, L"Keyboard shortcuts"},
         {&f.chbShtBlocker, {12, 28, 164, 17}, L"Turn blocker On and Off "},
         {&f.edShtBlocker, {176, 24, 96, 23}, L"Ctrl+F9"},
-        {&f.chbShtTouchpad, {12, 56, 164, 17}, L"Enable/Disble touchpad *"},
+        {&f.chbShtTouchpad, {12, 56, 164, 17}, L"Enable/Disable touchpad *"},
         {&f.edShtTouchpad, {176, 52, 96, 23}, L"Ctrl+Alt+F9"},
         {&f.lbShtTouchpad, {12, 80, 260, 15}, L"* Only for touchpads manufactured by Synaptics"},
         {&f.chbInternet, {16, 356, 272, 17}, L"&Online features (Updates, Kelvane\u2122, etc.)"},
