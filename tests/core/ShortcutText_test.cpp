@@ -1,4 +1,5 @@
 #include "shortcuts/ShortcutText.h"
+#include "shortcuts/Hotkeys.h"
 
 #include <gtest/gtest.h>
 
@@ -225,4 +226,13 @@ TEST_F(ShortcutText, EmptyCaptionsNeitherHangNorMatch) {
     EXPECT_EQ(Parse("Ctrl+F9"), 0);
     EXPECT_EQ(Format(0x4078), "F9");
     EXPECT_EQ(Format(0x402E), "");
+}
+
+TEST(Hotkeys, ShortcutValueGivesKeyAndSystemModifiers) {
+    EXPECT_EQ(HotkeyFromShortCut(0x4078), (HotkeyParts{0x78, kModControl}));               // Ctrl+F9
+    EXPECT_EQ(HotkeyFromShortCut(0xC078), (HotkeyParts{0x78, kModControl | kModAlt}));     // Ctrl+Alt+F9
+    EXPECT_EQ(HotkeyFromShortCut(0x2041), (HotkeyParts{0x41, kModShift}));                 // Shift+A
+    EXPECT_EQ(HotkeyFromShortCut(0xE074), (HotkeyParts{0x74, kModShift | kModControl | kModAlt}));
+    EXPECT_EQ(HotkeyFromShortCut(0x0074), (HotkeyParts{0x74, 0}));  // a key alone is a shortcut too
+    EXPECT_EQ(HotkeyFromShortCut(0), (HotkeyParts{}));
 }

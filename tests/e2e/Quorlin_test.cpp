@@ -124,15 +124,6 @@ protected:
             if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 250) ++dark;
         return dark >= 5;
     }
-    static bool BalloonShown(const std::wstring& text, DWORD ms = 12000) {
-        return PumpUntil(
-            [&] {
-                for (const auto& t : VisibleBalloonTexts())
-                    if (t == text) return true;
-                return false;
-            },
-            ms);
-    }
     void PressEscIn(HWND hwnd) {
         SetForegroundWindow(hwnd);
         PumpUntil([&] { return GetForegroundWindow() == hwnd; }, 1000);

@@ -1,5 +1,7 @@
 #include "TrayProbe.h"
 
+#include "TestSupport.h"
+
 #include <commctrl.h>
 
 #include "base/Unique_win.h"
@@ -107,6 +109,16 @@ std::vector<std::wstring> VisibleBalloonTexts() {
         texts.emplace_back(buffer);
     }
     return texts;
+}
+
+bool BalloonShown(const std::wstring& text, DWORD ms) {
+    return PumpUntil(
+        [&] {
+            for (const auto& t : VisibleBalloonTexts())
+                if (t == text) return true;
+            return false;
+        },
+        ms);
 }
 
 HWND VisibleMenu() {

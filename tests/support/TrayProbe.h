@@ -24,6 +24,8 @@ std::vector<TrayTool> TrayTools();
 int CountToolsWithText(const std::wstring& text);
 // Visible balloon windows (tooltips_class32 with the balloon style) and their texts.
 std::vector<std::wstring> VisibleBalloonTexts();
+// Pumps until a visible balloon shows exactly text; false after ms.
+bool BalloonShown(const std::wstring& text, DWORD ms = 12000);
 // The visible popup menu window (class "#32768"), or null.
 HWND VisibleMenu();
 // Colour of a screen pixel.
