@@ -42,8 +42,18 @@ add_library(qtestsupport STATIC ${TEST_SUPPORT})
 target_include_directories(qtestsupport PUBLIC tests/support)
 target_link_libraries(qtestsupport PUBLIC qwin gtest)
 
-# Programs that tests start as separate processes: tests/e2e/progs/*.cpp and tests/doubles/*.cpp,
-# each its own GUI executable with the program's resources.
+# A fake touchpad driver (in-process COM server) and the helper DLL it imports, built beside the
+# tests, which install them into a folder of their own. Runtime linked statically, like the program.
+add_library(SynapticsDoubleDep SHARED tests/doubles/SynapticsDoubleDep.cpp)
+add_library(SynapticsDouble SHARED tests/doubles/SynapticsDouble.cpp tests/doubles/SynapticsDouble.def)
+target_link_libraries(SynapticsDouble PRIVATE SynapticsDoubleDep advapi32)
+set_target_properties(SynapticsDouble SynapticsDoubleDep PROPERTIES PREFIX "" IMPORT_PREFIX "")
+target_compile_options(SynapticsDouble PRIVATE -Wall -Wextra)
+target_compile_options(SynapticsDoubleDep PRIVATE -Wall -Wextra)
+set(TEST_DLL_TARGETS SynapticsDouble SynapticsDoubleDep)
+
+# Programs that tests start as separate processes: tests/e2e/progs/*.cpp, each its own GUI
+# executable with the program's resources.
 file(GLOB TEST_PROGS CONFIGURE_DEPENDS tests/e2e/progs/*.cpp)
 set(TEST_PROG_TARGETS)
 foreach(prog ${TEST_PROGS})
@@ -63,9 +73,7 @@ function(quorlin_wine_tests tier timeout)
     set(target ${tier}_${name})
     add_executable(${target} ${file} ${QUORLIN_RC})
     target_link_libraries(${target} PRIVATE qtestsupport gtest_main)
-    if(TEST_PROG_TARGETS)
-      add_dependencies(${target} ${TEST_PROG_TARGETS})
-    endif()
+    add_dependencies(${target} ${TEST_PROG_TARGETS} ${TEST_DLL_TARGETS})
     if(TARGET Quorlin)
       add_dependencies(${target} Quorlin)
     endif()
@@ -78,7 +86,8 @@ quorlin_wine_tests(e2e 600)
 
 # DLL planting guard: every executable we build (the program, the programs tests start and the
 # test executables, which are linked the same way) imports only DLLs Windows takes from the
-# system folder, and no compiler runtime DLL.
+# system folder, and no compiler runtime DLL. The fake driver's DLLs are left out: one imports the
+# other from its own folder on purpose.
 set(IMPORT_CHECKED ${TEST_PROG_TARGETS})
 foreach(tier win e2e)
   file(GLOB files CONFIGURE_DEPENDS tests/${tier}/*_test.cpp)
