@@ -42,11 +42,12 @@ add_library(qtestsupport STATIC ${TEST_SUPPORT})
 target_include_directories(qtestsupport PUBLIC tests/support)
 target_link_libraries(qtestsupport PUBLIC qwin gtest)
 
-# A fake touchpad driver (in-process COM server) and the helper DLL it imports, built beside the
-# tests, which install them into a folder of their own. Runtime linked statically, like the program.
+# A fake touchpad driver (in-process COM server) and the helper DLL it loads by name, built beside
+# the tests, which install them into a folder of their own. Runtime linked statically.
 add_library(SynapticsDoubleDep SHARED tests/doubles/SynapticsDoubleDep.cpp)
 add_library(SynapticsDouble SHARED tests/doubles/SynapticsDouble.cpp tests/doubles/SynapticsDouble.def)
-target_link_libraries(SynapticsDouble PRIVATE SynapticsDoubleDep advapi32)
+target_link_libraries(SynapticsDouble PRIVATE advapi32)
+add_dependencies(SynapticsDouble SynapticsDoubleDep)
 set_target_properties(SynapticsDouble SynapticsDoubleDep PROPERTIES PREFIX "" IMPORT_PREFIX "")
 target_compile_options(SynapticsDouble PRIVATE -Wall -Wextra)
 target_compile_options(SynapticsDoubleDep PRIVATE -Wall -Wextra)
@@ -86,8 +87,8 @@ quorlin_wine_tests(e2e 600)
 
 # DLL planting guard: every executable we build (the program, the programs tests start and the
 # test executables, which are linked the same way) imports only DLLs Windows takes from the
-# system folder, and no compiler runtime DLL. The fake driver's DLLs are left out: one imports the
-# other from its own folder on purpose.
+# system folder, and no compiler runtime DLL. The fake driver's DLLs are test doubles of a vendor's
+# and are left out.
 set(IMPORT_CHECKED ${TEST_PROG_TARGETS})
 foreach(tier win e2e)
   file(GLOB files CONFIGURE_DEPENDS tests/${tier}/*_test.cpp)

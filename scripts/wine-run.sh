@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 template=${QUORLIN_WINE_TEMPLATE:-$root/build/wine-template}
 
-export WINEDEBUG=-all
+export WINEDEBUG=${QUORLIN_WINEDEBUG:--all}
 export WINEARCH=win32
 # No Mono or Gecko download prompts in a machine without internet.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"

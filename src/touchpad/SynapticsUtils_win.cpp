@@ -31,11 +31,16 @@ std::wstring ServerFolder(const CLSID& clsid) {
     if (StringFromGUID2(clsid, guid, 64) == 0) return {};
     const std::wstring key = std::wstring(L"CLSID\\") + guid + L"\\InprocServer32";
     wchar_t path[MAX_PATH + 2] = {};
-    DWORD size = sizeof path - sizeof(wchar_t);  // room for a terminator of our own
-    // REG_EXPAND_SZ values are expanded; anything that does not fit is no usable path.
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, path,
-                     &size) != ERROR_SUCCESS)
+    DWORD type = 0, size = sizeof path - sizeof(wchar_t);  // room for a terminator of our own
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                     &type, path, &size) != ERROR_SUCCESS)
         return {};
+    if (type == REG_EXPAND_SZ) {
+        wchar_t expanded[MAX_PATH + 2] = {};
+        const DWORD n = ExpandEnvironmentStringsW(path, expanded, MAX_PATH + 1);
+        if (n == 0 || n > MAX_PATH + 1) return {};
+        lstrcpynW(path, expanded, MAX_PATH + 1);
+    }
     std::wstring folder(path);
     if (folder.size() >= 2 && folder.front() == L'"') folder = folder.substr(1, folder.find(L'"', 1) - 1);
     const auto slash = folder.find_last_of(L"\\/");

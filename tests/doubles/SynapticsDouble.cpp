@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <new>
 
-extern "C" __declspec(dllimport) void SynapticsDoubleLog(const char* line);  // SynapticsDoubleDep.dll
 
 namespace {
 
@@ -53,6 +52,18 @@ struct Object {
     LONG refs = 1;
 };
 
+// The helper DLL is loaded by name when the driver is first asked for an object, as vendors' drivers
+// load theirs: it is found only when the process lets the driver's folder into its DLL search.
+using LogFn = void (*)(const char*);
+LogFn g_log = nullptr;
+
+bool LoadHelper() {
+    if (g_log) return true;
+    if (HMODULE helper = LoadLibraryW(L"SynapticsDoubleDep.dll"))
+        g_log = reinterpret_cast<LogFn>(reinterpret_cast<void*>(GetProcAddress(helper, "SynapticsDoubleLog")));
+    return g_log != nullptr;
+}
+
 LONG g_objects = 0;  // live objects and server locks, for DllCanUnloadNow
 LONG g_locks = 0;
 
@@ -62,7 +73,7 @@ void Log(const char* format, ...) {
     va_start(args, format);
     vsnprintf(line, sizeof line, format, args);
     va_end(args);
-    SynapticsDoubleLog(line);
+    if (g_log) g_log(line);
 }
 
 DWORD Setting(const wchar_t* name, DWORD fallback) {
@@ -185,6 +196,7 @@ Factory g_deviceFactory(true);
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
+    if (!LoadHelper()) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     if (IsEqualCLSID(clsid, kApiClass)) return g_apiFactory.QueryInterface(iid, out);
     if (IsEqualCLSID(clsid, kDeviceClass)) return g_deviceFactory.QueryInterface(iid, out);
     return CLASS_E_CLASSNOTAVAILABLE;

@@ -1,5 +1,5 @@
-// The fake touchpad driver's helper DLL: its call log. The driver DLL imports it statically, so
-// the driver loads only when this DLL is found beside it, as a real vendor's helper would be.
+// The fake touchpad driver's helper DLL: its call log. The driver loads it by name from its own
+// folder, so the driver works only when this DLL is found there, as a real vendor's helper.
 #include <windows.h>
 
 #include <cstring>
