@@ -210,13 +210,29 @@ void WaitAfterKeys(DWORD quietMs) {
     if (since < quietMs) PumpFor(quietMs - since);
 }
 
-void SafeClick(int x, int y, DWORD quietMs) {
+namespace {
+
+// A move, then the press and release carrying the position themselves: under load Wine may place a
+// bare button event at a stale pointer location.
+void ButtonAt(int x, int y, DWORD down, DWORD up, DWORD quietMs) {
     WaitAfterKeys(quietMs);  // first, or the blocker may swallow the move as well
     MoveTo(x, y);
     PumpFor(50);
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
-    MouseButton(MOUSEEVENTF_LEFTUP);
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in[2] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = (x * 65535 + (w - 1) / 2) / (w - 1);
+        i.mi.dy = (y * 65535 + (h - 1) / 2) / (h - 1);
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | down;
+    in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | up;
+    SendInput(2, in, sizeof(INPUT));
 }
+
+}  // namespace
+
+void SafeClick(int x, int y, DWORD quietMs) { ButtonAt(x, y, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, quietMs); }
 
 void SafeClickWindow(HWND hwnd) {
     RECT r{};
@@ -225,11 +241,7 @@ void SafeClickWindow(HWND hwnd) {
 }
 
 void SafeRightClick(int x, int y, DWORD quietMs) {
-    WaitAfterKeys(quietMs);
-    MoveTo(x, y);
-    PumpFor(50);
-    MouseButton(MOUSEEVENTF_RIGHTDOWN);
-    MouseButton(MOUSEEVENTF_RIGHTUP);
+    ButtonAt(x, y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, quietMs);
 }
 
 // ---- The program ----
