@@ -4,6 +4,9 @@
 #   docs/screenshots/settings-on.png   the settings window, blocker on
 #   docs/screenshots/settings-off.png  the same after clearing "Block accidental taps and clicks"
 #   docs/screenshots/tray-menu.png     the tray menu opened from the notification area
+#   docs/screenshots/settings-touchpad.png  the settings window with the fake touchpad driver of
+#                                      tests/doubles installed, its shortcut switched on
+#   docs/screenshots/tray-menu-touchpad.png  the tray menu with that driver
 # Usage: scripts/screenshots.sh [path/to/Quorlin.exe]   (default: build/win/Quorlin.exe)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -50,5 +53,33 @@ convert "$WINEPREFIX/root.png" -crop 360x140+920+884 +repage "$QUORLIN_SHOTS/tra
 xdotool key Escape
 '
 rc=$?
-ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png
+
+# With a touchpad driver: the fake one, installed in a folder of its own and registered
+# machine-wide, as a driver installer does.
+export QUORLIN_DRIVER_DIR=$(dirname "$exe")
+"$here/wine-run.sh" --sh '
+set -u
+driver=$WINEPREFIX/drive_c/SynapticsDriver
+mkdir -p "$driver"
+cp "$QUORLIN_DRIVER_DIR/SynapticsDouble.dll" "$QUORLIN_DRIVER_DIR/SynapticsDoubleDep.dll" "$driver/"
+for clsid in "{9C042297-D1CD-4F0D-B1AB-9F48AD6A6DFF}" "{9345312C-D098-4BB1-B2B2-D529EB995173}"; do
+  key="HKLM\\Software\\Classes\\CLSID\\$clsid\\InprocServer32"
+  wine reg add "$key" /ve /t REG_SZ /d "C:\\SynapticsDriver\\SynapticsDouble.dll" /f >/dev/null 2>&1
+  wine reg add "$key" /v ThreadingModel /t REG_SZ /d Both /f >/dev/null 2>&1
+done
+wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v Bounds /t REG_SZ /d "100,100,0,0" /f >/dev/null 2>&1
+wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v TouchpadSwitch /t REG_DWORD /d 1 /f >/dev/null 2>&1
+xdotool mousemove 1200 40
+wine "$QUORLIN_EXE" &
+sleep 4
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 360x500+90+90 +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/settings-touchpad.png"
+sleep 14
+xdotool mousemove 1270 1014 click 3
+sleep 1
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 360x160+920+864 +repage "$QUORLIN_SHOTS/tray-menu-touchpad.png"
+xdotool key Escape
+' || rc=1
+ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png
 exit $rc
