@@ -20,4 +20,21 @@ TComponent::~TComponent() {
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
+void TFreeNotifier::FreeNotification(const void* client, std::function<void()> onFree) {
+    RemoveFreeNotification(client);
+    listeners_.push_back({client, std::move(onFree)});
+}
+
+void TFreeNotifier::RemoveFreeNotification(const void* client) {
+    std::erase_if(listeners_, [&](const Listener& l) { return l.client == client; });
+}
+
+void TFreeNotifier::NotifyFree() {
+    // A listener may remove itself (or others) while being told.
+    auto listeners = std::move(listeners_);
+    listeners_.clear();
+    for (auto& l : listeners)
+        if (l.onFree) l.onFree();
+}
+
 }  // namespace quorlin

@@ -18,6 +18,31 @@ public:
 
 using TNotifyEvent = std::function<void(TObject& sender)>;
 
+// Tells the objects that keep a reference to this one when it is destroyed, so none keeps a
+// dangling reference (a tray icon its menu, a system menu entry its menu item).
+class TFreeNotifier {
+public:
+    TFreeNotifier() = default;
+    TFreeNotifier(const TFreeNotifier&) = delete;
+    TFreeNotifier& operator=(const TFreeNotifier&) = delete;
+
+    // One notification per client; asking again replaces the earlier one.
+    void FreeNotification(const void* client, std::function<void()> onFree);
+    void RemoveFreeNotification(const void* client);
+
+protected:
+    // Derived classes call this first in their destructor, while they are still whole.
+    void NotifyFree();
+    ~TFreeNotifier() { NotifyFree(); }
+
+private:
+    struct Listener {
+        const void* client;
+        std::function<void()> onFree;
+    };
+    std::vector<Listener> listeners_;
+};
+
 // Common base of the errors raised by the shell components.
 class EComponentError : public std::runtime_error {
 public:

@@ -27,13 +27,7 @@ TPopupMenu::TPopupMenu(TComponentOwner& owner) : TComponent(owner) {
     CreateHandle(kWindowClass, {}, WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 0, 0, nullptr);
 }
 
-TPopupMenu::~TPopupMenu() {
-    // A listener may remove itself (or others) while being told.
-    auto listeners = std::move(listeners_);
-    listeners_.clear();
-    for (auto& l : listeners)
-        if (l.onFree) l.onFree();
-}
+TPopupMenu::~TPopupMenu() { NotifyFree(); }
 
 TMenuItem& TPopupMenu::Add(std::wstring caption) {
     items_.push_back(std::make_unique<TMenuItem>(std::move(caption)));
@@ -46,10 +40,23 @@ TMenuItem* TPopupMenu::DefaultItem() const {
     return nullptr;
 }
 
-TMenuItem* TPopupMenu::FindByCommand(std::uint16_t command) const {
-    for (const auto& item : items_)
-        if (item->Command() == command) return item.get();
-    return nullptr;
+bool ClickMenuItemByCommand(const TPopupMenu& menu, std::uint16_t command) {
+    for (const auto& item : menu.Items()) {
+        if (item->Command() != command) continue;
+        item->Click();
+        return true;
+    }
+    return false;
+}
+
+void TTrayPopupMenu::Popup(int x, int y) {
+    struct OpenFlag {
+        bool& flag;
+        explicit OpenFlag(bool& f) : flag(f) { flag = true; }
+        ~OpenFlag() { flag = false; }
+    } open(open_);
+    TPopupMenu::Popup(x, y);
+    if (OnClose) OnClose(*this);
 }
 
 void TPopupMenu::Rebuild() {
@@ -83,19 +90,7 @@ void TPopupMenu::Popup(int x, int y) {
     if (!menu_) return;
     const UINT command = static_cast<UINT>(TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
                                                           x, y, 0, TWindow::Handle(), nullptr));
-    if (command == 0) return;
-    if (TMenuItem* item = FindByCommand(static_cast<std::uint16_t>(command))) item->Click();
-}
-
-void TPopupMenu::FreeNotification(const TObject* client, std::function<void()> onFree) {
-    RemoveFreeNotification(client);
-    listeners_.push_back({client, std::move(onFree)});
-}
-
-void TPopupMenu::RemoveFreeNotification(const TObject* client) {
-    listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(),
-                                    [&](const Listener& l) { return l.client == client; }),
-                     listeners_.end());
+    if (command != 0) ClickMenuItemByCommand(*this, static_cast<std::uint16_t>(command));
 }
 
 }  // namespace quorlin

@@ -15,9 +15,10 @@
 
 namespace quorlin {
 
-class TMenuItem : public TObject {
+class TMenuItem : public TObject, public TFreeNotifier {
 public:
     explicit TMenuItem(std::wstring caption = {});
+    ~TMenuItem() override { NotifyFree(); }
 
     std::wstring Caption;       // "-" makes a separator
     std::wstring ShortCutText;  // shown after a tab in the shortcut column, e.g. "Alt+F1"
@@ -39,7 +40,7 @@ private:
 };
 
 // Its window owns the menu while it is open and receives the menu's own messages.
-class TPopupMenu : public TComponent, private TWindow {
+class TPopupMenu : public TComponent, public TFreeNotifier, private TWindow {
 public:
     explicit TPopupMenu(TComponentOwner& owner);
     ~TPopupMenu() override;
@@ -48,7 +49,6 @@ public:
     const std::vector<std::unique_ptr<TMenuItem>>& Items() const { return items_; }
     // The first top-level item marked Default, or null.
     TMenuItem* DefaultItem() const;
-    TMenuItem* FindByCommand(std::uint16_t command) const;
 
     bool AutoPopup = true;
     // The component that opened the menu last (the tray icon), for shared handlers.
@@ -64,18 +64,25 @@ public:
     // Builds the menu from the items' current state.
     void Rebuild();
 
-    // Components that keep a reference to this menu ask to hear when it is destroyed.
-    void FreeNotification(const TObject* client, std::function<void()> onFree);
-    void RemoveFreeNotification(const TObject* client);
 
 private:
-    struct Listener {
-        const TObject* client;
-        std::function<void()> onFree;
-    };
     std::vector<std::unique_ptr<TMenuItem>> items_;
-    std::vector<Listener> listeners_;
     UniqueMenu menu_;
+};
+
+// Clicks the menu's item with that command number; false when it has none.
+bool ClickMenuItemByCommand(const TPopupMenu& menu, std::uint16_t command);
+
+// The tray icon's menu: knows whether it is open, and tells when it has closed.
+class TTrayPopupMenu : public TPopupMenu {
+public:
+    using TPopupMenu::TPopupMenu;
+    bool IsOpen() const { return open_; }
+    TNotifyEvent OnClose;
+    void Popup(int x, int y) override;
+
+private:
+    bool open_ = false;
 };
 
 }  // namespace quorlin
