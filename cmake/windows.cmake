@@ -40,7 +40,7 @@ set(WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 file(GLOB TEST_SUPPORT CONFIGURE_DEPENDS tests/support/*.cpp)
 add_library(qtestsupport STATIC ${TEST_SUPPORT})
 target_include_directories(qtestsupport PUBLIC tests/support)
-target_link_libraries(qtestsupport PUBLIC qwin gtest)
+target_link_libraries(qtestsupport PUBLIC qwin gtest ws2_32)
 
 # Programs that tests start as separate processes: tests/e2e/progs/*.cpp and tests/doubles/*.cpp,
 # each its own GUI executable with the program's resources.
