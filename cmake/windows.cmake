@@ -21,6 +21,7 @@ add_library(qwin STATIC ${WIN_SOURCES})
 target_include_directories(qwin PUBLIC src ${GEN_DIR})
 target_link_libraries(qwin PUBLIC qcore ${WIN_LIBS})
 target_compile_options(qwin PRIVATE -Wall -Wextra)
+target_compile_definitions(qwin PUBLIC QUORLIN_WEBSITE_HOST="${QUORLIN_WEBSITE}")
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/Main_win.cpp)
   add_executable(Quorlin WIN32 src/ui/Main_win.cpp ${QUORLIN_RC})

@@ -15,6 +15,7 @@
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "ui/StatusText.h"
+#include "ui/Website.h"
 #include "base/resource.h"
 
 namespace quorlin {
@@ -24,7 +25,6 @@ namespace {
 constexpr UINT kWmSwallowed = 0x7AE;
 // Posted to the window at the end of start-up; the hooks go live when the loop takes it.
 constexpr UINT kWmApplyHooks = WM_APP + 1;
-constexpr wchar_t kWebsiteDomain[] = L"www.quorlin.net";
 
 HICON LoadTrayImage(UINT id) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -33,7 +33,7 @@ HICON LoadTrayImage(UINT id) {
 
 // The website's domain name in capitals, as the link label shows it.
 std::wstring WebsiteCaption() {
-    std::wstring caption(kWebsiteDomain);
+    std::wstring caption(website::kHost);
     for (auto& c : caption) c = static_cast<wchar_t>(towupper(c));
     return caption;
 }
