@@ -74,6 +74,7 @@ TEST_F(FormMainTest, ControlsStandWhereTheDesignPutsThem) {
         {&f.imgFaceBook, {12, 384, 16, 16}, L""},
         {&f.imgRSS, {72, 384, 16, 16}, L""},
         {&f.lbLink, {142, 384, 158, 15}, WebsiteCaption()},
+        {&f.pnWebBrowser, {252, 175, 32, 24}, L"Ping"},
     };
     LOGFONTW lf{};
     for (const auto& e : table) {
@@ -90,6 +91,7 @@ TEST_F(FormMainTest, ControlsStandWhereTheDesignPutsThem) {
     EXPECT_EQ(f.cmbInterval.Bounds().Width, 96);
     EXPECT_FALSE(f.imgDelicious.Visible());
     EXPECT_FALSE(f.imgStumbleUpon.Visible());
+    EXPECT_FALSE(f.pnWebBrowser.Visible());
     EXPECT_FALSE(f.chbShtTouchpad.Enabled()) << "no touchpad device here";
     f.UpdatePopupMenu();  // as when the tray menu opens
     EXPECT_FALSE(f.miPopupTouchpad.Visible);
