@@ -21,6 +21,7 @@ add_library(qwin STATIC ${WIN_SOURCES})
 target_include_directories(qwin PUBLIC src ${GEN_DIR})
 target_link_libraries(qwin PUBLIC qcore ${WIN_LIBS})
 target_compile_options(qwin PRIVATE -Wall -Wextra)
+target_compile_definitions(qwin PUBLIC QUORLIN_WEBSITE_HOST="${QUORLIN_WEBSITE}")
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/Main_win.cpp)
   add_executable(Quorlin WIN32 src/ui/Main_win.cpp ${QUORLIN_RC})
@@ -40,7 +41,7 @@ set(WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 file(GLOB TEST_SUPPORT CONFIGURE_DEPENDS tests/support/*.cpp)
 add_library(qtestsupport STATIC ${TEST_SUPPORT})
 target_include_directories(qtestsupport PUBLIC tests/support)
-target_link_libraries(qtestsupport PUBLIC qwin gtest)
+target_link_libraries(qtestsupport PUBLIC qwin gtest ws2_32)
 
 # A fake touchpad driver (in-process COM server) and the helper DLL it loads by name, built beside
 # the tests, which install them into a folder of their own. Runtime linked statically.

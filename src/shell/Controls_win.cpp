@@ -307,6 +307,11 @@ void TComboBox::Notify(WORD code) {
     if (code == CBN_SELCHANGE && OnChange) OnChange(*this);
 }
 
+// ---- TPanel --------------------------------------------------------------------------------
+
+TPanel::TPanel(HWND parent, const WindowBounds& bounds, std::wstring_view caption)
+    : TWinControl(parent, L"STATIC", SS_CENTER | SS_CENTERIMAGE | WS_CLIPCHILDREN, 0, bounds, caption) {}
+
 // ---- TButton -------------------------------------------------------------------------------
 
 TButton::TButton(HWND parent, const WindowBounds& bounds, std::wstring_view caption, bool isDefault)

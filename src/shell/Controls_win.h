@@ -165,6 +165,12 @@ protected:
     void Notify(WORD code) override;
 };
 
+// A plain container with a centred caption; it takes no focus.
+class TPanel : public TWinControl {
+public:
+    TPanel(HWND parent, const WindowBounds& bounds, std::wstring_view caption);
+};
+
 class TButton : public TWinControl {
 public:
     TButton(HWND parent, const WindowBounds& bounds, std::wstring_view caption, bool isDefault = false);

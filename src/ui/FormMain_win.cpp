@@ -1,10 +1,14 @@
 #include "ui/FormMain_win.h"
 
+#include <oleauto.h>
+
 #include <random>
 #include <vector>
 
 #include "blocker/BlockingRule.h"
 #include "blocker/InputHooks_win.h"
+#include "online/Kelvane_win.h"
+#include "online/Reports.h"
 #include "settings/Settings.h"
 #include "settings/Settings_win.h"
 #include "shell/Application_win.h"
@@ -15,6 +19,7 @@
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "ui/StatusText.h"
+#include "ui/Website.h"
 #include "base/resource.h"
 
 namespace quorlin {
@@ -24,7 +29,6 @@ namespace {
 constexpr UINT kWmSwallowed = 0x7AE;
 // Posted to the window at the end of start-up; the hooks go live when the loop takes it.
 constexpr UINT kWmApplyHooks = WM_APP + 1;
-constexpr wchar_t kWebsiteDomain[] = L"www.quorlin.net";
 
 HICON LoadTrayImage(UINT id) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -33,7 +37,7 @@ HICON LoadTrayImage(UINT id) {
 
 // The website's domain name in capitals, as the link label shows it.
 std::wstring WebsiteCaption() {
-    std::wstring caption(kWebsiteDomain);
+    std::wstring caption(website::kHost);
     for (auto& c : caption) c = static_cast<wchar_t>(towupper(c));
     return caption;
 }
@@ -50,6 +54,20 @@ TShiftState HeldModifiers() {
 // The text a menu shows beside an item for a shortcut value; none for 0.
 std::wstring ShortCutDisplay(TShortCut value) {
     return value ? FromAnsi(FormatShortCut(value)) : std::wstring();
+}
+
+// Local time as days since 30 December 1899, the time of day as the fraction; and today's date.
+double NowAsDays(SYSTEMTIME& local) {
+    GetLocalTime(&local);
+    double days = 0;
+    SystemTimeToVariantTime(&local, &days);
+    return days;
+}
+
+// The random part of the "running" report's interval, drawn afresh at each tick.
+int RunningReportSpread() {
+    static std::mt19937 random{std::random_device{}()};
+    return std::uniform_int_distribution<int>(0, kRunningReportSpread - 1)(random);
 }
 
 StatusWords LoadStatusWords() {
@@ -105,6 +123,7 @@ TfrmMain::TfrmMain()
       imgDelicious(Handle(), ControlBounds(92, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_BOOKMARK)),
       imgStumbleUpon(Handle(), ControlBounds(112, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_RECOMMEND)),
       lbLink(Handle(), ControlBounds(142, 384, 158, 15), WebsiteCaption()),
+      pnWebBrowser(Handle(), ControlBounds(252, 175, 32, 24), L"Ping"),
       imgTrayOn(LoadTrayImage(IDI_TRAY_ON)),
       imgTrayOff(LoadTrayImage(IDI_TRAY_OFF)) {
     // State before the design's components act.
@@ -184,6 +203,9 @@ TfrmMain::TfrmMain()
     Hints.Add(lbLink.Handle(), LoadResString(IDS_HINT_WEBSITE));
     lbLink.OnMouseEnter = [this](TObject&) { OnLinkMouseEnter(); };
     lbLink.OnMouseLeave = [this](TObject&) { OnLinkMouseLeave(); };
+    // The update check; the whole link row, with its reports, comes with the About window.
+    lbLink.OnClick = [this](TObject&) { OpenWebsiteWithVersion(); };
+    pnWebBrowser.SetVisible(false);
 
     // Components act once the whole design is read; the single-instance guard may end the program here.
     LoadComponents();
@@ -223,6 +245,9 @@ void TfrmMain::FormCreate() {
     tmrMinutes.SetInterval(60000 + std::uniform_int_distribution<UINT>(0, 239999)(random));
     tmrMinutes.SetEnabled(true);
 
+    // Waits for a report serve the messages through the application, so its message hook sees them.
+    StartKelvane(website::kReportBase, pnWebBrowser.Handle(), [] { TApplication::Instance().ProcessMessages(); });
+
     FirstTimeInitialization();
 }
 
@@ -244,6 +269,7 @@ void TfrmMain::FormDestroy() {
     if (BlockerHotkeyId) GlobalDeleteAtom(BlockerHotkeyId);
     if (TouchpadHotkeyId) GlobalDeleteAtom(TouchpadHotkeyId);
     BlockerHotkeyId = TouchpadHotkeyId = 0;
+    StopKelvane();
 }
 
 // ---- Blocker switch and accounting ----
@@ -603,6 +629,7 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
 }
 
 void TfrmMain::FormClose() {
+    Report("stop", "", false);
     SaveSettings();
 }
 
@@ -680,6 +707,10 @@ void TfrmMain::tmrRunOnceTimer() {
 }
 
 void TfrmMain::tmrMinutesTimer() {
+    SYSTEMTIME today;
+    const double now = NowAsDays(today);
+    const TickReport tick = MinutesTickReport(FirstReportPending, now, LastReportTime, RunningReportSpread());
+    if (!tick.Name.empty()) Report(tick.Name, DateText(today.wYear, today.wMonth, today.wDay), tick.Force);
     if (BlockerEnabled) {
         // Puts the hooks back should the system have dropped them.
         UninstallHooks();
@@ -687,6 +718,40 @@ void TfrmMain::tmrMinutesTimer() {
     }
     TrayIcon.UpdateIcon();
     TrimWorkingSet();
+}
+
+// ---- Usage reports and the update check ----
+
+void TfrmMain::Report(std::string_view name, std::string_view extra, bool force) {
+    SYSTEMTIME local;
+    const double now = NowAsDays(local);
+    const ReportGate gate{EndingSession, FirstReportPending, TApplication::Instance().Terminated()};
+    const ReportDecision decision = DecideReport(gate, force, chbInternet.Checked(), now, LastReportTime);
+    if (decision.Advance) LastReportTime = now;
+    if (decision.Send && KelvaneInstance) KelvaneInstance->Send(name, ComposeQuery(extra));
+}
+
+std::string TfrmMain::ComposeQuery(std::string_view extra) const {
+    ReportInputs in;
+    in.Version = ToUtf8(FileVersionString());
+    in.AutoRun = chbAutoRun.Checked();
+    in.Balloons = chbBalloons.Checked();
+    in.BlockerEnabled = BlockerEnabled;
+    in.BlockInterval = BlockerState.BlockInterval;
+    in.BlockEvents = chbBlockEvents.Checked();
+    in.BeepOnClick = chbBeepOnClick.Checked();
+    in.BlockCount = BlockCount;
+    in.BlockerSwitch = chbShtBlocker.Checked();
+    in.BlockerShortcut = ToUtf8(BlockerShortcut);
+    in.TouchpadSwitch = chbShtTouchpad.Checked();
+    in.TouchpadShortcut = ToUtf8(TouchpadShortcut);
+    return quorlin::ComposeQuery(in, extra);
+}
+
+void TfrmMain::OpenWebsiteWithVersion() {
+    const std::string_view ping = OnOffLiterals[chbInternet.Checked() ? 1 : 0];
+    OpenUrlInBrowser(std::wstring(website::kRoot) + L"?version=" + FileVersionString() + L"&ping=" +
+                     std::wstring(ping.begin(), ping.end()));
 }
 
 // ---- Tray and menu commands ----

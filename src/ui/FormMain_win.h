@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "shell/AppProps_win.h"
 #include "shell/CheckGroupBox_win.h"
@@ -82,6 +83,11 @@ public:
     void SyncControls();
     static void EnableShortcutEdit(TEdit& edit, bool enabled);
 
+    // Usage reports and the update check.
+    void Report(std::string_view name, std::string_view extra, bool force);
+    std::string ComposeQuery(std::string_view extra) const;
+    void OpenWebsiteWithVersion();
+
     // Commands.
     void actSetupExecute();
     void actCloseExecute();
@@ -156,6 +162,7 @@ public:
     TImage imgDelicious;
     TImage imgStumbleUpon;
     TLinkLabel lbLink;
+    TPanel pnWebBrowser;  // hidden; the report transport's browsers belong to it
     THints Hints{Handle()};
 
     // The two tray images.

@@ -36,6 +36,20 @@ std::string ReadFileText(const std::wstring& path) {
     return text;
 }
 
+bool RegisterUrlHandler(HKEY root, const wchar_t* scheme, const std::wstring& command) {
+    const std::wstring base = std::wstring(L"Software\\Classes\\") + scheme;
+    auto set = [](HKEY key, const wchar_t* name, const std::wstring& text) {
+        return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    };
+    quorlin::UniqueKey key, cmd;
+    return RegCreateKeyExW(root, base.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) == ERROR_SUCCESS &&
+           set(key.get(), nullptr, L"URL:" + std::wstring(scheme)) && set(key.get(), L"URL Protocol", L"") &&
+           RegCreateKeyExW(root, (base + L"\\shell\\open\\command").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                           cmd.put(), nullptr) == ERROR_SUCCESS &&
+           set(cmd.get(), nullptr, command);
+}
+
 DWORD Process::Wait(DWORD timeoutMs) const {
     if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;

@@ -17,6 +17,11 @@ std::wstring ExeDir();
 std::wstring TempFile(const std::wstring& stem);
 std::string ReadFileText(const std::wstring& path);
 
+// Makes command (with "%1" for the address) the handler of a URL scheme under root's
+// Software\Classes. Wine's shell ignores per-user handlers: tests register machine-wide in
+// their throwaway prefix.
+bool RegisterUrlHandler(HKEY root, const wchar_t* scheme, const std::wstring& command);
+
 struct Process {
     quorlin::UniqueHandle process;
     quorlin::UniqueHandle thread;

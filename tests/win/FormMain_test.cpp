@@ -32,6 +32,13 @@ protected:
     std::unique_ptr<TfrmMain> form_;
 };
 
+// The link shows the website's host, as the build names it, in capitals.
+std::wstring WebsiteCaption() {
+    std::wstring caption = L"" QUORLIN_WEBSITE_HOST;
+    CharUpperW(caption.data());
+    return caption;
+}
+
 struct Expected {
     const TWinControl* control;
     WindowBounds bounds;
@@ -66,7 +73,8 @@ TEST_F(FormMainTest, ControlsStandWhereTheDesignPutsThem) {
         {&f.chbInternet, {16, 356, 272, 17}, L"&Online features (Updates, Kelvane\u2122, etc.)"},
         {&f.imgFaceBook, {12, 384, 16, 16}, L""},
         {&f.imgRSS, {72, 384, 16, 16}, L""},
-        {&f.lbLink, {142, 384, 158, 15}, L"WWW.QUORLIN.NET"},
+        {&f.lbLink, {142, 384, 158, 15}, WebsiteCaption()},
+        {&f.pnWebBrowser, {252, 175, 32, 24}, L"Ping"},
     };
     LOGFONTW lf{};
     for (const auto& e : table) {
@@ -83,6 +91,7 @@ TEST_F(FormMainTest, ControlsStandWhereTheDesignPutsThem) {
     EXPECT_EQ(f.cmbInterval.Bounds().Width, 96);
     EXPECT_FALSE(f.imgDelicious.Visible());
     EXPECT_FALSE(f.imgStumbleUpon.Visible());
+    EXPECT_FALSE(f.pnWebBrowser.Visible());
     EXPECT_FALSE(f.chbShtTouchpad.Enabled()) << "no touchpad device here";
     f.UpdatePopupMenu();  // as when the tray menu opens
     EXPECT_FALSE(f.miPopupTouchpad.Visible);

@@ -149,31 +149,12 @@ TEST_F(Placement, NormalBoundsAreTheRestoredRectangleEvenWhileMaximized) {
 
 // ---- OpenUrlInBrowser through the real shell -------------------------------------------------
 
-namespace {
-
-void RegisterRecorder(HKEY root, const wchar_t* scheme, const std::wstring& command) {
-    const std::wstring base = std::wstring(L"Software\\Classes\\") + scheme;
-    UniqueKey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, base.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr));
-    const std::wstring marker = L"URL:" + std::wstring(scheme);
-    RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(marker.c_str()),
-                   static_cast<DWORD>((marker.size() + 1) * sizeof(wchar_t)));
-    RegSetValueExW(key.get(), L"URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
-    UniqueKey cmd;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, (base + L"\\shell\\open\\command").c_str(), 0, nullptr, 0, KEY_WRITE,
-                                             nullptr, cmd.put(), nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(cmd.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))));
-}
-
-}  // namespace
-
 TEST(OpenUrlInBrowser, ShellOpensTheAddressWithTheSchemeRule) {
     const std::wstring record = TempFile(L"urls");
     ASSERT_TRUE(SetEnvironmentVariableW(L"QUORLIN_URL_RECORD", record.c_str()));
     const std::wstring command = L"\"" + ExeDir() + L"\\urlrecorder.exe\" \"%1\"";
     // Machine-wide: Wine's shell ignores per-user protocol handlers. The prefix is throwaway.
-    for (const wchar_t* scheme : {L"http", L"https"}) RegisterRecorder(HKEY_LOCAL_MACHINE, scheme, command);
+    for (const wchar_t* scheme : {L"http", L"https"}) ASSERT_TRUE(RegisterUrlHandler(HKEY_LOCAL_MACHINE, scheme, command));
 
     OpenUrlInBrowser(L"example.org");
     ASSERT_TRUE(PumpUntil([&] { return ReadFileText(record).find('\n') != std::string::npos; }, 15000))
