@@ -106,8 +106,9 @@ TEST_F(SystemMenu, EntryIsRemovedOnlyWhileItsTextIsStillTheItemsAndGoesWithItsIt
     smiAbout.SetInserted(false);
     EXPECT_NE(GetMenuState(sys, id, MF_BYCOMMAND), 0xFFFFFFFFu) << "no longer ours: left in place";
 
-    ModifyMenuW(sys, id, MF_BYCOMMAND | MF_STRING, id, L"ABOUT");
+    RemoveMenu(sys, id, MF_BYCOMMAND);
     smiAbout.SetInserted(true);
+    ModifyMenuW(sys, id, MF_BYCOMMAND | MF_STRING, id, L"ABOUT");
     menu.reset();  // the item goes: the entry goes with it, whatever the case of its text
     EXPECT_EQ(smiAbout.MenuItem(), nullptr);
     EXPECT_EQ(GetMenuState(sys, id, MF_BYCOMMAND), 0xFFFFFFFFu);
