@@ -15,6 +15,12 @@ unset DISPLAY
 wineboot -i >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+# Wine's own fonts (Marlett draws the caption buttons, Tahoma is the dialog font). This Wine does
+# not find them in its data folder, so they go where every Windows program finds fonts.
+if [ -d /usr/share/wine/fonts ]; then
+  mkdir -p "$template/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/*.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 touch "$template/.ready"
