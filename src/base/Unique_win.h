@@ -51,6 +51,7 @@ struct DestroyWindowFn { void operator()(HWND h) const noexcept { ::DestroyWindo
 struct DeleteObjectFn { void operator()(HGDIOBJ h) const noexcept { ::DeleteObject(h); } };
 struct UnhookFn { void operator()(HHOOK h) const noexcept { ::UnhookWindowsHookEx(h); } };
 struct FreeLibraryFn { void operator()(HMODULE h) const noexcept { ::FreeLibrary(h); } };
+struct GlobalFreeFn { void operator()(HGLOBAL h) const noexcept { ::GlobalFree(h); } };
 
 using UniqueHandle = Unique<HANDLE, CloseHandleFn>;
 using UniqueKey = Unique<HKEY, RegCloseKeyFn>;
@@ -60,5 +61,6 @@ using UniqueWindow = Unique<HWND, DestroyWindowFn>;
 using UniqueGdiObject = Unique<HGDIOBJ, DeleteObjectFn>;
 using UniqueHook = Unique<HHOOK, UnhookFn>;
 using UniqueModule = Unique<HMODULE, FreeLibraryFn>;
+using UniqueGlobal = Unique<HGLOBAL, GlobalFreeFn>;
 
 }  // namespace quorlin

@@ -136,7 +136,11 @@ int TApplication::RunModalLoop(HWND window, const int& modalResult) {
             PostQuitMessage(0);
             return IDCANCEL;
         }
-        if (!ProcessMessage()) WaitMessage();
+        try {
+            if (!ProcessMessage()) WaitMessage();
+        } catch (...) {
+            HandleException();
+        }
     }
     return modalResult != 0 ? modalResult : IDCANCEL;
 }

@@ -76,7 +76,8 @@ public:
     void Run();
     // The modal loop: runs until *modalResult is non-zero, the window is gone, or WM_QUIT arrives
     // (then WM_QUIT is posted again so the main loop ends too). Returns *modalResult, or IDCANCEL
-    // when the loop ended without a result. Errors from handlers pass on to the caller.
+    // when the loop ended without a result. As in the main loop, an error from a handler is shown
+    // and the loop goes on, so that a failing timer or key handler does not close the window.
     int RunModalLoop(HWND window, const int& modalResult);
 
     // Makes the main window, runs the main loop, runs afterLoop and destroys the window; 0. An error

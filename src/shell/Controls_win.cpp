@@ -315,10 +315,21 @@ TPanel::TPanel(HWND parent, const WindowBounds& bounds, std::wstring_view captio
 // ---- TButton -------------------------------------------------------------------------------
 
 TButton::TButton(HWND parent, const WindowBounds& bounds, std::wstring_view caption, bool isDefault)
-    : TWinControl(parent, L"BUTTON", (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP, 0, bounds, caption) {}
+    // BS_NOTIFY: the parent hears when the button gets the focus.
+    : TWinControl(parent, L"BUTTON", (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY | WS_TABSTOP, 0,
+                  bounds, caption) {}
+
+void TButton::SetDefault(bool isDefault) {
+    const DWORD style = (static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)) & ~static_cast<DWORD>(BS_TYPEMASK)) |
+                        (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    SendMessageW(Handle(), BM_SETSTYLE, style, TRUE);
+}
+
+bool TButton::Default() const { return (GetWindowLongW(Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
 
 void TButton::Notify(WORD code) {
     if (code == BN_CLICKED && OnClick) OnClick(*this);
+    if (code == BN_SETFOCUS && OnEnter) OnEnter(*this);
 }
 
 }  // namespace quorlin

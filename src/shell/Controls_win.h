@@ -171,10 +171,15 @@ public:
     TPanel(HWND parent, const WindowBounds& bounds, std::wstring_view caption);
 };
 
+// A push button; "&" in the caption marks its accelerator letter.
 class TButton : public TWinControl {
 public:
     TButton(HWND parent, const WindowBounds& bounds, std::wstring_view caption, bool isDefault = false);
+    // Drawn with the thick frame of the button that Enter clicks.
+    void SetDefault(bool isDefault);
+    bool Default() const;
     TNotifyEvent OnClick;
+    TNotifyEvent OnEnter;  // the button got the focus
 
 protected:
     void Notify(WORD code) override;

@@ -1,15 +1,25 @@
 #include "shell/Form_win.h"
 
+#include <vector>
+
 #include "shell/Controls_win.h"
 
 namespace quorlin {
 
 namespace {
+// The dialog frame: a caption with only the close box, no icon, no resizing.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+BOOL CALLBACK CollectUsableWindow(HWND window, LPARAM lp) {
+    auto& found = *reinterpret_cast<std::vector<HWND>*>(lp);
+    if (IsWindowVisible(window) && IsWindowEnabled(window)) found.push_back(window);
+    return TRUE;
+}
+
 }  // namespace
 
-TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight) {
+TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight, HWND owner) {
     font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
     TWindowClass::Options options;
@@ -18,9 +28,9 @@ TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight) {
     options.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     RECT r{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    // Owned by the application window: no taskbar button of its own.
+    // Owned by one of the program's windows: no taskbar button of its own.
     CreateHandle(className, options, kExStyle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top,
-                 TApplication::Instance().Handle());
+                 owner ? owner : TApplication::Instance().Handle());
     TApplication::Instance().AddMessageFilter(*this);
 }
 
@@ -37,6 +47,15 @@ std::wstring TForm::Caption() const {
     return text;
 }
 
+void TForm::SetClientSize(int width, int height) {
+    if (!Handle()) return;
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)));
+    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TForm::Show() {
     if (!Handle()) return;
     ShowWindow(Handle(), SW_SHOW);
@@ -51,8 +70,46 @@ void TForm::Close() {
     FormCloseQuery(canClose);
     if (!canClose) return;
     FormClose();
+    if (modal_) {
+        if (modalResult_ == 0) modalResult_ = IDCANCEL;
+        return;
+    }
     Hide();
     if (TApplication::Instance().MainWindow() == Handle()) TApplication::Instance().Terminate();
+}
+
+int TForm::ShowModal() {
+    if (GetCapture()) ReleaseCapture();
+    // Undone in every case, also when the loop ends by an error.
+    struct ModalState {
+        TForm& form;
+        HWND previous = GetActiveWindow();
+        std::vector<HWND> disabled;
+        explicit ModalState(TForm& f) : form(f) {
+            form.modalResult_ = 0;
+            form.modal_ = true;
+        }
+        ~ModalState() {
+            form.modal_ = false;
+            // Enabled before the form hides, so that activation can come back to them and does
+            // not go to another program's window.
+            for (HWND w : disabled)
+                if (IsWindow(w)) EnableWindow(w, TRUE);
+            form.Hide();
+            if (previous && IsWindow(previous) && IsWindowVisible(previous)) SetActiveWindow(previous);
+        }
+    } state(*this);
+    // Disabled first, so that no window takes input once the form shows.
+    std::vector<HWND> others;
+    EnumThreadWindows(GetCurrentThreadId(), CollectUsableWindow, reinterpret_cast<LPARAM>(&others));
+    for (HWND w : others) {
+        if (w == Handle()) continue;
+        EnableWindow(w, FALSE);
+        state.disabled.push_back(w);
+    }
+    Show();
+    SetForegroundWindow(Handle());
+    return TApplication::Instance().RunModalLoop(Handle(), modalResult_);
 }
 
 bool TForm::PreTranslateMessage(MSG& msg) {

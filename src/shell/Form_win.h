@@ -1,9 +1,11 @@
 // A top-level window of the program (the settings window, dialogs): owned by the application
-// window, fixed single border with the system menu only, its own components and controls.
+// window or another of the program's windows, a dialog frame whose caption has only the close box,
+// its own components and controls; it can run modally.
 #pragma once
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "base/Unique_win.h"
 #include "shell/Application_win.h"
@@ -17,7 +19,8 @@ public:
     // Creates the window, hidden, with the given client size at a position the system picks;
     // className is the window class registered for this kind of window (e.g. L"TfrmMain").
     // Members of a derived form can therefore create their controls on Handle() right away.
-    TForm(const wchar_t* className, int clientWidth, int clientHeight);
+    // The form stays in front of its owner; without one, the application window owns it.
+    TForm(const wchar_t* className, int clientWidth, int clientHeight, HWND owner = nullptr);
     ~TForm() override;
 
     using TWindow::Handle;
@@ -25,13 +28,24 @@ public:
     void SetCaption(const std::wstring& text);
     std::wstring Caption() const;
     HFONT Font() const { return static_cast<HFONT>(font_.get()); }
+    // Resizes the window so that its client area has this size; the top-left corner stays.
+    void SetClientSize(int width, int height);
 
     bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
     void Show();
     void Hide();
-    // Asks FormCloseQuery; when allowed, FormClose runs and the window hides.
+    // Asks FormCloseQuery; when allowed, FormClose runs and the window hides (a modal form gets
+    // the result IDCANCEL instead and hides when its loop ends).
     void Close();
     bool KeyPreview = true;
+
+    // Shows the form and runs the application's loop until a modal result is set; meanwhile the
+    // thread's other visible windows are disabled. Afterwards, in every case, the form hides, the
+    // windows are enabled and the window that was active before is active again. The
+    // application's termination gives IDCANCEL.
+    int ShowModal();
+    // A result other than 0 ends ShowModal with it.
+    void SetModalResult(int result) { modalResult_ = result; }
 
 protected:
     // Window events.
@@ -42,11 +56,15 @@ protected:
     // key is set to 0 to consume it.
     virtual void FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) { (void)key, (void)alt, (void)ctrl, (void)shift; }
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    // Controls created afterwards take this font.
+    void SetFont(UniqueGdiObject font) { font_ = std::move(font); }
 
 private:
     // Key preview (FormKeyDown) and dialog navigation for messages to this form and its controls.
     bool PreTranslateMessage(MSG& msg) override;
     UniqueGdiObject font_;
+    int modalResult_ = 0;
+    bool modal_ = false;
 };
 
 }  // namespace quorlin

@@ -8,6 +8,16 @@ TImage::TImage(HWND parent, const WindowBounds& bounds, const wchar_t* iconName)
     : TWinControl(parent, L"STATIC", SS_ICON | SS_NOTIFY | SS_REALSIZEIMAGE, 0, bounds) {
     icon_.reset(static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), iconName, IMAGE_ICON, bounds.Width, bounds.Height, 0)));
+    ShowPicture(bounds);
+}
+
+TImage::TImage(HWND parent, const WindowBounds& bounds, HICON picture)
+    : TWinControl(parent, L"STATIC", SS_ICON | SS_REALSIZEIMAGE, 0, bounds), link_(false) {
+    icon_.reset(picture ? CopyIcon(picture) : nullptr);
+    ShowPicture(bounds);
+}
+
+void TImage::ShowPicture(const WindowBounds& bounds) {
     SendMessageW(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
     // STM_SETICON may resize the control to the icon; keep the designed place.
     SetBounds(bounds);
@@ -18,7 +28,7 @@ void TImage::Notify(WORD code) {
 }
 
 LRESULT TImage::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_SETCURSOR) {
+    if (msg == WM_SETCURSOR && link_) {
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
     }

@@ -15,6 +15,8 @@ class TImage : public TWinControl {
 public:
     // iconName names an icon resource of the executable (MAKEINTRESOURCEW for numbers).
     TImage(HWND parent, const WindowBounds& bounds, const wchar_t* iconName);
+    // A copy of the picture, shown as it is: no link, so neither hand cursor nor clicks.
+    TImage(HWND parent, const WindowBounds& bounds, HICON picture);
     TNotifyEvent OnClick;
 
 protected:
@@ -22,7 +24,9 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    void ShowPicture(const WindowBounds& bounds);
     UniqueIcon icon_;
+    bool link_ = true;
 };
 
 // A label that reports the pointer entering and leaving it (for links that underline on hover).
