@@ -10,6 +10,30 @@
 namespace quorlin {
 
 
+namespace {
+
+// Asks the application window to hand its activation on (see WindowProc).
+constexpr UINT kWmActivateFront = WM_APP + 0x200;
+
+BOOL CALLBACK FindFrontWindow(HWND window, LPARAM lp) {
+    auto& found = *reinterpret_cast<HWND*>(lp);
+    // Enumerated from the top of the z-order; topmost ones are tips and balloons.
+    if (window == found || !IsWindowVisible(window) || !IsWindowEnabled(window) ||
+        (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST))
+        return TRUE;
+    found = window;
+    return FALSE;
+}
+
+// The program's window in front that can take the input; null when there is none.
+HWND FrontWindow(HWND applicationWindow) {
+    HWND found = applicationWindow;
+    EnumThreadWindows(GetCurrentThreadId(), FindFrontWindow, reinterpret_cast<LPARAM>(&found));
+    return found == applicationWindow ? nullptr : found;
+}
+
+}  // namespace
+
 TApplication& TApplication::Instance() {
     static TApplication app;
     return app;
@@ -23,6 +47,16 @@ LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
             PostMessageW(app.mainWindow_, WM_CLOSE, 0, 0);
         else
             app.Terminate();
+        return 0;
+    }
+    if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE) {
+        // The hidden window itself was activated (a second start does that): the activation goes
+        // on to the program's window in front, the modal dialog while one runs. Posted, so as not
+        // to switch windows in the middle of this activation.
+        PostMessageW(hwnd, kWmActivateFront, 0, 0);
+    } else if (msg == kWmActivateFront) {
+        if (GetActiveWindow() == hwnd)
+            if (HWND front = FrontWindow(hwnd)) SetForegroundWindow(front);
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

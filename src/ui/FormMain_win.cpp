@@ -12,6 +12,7 @@
 #include "settings/Settings.h"
 #include "settings/Settings_win.h"
 #include "shell/Application_win.h"
+#include "shell/MessageForm_win.h"
 #include "shell/Placement_win.h"
 #include "shortcuts/ShortcutText_win.h"
 #include "shortcuts/Hotkeys_win.h"
@@ -770,21 +771,29 @@ void TfrmMain::actCloseExecute() {
     if (CloseDialogActive) return;
     CloseDialogActive = true;
     WasVisible = Visible();
-    const bool aboutEnabled = miPopupAbout.Enabled;
-    const bool setupEnabled = miPopupSetup.Enabled;
+    // Put back in every case, also when the question cannot be asked.
+    struct Restore {
+        TfrmMain& form;
+        bool aboutEnabled, setupEnabled;
+        ~Restore() {
+            form.miPopupAbout.Enabled = aboutEnabled;
+            form.miPopupSetup.Enabled = setupEnabled;
+            form.CloseDialogActive = false;
+        }
+    } restore{*this, miPopupAbout.Enabled, miPopupSetup.Enabled};
     miPopupAbout.Enabled = false;
     miPopupSetup.Enabled = false;
     const std::wstring title = TApplication::Instance().Title();
     const std::wstring text =
         LoadResString(IDS_CLOSE_QUESTION1) + L"\"" + title + L"\"" + LoadResString(IDS_CLOSE_QUESTION2);
-    const int answer = MessageBoxW(Handle(), text.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    // No, the second button, has the focus: Enter and Esc both answer No.
+    const int answer = ShowMessageForm(text, TMessageKind::mkConfirmation,
+                                       ButtonBit(TMessageButton::btnYes) | ButtonBit(TMessageButton::btnNo), Handle(),
+                                       TApplication::Instance().Icon(), title, 0, 2);
     if (answer == IDYES) {
         CanClose = true;
         Close();
     }
-    miPopupAbout.Enabled = aboutEnabled;
-    miPopupSetup.Enabled = setupEnabled;
-    CloseDialogActive = false;
 }
 
 }  // namespace quorlin

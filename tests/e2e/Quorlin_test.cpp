@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -26,6 +28,7 @@ const std::wstring kBeep = L"&Beep when click is blocked";
 const std::wstring kAutoRun = L"Automatically &run program on startup";
 const std::wstring kCloseQuestion =
     L"Do you really want to close \"Quorlin\" program and disable all its features?";
+constexpr wchar_t kQuestionClass[] = L"TMessageForm";
 
 std::wstring Widen(const char* s) { return std::wstring(s, s + lstrlenA(s)); }
 std::string Narrow(const std::wstring& w) {
@@ -35,6 +38,18 @@ std::string Narrow(const std::wstring& w) {
 }
 
 std::wstring QuorlinPath() { return ExeDir() + L"\\Quorlin.exe"; }
+
+// The clipboard as CF_TEXT bytes; empty when it holds none.
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) text = bytes;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
 
 class QuorlinEndToEnd : public ::testing::Test {
 protected:
@@ -124,6 +139,36 @@ protected:
             if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 250) ++dark;
         return dark >= 5;
     }
+    // Chooses Close in the tray menu and waits for the question to be in front; null otherwise.
+    HWND AskToClose() {
+        if (!app_.OpenTrayMenu()) return nullptr;
+        TypeKeyNoted(VK_UP);
+        TypeKeyNoted(VK_RETURN);
+        HWND question = nullptr;
+        PumpUntil(
+            [&] {
+                const auto found = TopLevelWindows(app_.Pid(), kQuestionClass);
+                question = found.empty() ? nullptr : found.front();
+                return question && GetForegroundWindow() == question;
+            },
+            3000);
+        return question;
+    }
+    bool QuestionGone() const {
+        return PumpUntil([&] { return TopLevelWindows(app_.Pid(), kQuestionClass).empty(); }, 3000);
+    }
+    static void Chord(std::initializer_list<WORD> modifiers, WORD key) {
+        for (WORD m : modifiers) SendKey(m, false);
+        TypeKeyNoted(key);
+        for (WORD m : modifiers) SendKey(m, true);
+    }
+    static RECT WorkAreaOf(HWND window) {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+        return info.rcWork;
+    }
+
     void PressEscIn(HWND hwnd) {
         SetForegroundWindow(hwnd);
         PumpUntil([&] { return GetForegroundWindow() == hwnd; }, 1000);
@@ -472,41 +517,108 @@ TEST_F(QuorlinEndToEnd, EndOfSessionSavesAndCloseFromTheTrayAsksOnce) {
 
     // Close from the tray menu (the last item) asks; asking again while the question is open
     // opens no second one.
-    ASSERT_TRUE(app_.OpenTrayMenu());
-    TypeKeyNoted(VK_UP);
-    TypeKeyNoted(VK_RETURN);
-    ASSERT_TRUE(PumpUntil([&] { return !TopLevelWindows(app_.Pid(), L"#32770").empty(); }, 3000));
-    HWND box = TopLevelWindows(app_.Pid(), L"#32770").front();
+    HWND box = AskToClose();
+    ASSERT_TRUE(box);
     EXPECT_EQ(TextOf(box), L"Quorlin");
     EXPECT_TRUE(FindChild(box, L"Static", kCloseQuestion)) << "question text";
     ASSERT_TRUE(app_.OpenTrayMenu());
     TypeKeyNoted(VK_UP);
     TypeKeyNoted(VK_RETURN);
     PumpFor(800);
-    EXPECT_EQ(TopLevelWindows(app_.Pid(), L"#32770").size(), 1u);
+    EXPECT_EQ(TopLevelWindows(app_.Pid(), kQuestionClass).size(), 1u);
 
-    // No keeps it running.
+    // No has the focus, so Enter answers No and keeps it running.
     HWND no = FindChild(box, L"Button", L"&No");
     ASSERT_TRUE(no);
-    SafeClickWindow(no);
-    ASSERT_TRUE(PumpUntil([&] { return TopLevelWindows(app_.Pid(), L"#32770").empty(); }, 3000));
+    SetForegroundWindow(box);
+    GUITHREADINFO gui{sizeof gui};
+    const DWORD thread = GetWindowThreadProcessId(box, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus == no; }, 2000));
+    TypeKeyNoted(VK_RETURN);
+    ASSERT_TRUE(QuestionGone());
     PumpFor(300);
     EXPECT_TRUE(app_.Running());
     EXPECT_FALSE(SettingsKeyExists()) << "No saves nothing";
 
-    // Yes ends it, saved, icon gone.
+    // Y answers Yes: it ends, saved, icon gone.
     const std::wstring tip = app_.TrayTip();
-    ASSERT_TRUE(app_.OpenTrayMenu());
-    TypeKeyNoted(VK_UP);
-    TypeKeyNoted(VK_RETURN);
-    ASSERT_TRUE(PumpUntil([&] { return !TopLevelWindows(app_.Pid(), L"#32770").empty(); }, 3000));
-    HWND yes = FindChild(TopLevelWindows(app_.Pid(), L"#32770").front(), L"Button", L"&Yes");
-    ASSERT_TRUE(yes);
-    SafeClickWindow(yes);
+    ASSERT_TRUE(AskToClose());
+    TypeKeyNoted('Y');
     EXPECT_EQ(app_.WaitExit(5000), 0u);
     ExpectEveryValueWithItsType();
     EXPECT_EQ(ReadDword(L"Visible"), 0u);
     EXPECT_TRUE(PumpUntil([&] { return CountToolsWithText(tip) == 0; }, 3000)) << "the tray icon is gone";
+}
+
+TEST_F(QuorlinEndToEnd, OnlyYesEndsTheProgramAndCtrlCCopiesTheQuestion) {
+    WriteDword(L"Visible", 0);
+    StartApp();
+    HWND box = AskToClose();
+    ASSERT_TRUE(box);
+    // The settings window is hidden: the question stands in the middle of the work area.
+    RECT r{};
+    GetWindowRect(box, &r);
+    const RECT work = WorkAreaOf(box);
+    EXPECT_LE(std::abs((r.left - work.left) - (work.right - r.right)), 1);
+    EXPECT_LE(std::abs((r.top - work.top) - (work.bottom - r.bottom)), 1);
+
+    OpenClipboard(nullptr), EmptyClipboard(), CloseClipboard();
+    Chord({VK_CONTROL, VK_SHIFT}, 'C');
+    PumpFor(500);
+    EXPECT_EQ(ClipboardText(), "") << "Ctrl+Shift+C copies nothing";
+    Chord({VK_CONTROL}, 'C');
+    const std::string d(27, '-');
+    const std::string copy = d + "\r\nQuorlin\r\n" + d + "\r\n" + Narrow(kCloseQuestion) + "\r\n" + d +
+                             "\r\nYes   No   \r\n" + d + "\r\n";
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == copy; }, 2000)) << ClipboardText();
+
+    // Esc (the question is still open after copying), N and the close box keep it running.
+    TypeKeyNoted(VK_ESCAPE);
+    ASSERT_TRUE(QuestionGone()) << "Esc";
+    ASSERT_TRUE(AskToClose());
+    TypeKeyNoted('N');
+    ASSERT_TRUE(QuestionGone()) << "N";
+    ASSERT_TRUE(box = AskToClose());
+    const POINT close = CloseButtonPoint(box);
+    SafeClick(close.x, close.y);
+    ASSERT_TRUE(QuestionGone()) << "the close box";
+    PumpFor(300);
+    EXPECT_TRUE(app_.Running());
+    EXPECT_FALSE(ValueType(L"Bounds")) << "nothing saved";
+
+    ASSERT_TRUE(AskToClose());
+    Chord({VK_MENU}, 'Y');
+    EXPECT_EQ(app_.WaitExit(5000), 0u) << "Alt+Y answers Yes";
+    EXPECT_TRUE(ValueType(L"Bounds")) << "saved";
+}
+
+TEST_F(QuorlinEndToEnd, QuestionStaysOnScreenWhileClicksAreCountedAndASecondStartFindsIt) {
+    WriteText(L"Bounds", L"960,300,1274,735");  // the settings window against the right edge
+    StartApp();
+    HWND box = AskToClose();
+    ASSERT_TRUE(box);
+    RECT r{}, main{};
+    GetWindowRect(box, &r);
+    GetWindowRect(app_.Window(), &main);
+    const RECT work = WorkAreaOf(app_.Window());
+    EXPECT_GT(r.right - r.left, main.right - main.left) << "wider than the settings window";
+    EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.bottom <= work.bottom);
+    EXPECT_EQ(r.right, work.right) << "pulled back onto the screen";
+
+    // The blocker goes on while the question is open.
+    ASSERT_TRUE(CounterReads(0)) << Narrow(Counter());
+    EXPECT_FALSE(PressArrivesAfterKey(100));
+    EXPECT_TRUE(CounterReads(1)) << Narrow(Counter());
+
+    // A second start brings the question to the front.
+    ASSERT_NE(GetForegroundWindow(), box);
+    QuorlinProcess second;
+    second.Launch();
+    EXPECT_NE(second.WaitExit(10000), STILL_ACTIVE) << "the second copy ends itself";
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == box; }, 3000));
+    TypeKeyNoted(VK_ESCAPE);
+    ASSERT_TRUE(QuestionGone());
+    EXPECT_TRUE(app_.Running());
 }
 
 }  // namespace
