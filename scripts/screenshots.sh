@@ -7,6 +7,7 @@
 #   docs/screenshots/settings-touchpad.png  the settings window with the fake touchpad driver of
 #                                      tests/doubles installed, its shortcut switched on
 #   docs/screenshots/tray-menu-touchpad.png  the tray menu with that driver
+#   docs/screenshots/close-question.png  the question that Close in the tray menu asks
 # Usage: scripts/screenshots.sh [path/to/Quorlin.exe]   (default: build/win/Quorlin.exe)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -81,5 +82,24 @@ import -window root "$WINEPREFIX/root.png"
 convert "$WINEPREFIX/root.png" -crop 360x160+920+864 +repage "$QUORLIN_SHOTS/tray-menu-touchpad.png"
 xdotool key Escape
 ' || rc=1
-ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png
+
+# The close question, with the settings window hidden so that the question stands alone in the
+# middle of the screen: crop around the middle, then trim the desktop colour away.
+"$here/wine-run.sh" --sh '
+set -u
+wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v Visible /t REG_DWORD /d 0 /f >/dev/null 2>&1
+xdotool mousemove 1200 40
+wine "$QUORLIN_EXE" &
+sleep 4
+xdotool mousemove 1270 1014 click 3
+sleep 1
+xdotool key Up Return
+sleep 1
+xdotool mousemove 1200 40
+sleep 0.5
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 800x400+240+312 +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/close-question.png"
+xdotool key Escape
+' || rc=1
+ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png
 exit $rc
