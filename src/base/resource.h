@@ -73,6 +73,12 @@
 #define IDS_SHT_TOUCHPAD_NOTE 1110
 #define IDS_INTERNET         1111
 #define IDS_SHORTCUT_TAKEN   1113
+
+// About window.
+#define IDS_ABOUT            1600
+#define IDS_VERSION          1601
+#define IDS_ABOUT_SLOGAN     1602
+#define IDS_ABOUT_MAKER      1603
 #define IDS_PING             1112
 #define IDS_MI_BLOCKER       1120
 #define IDS_MI_TOUCHPAD      1121

@@ -230,7 +230,9 @@ LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 // ---- TLabel --------------------------------------------------------------------------------
 
 TLabel::TLabel(HWND parent, const WindowBounds& bounds, std::wstring_view text, Align align)
-    : TWinControl(parent, L"STATIC", (align == Align::Right ? SS_RIGHT : SS_LEFT) | SS_NOTIFY, 0, bounds, text) {}
+    : TWinControl(parent, L"STATIC",
+                  (align == Align::Right ? SS_RIGHT : align == Align::Center ? SS_CENTER : SS_LEFT) | SS_NOTIFY, 0,
+                  bounds, text) {}
 
 void TLabel::Notify(WORD code) {
     if (code == STN_CLICKED && OnClick) OnClick(*this);

@@ -121,7 +121,7 @@ protected:
 
 class TLabel : public TWinControl {
 public:
-    enum class Align { Left, Right };
+    enum class Align { Left, Center, Right };
     TLabel(HWND parent, const WindowBounds& bounds, std::wstring_view text, Align align = Align::Left);
     TNotifyEvent OnClick;
 

@@ -9,7 +9,7 @@ namespace quorlin {
 namespace {
 // The dialog frame: a caption with only the close box, no icon, no resizing.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 
 BOOL CALLBACK CollectUsableWindow(HWND window, LPARAM lp) {
     auto& found = *reinterpret_cast<std::vector<HWND>*>(lp);
@@ -19,7 +19,8 @@ BOOL CALLBACK CollectUsableWindow(HWND window, LPARAM lp) {
 
 }  // namespace
 
-TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight, HWND owner) {
+TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight, HWND owner, TBorderStyle border) {
+    const DWORD exStyle = kExStyle | (border == TBorderStyle::Dialog ? WS_EX_DLGMODALFRAME : 0);
     font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
     TWindowClass::Options options;
@@ -27,10 +28,17 @@ TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight, HWND o
     options.cursor = LoadCursorW(nullptr, IDC_ARROW);
     options.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     RECT r{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+    AdjustWindowRectEx(&r, kStyle, FALSE, exStyle);
     // Owned by one of the program's windows: no taskbar button of its own.
-    CreateHandle(className, options, kExStyle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top,
+    CreateHandle(className, options, exStyle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top,
                  owner ? owner : TApplication::Instance().Handle());
+    if (border == TBorderStyle::Single) {
+        // An owned window does not take the application's icon by itself.
+        if (HICON icon = TApplication::Instance().Icon()) {
+            SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+            SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        }
+    }
     TApplication::Instance().AddMessageFilter(*this);
 }
 

@@ -14,13 +14,18 @@
 
 namespace quorlin {
 
+// The frame: a single fixed border with the caption icon and system menu (the settings window),
+// or a dialog frame whose caption has only the close box (dialogs).
+enum class TBorderStyle { Single, Dialog };
+
 class TForm : public TComponentOwner, public TWindow, private TMessageFilter {
 public:
     // Creates the window, hidden, with the given client size at a position the system picks;
     // className is the window class registered for this kind of window (e.g. L"TfrmMain").
     // Members of a derived form can therefore create their controls on Handle() right away.
     // The form stays in front of its owner; without one, the application window owns it.
-    TForm(const wchar_t* className, int clientWidth, int clientHeight, HWND owner = nullptr);
+    TForm(const wchar_t* className, int clientWidth, int clientHeight, HWND owner = nullptr,
+          TBorderStyle border = TBorderStyle::Dialog);
     ~TForm() override;
 
     using TWindow::Handle;

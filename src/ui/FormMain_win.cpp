@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "ui/StatusText.h"
+#include "ui/FormAbout_win.h"
 #include "ui/Website.h"
 #include "base/resource.h"
 
@@ -89,7 +91,7 @@ StatusWords LoadStatusWords() {
 }  // namespace
 
 TfrmMain::TfrmMain()
-    : TForm(L"TfrmMain", 308, 409),
+    : TForm(L"TfrmMain", 308, 409, nullptr, TBorderStyle::Single),
       miPopupBlocker(pmPopup.Add(LoadResString(IDS_MI_BLOCKER))),
       miPopupTouchpad(pmPopup.Add(LoadResString(IDS_MI_TOUCHPAD))),
       miPopupSetup(pmPopup.Add(LoadResString(IDS_MI_SETUP))),
@@ -156,7 +158,9 @@ TfrmMain::TfrmMain()
     miPopupSetup.OnClick = [this](TObject&) { actSetupExecute(); };
     // The About window is not part of this build; its item stays out of the menu until it is.
     miPopupAbout.ShortCutText = ShortCutDisplay(0x8070);
-    miPopupAbout.Visible = false;
+    miPopupAbout.OnClick = [this](TObject&) { actAboutExecute(); };
+    smiSplit.SetMenuItem(&miPopup1);
+    smiAbout.SetMenuItem(&miPopupAbout);
     miPopupClose.OnClick = [this](TObject&) { actCloseExecute(); };
     pmPopup.OnPopup = [this](TObject&) { UpdatePopupMenu(); };
 
@@ -204,8 +208,9 @@ TfrmMain::TfrmMain()
     Hints.Add(lbLink.Handle(), LoadResString(IDS_HINT_WEBSITE));
     lbLink.OnMouseEnter = [this](TObject&) { OnLinkMouseEnter(); };
     lbLink.OnMouseLeave = [this](TObject&) { OnLinkMouseLeave(); };
-    // The update check; the whole link row, with its reports, comes with the About window.
-    lbLink.OnClick = [this](TObject&) { OpenWebsiteWithVersion(); };
+    for (TImage* image : {&imgFaceBook, &imgGplus, &imgTwitter, &imgRSS, &imgDelicious, &imgStumbleUpon})
+        image->OnClick = [this](TObject& sender) { OnLinkClick(sender); };
+    lbLink.OnClick = [this](TObject& sender) { OnLinkClick(sender); };
     pnWebBrowser.SetVisible(false);
 
     // Components act once the whole design is read; the single-instance guard may end the program here.
@@ -765,6 +770,51 @@ void TfrmMain::actSetupExecute() {
     Show();
     SetForegroundWindow(Handle());
     TApplication::Instance().BringToFront();
+}
+
+void TfrmMain::actAboutExecute() {
+    const bool aboutEnabled = miPopupAbout.Enabled;
+    const bool setupEnabled = miPopupSetup.Enabled;
+    miPopupAbout.Enabled = false;
+    miPopupSetup.Enabled = false;
+    struct Restore {
+        TfrmMain& f;
+        bool about, setup;
+        ~Restore() {
+            f.miPopupAbout.Enabled = about;
+            f.miPopupSetup.Enabled = setup;
+        }
+    } restore{*this, aboutEnabled, setupEnabled};
+    ShowAbout();
+    TrimWorkingSet();
+}
+
+void TfrmMain::ShowAbout() {
+    if (about_) {
+        SetForegroundWindow(about_->Handle());
+        return;
+    }
+    TfrmAbout about(Handle());
+    about.OnLinkClick = [this](TObject& sender) { OnLinkClick(sender); };
+    about.OnOpened = [this] { Report("about", "", false); };
+    about_ = &about;
+    struct Forget {
+        TfrmAbout*& slot;
+        ~Forget() { slot = nullptr; }
+    } forget{about_};
+    about.ShowModal();
+}
+
+void TfrmMain::OnLinkClick(TObject& sender) {
+    const auto* control = dynamic_cast<const TWinControl*>(&sender);
+    const int tag = control ? control->Tag() : 0;
+    const auto* target = std::find_if(std::begin(website::kLinkTargets), std::end(website::kLinkTargets),
+                                      [tag](const website::LinkTarget& t) { return t.Tag == tag; });
+    if (target != std::end(website::kLinkTargets))
+        OpenUrlInBrowser(target->Address);
+    else
+        OpenWebsiteWithVersion();
+    Report("openlink", "id=" + std::to_string(tag), false);
 }
 
 void TfrmMain::actCloseExecute() {

@@ -14,6 +14,7 @@
 #include "shell/Image_win.h"
 #include "shell/OneInstance_win.h"
 #include "shell/PopupMenu_win.h"
+#include "shell/SystemMenu_win.h"
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
 #include "base/Unique_win.h"
@@ -90,6 +91,10 @@ public:
 
     // Commands.
     void actSetupExecute();
+    void actAboutExecute();
+    void ShowAbout();
+    // The link controls of the settings and About windows: opens the target of the sender's Tag.
+    void OnLinkClick(TObject& sender);
     void actCloseExecute();
     void TrayIconClick(TObject& sender);
 
@@ -119,6 +124,7 @@ private:
     void MarkShortcutEdit(TEdit& edit, bool refused);
     bool blockerShortcutRefused_ = false;  // the last registration of the shortcut was refused
     bool touchpadShortcutRefused_ = false;
+    class TfrmAbout* about_ = nullptr;  // the About window while it is open
     bool messageLoopRunning_ = false;  // the message posted at the end of start-up has arrived
     bool hooksPosted_ = false;
 
@@ -129,13 +135,16 @@ public:
     TOneInstance OneInstance{*this};
     TTimer tmrRunOnce{*this, 1500, true};
     TTimer tmrMinutes{*this, 60000, false};
-    TPopupMenu pmPopup{*this};
+    TTrayPopupMenu pmPopup{*this};
     TMenuItem& miPopupBlocker;
     TMenuItem& miPopupTouchpad;
     TMenuItem& miPopupSetup;
     TMenuItem& miPopupAbout;
     TMenuItem& miPopup1;
     TMenuItem& miPopupClose;
+    // The separator and About at the top of the window's system menu.
+    TSystemMenuItem smiSplit{*this};
+    TSystemMenuItem smiAbout{*this};
 
     // Controls, in tab order.
     TLabel lbInfo;

@@ -25,4 +25,13 @@ inline constexpr std::wstring_view kFacebookPage = L"https://facebook.example/qu
 inline constexpr std::wstring_view kGplusPage = L"https://plus.google.example/quorlin";
 inline constexpr std::wstring_view kTwitterPage = L"https://twitter.example/quorlin";
 
+// What a link control opens, by its Tag; any other Tag opens the website with the version.
+struct LinkTarget {
+    int Tag;
+    std::wstring_view Address;
+};
+inline constexpr LinkTarget kLinkTargets[] = {
+    {1, kFacebookPage}, {6, kGplusPage}, {2, kTwitterPage}, {3, kFeed}, {1977, kMaker}, {1992, kMakerSoftware},
+};
+
 }  // namespace quorlin::website

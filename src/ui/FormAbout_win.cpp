@@ -1,0 +1,86 @@
+#include "ui/FormAbout_win.h"
+
+#include "base/System_win.h"
+#include "base/Text_win.h"
+#include "base/resource.h"
+#include "shell/Application_win.h"
+#include "shell/Placement_win.h"
+
+namespace quorlin {
+
+namespace {
+
+// Systems before Vista have no 128-pixel icons; a 48-pixel one is centred in the same place.
+bool BeforeVista() {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    return GetVersionExW(&info) && info.dwMajorVersion < 6;
+#pragma GCC diagnostic pop
+}
+
+WindowBounds IconBounds() {
+    return BeforeVista() ? WindowBounds{52, 52, 48, 48} : WindowBounds{12, 12, 128, 128};
+}
+
+std::wstring VersionText() {
+    std::wstring text = LoadResString(IDS_VERSION);
+    return text.empty() ? FileVersionString() : text + L" " + FileVersionString();
+}
+
+}  // namespace
+
+TfrmAbout::TfrmAbout(HWND owner)
+    : TForm(L"TfrmAbout", 332, 153, owner),
+      imgIcon(Handle(), IconBounds(), L"A"),
+      lbTitle(Handle(), {144, 12, 180, 24}, TApplication::Instance().Title(), TLabel::Align::Center),
+      lbVersion(Handle(), {144, 40, 180, 16}, VersionText(), TLabel::Align::Center),
+      lbInfo(Handle(), {144, 64, 180, 16}, LoadResString(IDS_ABOUT_SLOGAN), TLabel::Align::Center),
+      lbCopyright(Handle(), {144, 84, 180, 16}, LoadResString(IDS_ABOUT_MAKER), TLabel::Align::Center),
+      btnOK(Handle(), {196, 116, 75, 25}, LoadResString(IDS_MSG_OK), true) {
+    SetCaption(LoadResString(IDS_ABOUT));
+    titleFont_.reset(CreateFontW(-21, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
+    if (titleFont_) lbTitle.SetFont(static_cast<HFONT>(titleFont_.get()));
+
+    imgIcon.SetTag(0);
+    lbInfo.SetTag(1992);
+    lbCopyright.SetTag(1977);
+    for (TLabel* link : {&lbInfo, &lbCopyright}) {
+        link->SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        link->OnClick = [this](TObject& sender) {
+            if (OnLinkClick) OnLinkClick(sender);
+        };
+    }
+    imgIcon.OnClick = [this](TObject& sender) {
+        if (OnLinkClick) OnLinkClick(sender);
+    };
+    btnOK.OnClick = [this](TObject&) { SetModalResult(IDOK); };
+    tmrRunOnce.OnTimer = [this](TObject&) {
+        tmrRunOnce.SetEnabled(false);
+        if (OnOpened) OnOpened();
+    };
+    LoadComponents();
+    CenterOverControl(Handle(), owner);
+}
+
+void TfrmAbout::FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) {
+    // OK is the default and the cancel button: Enter and Esc both close with OK.
+    if ((key == VK_RETURN || key == VK_ESCAPE) && !alt && !ctrl && !shift) {
+        key = 0;
+        SetModalResult(IDOK);
+    }
+}
+
+LRESULT TfrmAbout::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_QUERYENDSESSION) {
+        // The session may end: the window lets go of its owner and closes.
+        SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, 0);
+        SetModalResult(IDCANCEL);
+        return 1;
+    }
+    return TForm::WndProc(msg, wp, lp);
+}
+
+}  // namespace quorlin
