@@ -4,6 +4,7 @@
 #   docs/screenshots/settings-on.png   the settings window, blocker on
 #   docs/screenshots/settings-off.png  the same after clearing "Block accidental taps and clicks"
 #   docs/screenshots/tray-menu.png     the tray menu opened from the notification area
+#   docs/screenshots/about.png         the About window
 #   docs/screenshots/settings-touchpad.png  the settings window with the fake touchpad driver of
 #                                      tests/doubles installed, its shortcut switched on
 #   docs/screenshots/tray-menu-touchpad.png  the tray menu with that driver
@@ -52,6 +53,18 @@ sleep 1
 shot "$WINEPREFIX/root.png"
 convert "$WINEPREFIX/root.png" -crop 360x140+920+884 +repage "$QUORLIN_SHOTS/tray-menu.png"
 xdotool key Escape
+sleep 0.5
+
+# The About window, opened with Alt+F1 in the settings window (it opens centred over it).
+xdotool mousemove 160 110 click 1
+sleep 0.5
+xdotool key alt+F1
+sleep 1.5
+xdotool mousemove 1200 40
+sleep 0.3
+shot "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 420x260+47+188 +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/about.png"
+xdotool key Return
 '
 rc=$?
 
@@ -101,5 +114,5 @@ import -window root "$WINEPREFIX/root.png"
 convert "$WINEPREFIX/root.png" -crop 800x400+240+312 +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/close-question.png"
 xdotool key Escape
 ' || rc=1
-ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png
+ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/about.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png
 exit $rc
