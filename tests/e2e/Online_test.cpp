@@ -53,8 +53,8 @@ protected:
         ASSERT_TRUE(app_.OpenTrayMenu());
         TypeKeyNoted(VK_UP);
         TypeKeyNoted(VK_RETURN);
-        ASSERT_TRUE(PumpUntil([&] { return !TopLevelWindows(app_.Pid(), L"#32770").empty(); }, 3000));
-        HWND yes = FindChild(TopLevelWindows(app_.Pid(), L"#32770").front(), L"Button", L"&Yes");
+        ASSERT_TRUE(PumpUntil([&] { return !TopLevelWindows(app_.Pid(), L"TMessageForm").empty(); }, 3000));
+        HWND yes = FindChild(TopLevelWindows(app_.Pid(), L"TMessageForm").front(), L"Button", L"&Yes");
         ASSERT_TRUE(yes);
         SafeClickWindow(yes);
         ASSERT_EQ(app_.WaitExit(15000), 0u);
