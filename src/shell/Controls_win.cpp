@@ -327,8 +327,6 @@ void TButton::SetDefault(bool isDefault) {
     SendMessageW(Handle(), BM_SETSTYLE, style, TRUE);
 }
 
-bool TButton::Default() const { return (GetWindowLongW(Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
-
 void TButton::Notify(WORD code) {
     if (code == BN_CLICKED && OnClick) OnClick(*this);
     if (code == BN_SETFOCUS && OnEnter) OnEnter(*this);

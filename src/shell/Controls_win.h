@@ -177,7 +177,6 @@ public:
     TButton(HWND parent, const WindowBounds& bounds, std::wstring_view caption, bool isDefault = false);
     // Drawn with the thick frame of the button that Enter clicks.
     void SetDefault(bool isDefault);
-    bool Default() const;
     TNotifyEvent OnClick;
     TNotifyEvent OnEnter;  // the button got the focus
 
