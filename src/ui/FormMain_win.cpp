@@ -772,19 +772,19 @@ void TfrmMain::actSetupExecute() {
     TApplication::Instance().BringToFront();
 }
 
+TfrmMain::AboutAndSetupBlocked::AboutAndSetupBlocked(TfrmMain& form)
+    : form_(form), about_(form.miPopupAbout.Enabled), setup_(form.miPopupSetup.Enabled) {
+    form.miPopupAbout.Enabled = false;
+    form.miPopupSetup.Enabled = false;
+}
+
+TfrmMain::AboutAndSetupBlocked::~AboutAndSetupBlocked() {
+    form_.miPopupAbout.Enabled = about_;
+    form_.miPopupSetup.Enabled = setup_;
+}
+
 void TfrmMain::actAboutExecute() {
-    const bool aboutEnabled = miPopupAbout.Enabled;
-    const bool setupEnabled = miPopupSetup.Enabled;
-    miPopupAbout.Enabled = false;
-    miPopupSetup.Enabled = false;
-    struct Restore {
-        TfrmMain& f;
-        bool about, setup;
-        ~Restore() {
-            f.miPopupAbout.Enabled = about;
-            f.miPopupSetup.Enabled = setup;
-        }
-    } restore{*this, aboutEnabled, setupEnabled};
+    const AboutAndSetupBlocked blocked(*this);
     ShowAbout();
     TrimWorkingSet();
 }
@@ -822,17 +822,11 @@ void TfrmMain::actCloseExecute() {
     CloseDialogActive = true;
     WasVisible = Visible();
     // Put back in every case, also when the question cannot be asked.
-    struct Restore {
-        TfrmMain& form;
-        bool aboutEnabled, setupEnabled;
-        ~Restore() {
-            form.miPopupAbout.Enabled = aboutEnabled;
-            form.miPopupSetup.Enabled = setupEnabled;
-            form.CloseDialogActive = false;
-        }
-    } restore{*this, miPopupAbout.Enabled, miPopupSetup.Enabled};
-    miPopupAbout.Enabled = false;
-    miPopupSetup.Enabled = false;
+    struct Done {
+        bool& active;
+        ~Done() { active = false; }
+    } done{CloseDialogActive};
+    const AboutAndSetupBlocked blocked(*this);
     const std::wstring title = TApplication::Instance().Title();
     const std::wstring text =
         LoadResString(IDS_CLOSE_QUESTION1) + L"\"" + title + L"\"" + LoadResString(IDS_CLOSE_QUESTION2);

@@ -121,6 +121,18 @@ private:
     void OnLinkMouseEnter();
     void OnLinkMouseLeave();
     UniqueGdiObject linkFont_;  // the label font, underlined, for the link under the pointer
+    // Disables the tray's About and Settings while a modal window is open; puts back what was.
+    class AboutAndSetupBlocked {
+    public:
+        explicit AboutAndSetupBlocked(TfrmMain& form);
+        ~AboutAndSetupBlocked();
+        AboutAndSetupBlocked(const AboutAndSetupBlocked&) = delete;
+        AboutAndSetupBlocked& operator=(const AboutAndSetupBlocked&) = delete;
+
+    private:
+        TfrmMain& form_;
+        bool about_, setup_;
+    };
     void MarkShortcutEdit(TEdit& edit, bool refused);
     bool blockerShortcutRefused_ = false;  // the last registration of the shortcut was refused
     bool touchpadShortcutRefused_ = false;
