@@ -9,6 +9,7 @@
 #                                      tests/doubles installed, its shortcut switched on
 #   docs/screenshots/tray-menu-touchpad.png  the tray menu with that driver
 #   docs/screenshots/close-question.png  the question that Close in the tray menu asks
+#   docs/screenshots/tray-menu-smart.png  the tray menu with its "Smart blocking" submenu open
 # Usage: scripts/screenshots.sh [path/to/Quorlin.exe]   (default: build/win/Quorlin.exe)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -114,5 +115,23 @@ import -window root "$WINEPREFIX/root.png"
 convert "$WINEPREFIX/root.png" -crop 800x400+240+312 +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/close-question.png"
 xdotool key Escape
 ' || rc=1
-ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/about.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png
+# The "Smart blocking" submenu, opened by resting the pointer on its item, with one option on.
+"$here/wine-run.sh" --sh '
+set -u
+for value in "Visible 0" "Balloons 0" "IgnoreShortcutKeys 1"; do
+  set -- $value
+  wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v $1 /t REG_DWORD /d $2 /f >/dev/null 2>&1
+done
+xdotool mousemove 1200 40
+wine "$QUORLIN_EXE" &
+sleep 4
+xdotool mousemove 1270 1014 click 3
+sleep 1
+xdotool mousemove 1110 987
+sleep 1.5
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 460x120+825+904 +repage "$QUORLIN_SHOTS/tray-menu-smart.png"
+xdotool key Escape Escape
+' || rc=1
+ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/about.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png "$out"/tray-menu-smart.png
 exit $rc

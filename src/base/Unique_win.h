@@ -50,6 +50,7 @@ struct DestroyMenuFn { void operator()(HMENU h) const noexcept { ::DestroyMenu(h
 struct DestroyWindowFn { void operator()(HWND h) const noexcept { ::DestroyWindow(h); } };
 struct DeleteObjectFn { void operator()(HGDIOBJ h) const noexcept { ::DeleteObject(h); } };
 struct UnhookFn { void operator()(HHOOK h) const noexcept { ::UnhookWindowsHookEx(h); } };
+struct UnhookWinEventFn { void operator()(HWINEVENTHOOK h) const noexcept { ::UnhookWinEvent(h); } };
 struct FreeLibraryFn { void operator()(HMODULE h) const noexcept { ::FreeLibrary(h); } };
 struct GlobalFreeFn { void operator()(HGLOBAL h) const noexcept { ::GlobalFree(h); } };
 
@@ -60,6 +61,7 @@ using UniqueMenu = Unique<HMENU, DestroyMenuFn>;
 using UniqueWindow = Unique<HWND, DestroyWindowFn>;
 using UniqueGdiObject = Unique<HGDIOBJ, DeleteObjectFn>;
 using UniqueHook = Unique<HHOOK, UnhookFn>;
+using UniqueWinEventHook = Unique<HWINEVENTHOOK, UnhookWinEventFn>;
 using UniqueModule = Unique<HMODULE, FreeLibraryFn>;
 using UniqueGlobal = Unique<HGLOBAL, GlobalFreeFn>;
 

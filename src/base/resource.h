@@ -85,6 +85,10 @@
 #define IDS_MI_SETUP         1122
 #define IDS_MI_ABOUT         1123
 #define IDS_MI_CLOSE         1124
+#define IDS_MI_SMART         1125
+#define IDS_MI_PAUSE_FULL_SCREEN 1126
+#define IDS_MI_IGNORE_SHORTCUTS  1127
+#define IDS_MI_IGNORE_HELD_KEYS  1128
 
 // Application object.
 #define IDS_UNEXPECTED_ERROR 1200

@@ -12,6 +12,8 @@ namespace rule {
 inline constexpr int kHcAction = 0;
 inline constexpr std::uintptr_t kKeyDown = 0x100;
 inline constexpr std::uintptr_t kKeyUp = 0x101;
+inline constexpr std::uintptr_t kSysKeyDown = 0x104;
+inline constexpr std::uintptr_t kSysKeyUp = 0x105;
 
 // Modifier and lock keys never start a blocking window, so Ctrl+click and Shift+click keep working.
 constexpr bool IsExcludedKey(std::uint32_t vk) noexcept {
@@ -30,6 +32,72 @@ constexpr bool IsExcludedKey(std::uint32_t vk) noexcept {
 // Only plain key presses and releases count; WM_SYSKEYDOWN/UP (keys held with Alt, F10) do not.
 constexpr bool StampsKeyTick(int nCode, std::uintptr_t wParam, std::uint32_t vk) noexcept {
     return nCode == kHcAction && (wParam == kKeyDown || wParam == kKeyUp) && !IsExcludedKey(vk);
+}
+
+// One bit per virtual key code; codes from 256 on are never held.
+struct KeySet {
+    std::uint32_t Words[8]{};
+    constexpr bool Has(std::uint32_t vk) const noexcept { return vk < 256 && ((Words[vk / 32] >> (vk % 32)) & 1u); }
+    constexpr void Set(std::uint32_t vk, bool on) noexcept {
+        if (vk >= 256) return;
+        const std::uint32_t bit = 1u << (vk % 32);
+        Words[vk / 32] = on ? (Words[vk / 32] | bit) : (Words[vk / 32] & ~bit);
+    }
+};
+
+// What the keyboard hook remembers between events.
+struct KeyboardState {
+    KeySet Down;      // pressed and not yet released
+    KeySet Shortcut;  // of those, the ones first pressed while Ctrl, Alt or a Windows key was held
+};
+
+// The smart-blocking options that the keyboard hook applies; both off keeps the plain rule.
+struct SmartOptions {
+    bool IgnoreShortcutKeys = false;
+    bool IgnoreHeldKeys = false;
+};
+
+// Tab, Esc, Page Up/Down, End, Home, the arrows, Insert, Delete and F1 to F24 move or command; they type nothing.
+constexpr bool IsNavigationKey(std::uint32_t vk) noexcept {
+    return vk == 9 || vk == 27 || (vk >= 33 && vk <= 40) || vk == 45 || vk == 46 || (vk >= 112 && vk <= 135);
+}
+
+// Injected input may name Ctrl and Alt without their side; the extended flag marks the right-hand ones.
+constexpr std::uint32_t SidedKey(std::uint32_t vk, bool extended) noexcept {
+    if (vk == 17) return extended ? 163 : 162;
+    if (vk == 18) return extended ? 165 : 164;
+    return vk;
+}
+
+// Ctrl, Alt or a Windows key held makes the next key a shortcut. AltGr arrives as right Alt together
+// with a left Ctrl and types characters on many keyboards, so that pair alone is no shortcut.
+constexpr bool ShortcutModifierHeld(const KeySet& down) noexcept {
+    if (down.Has(91) || down.Has(92) || down.Has(163) || down.Has(164)) return true;  // Windows keys, right Ctrl, left Alt
+    return down.Has(162) != down.Has(165);  // left Ctrl or right Alt alone
+}
+
+// Applies one keyboard event to the held keys and tells whether it starts a blocking interval: what
+// StampsKeyTick says, less auto-repeats and shortcuts when their options are on, and nothing at all
+// while a full-screen program pauses the blocker.
+constexpr bool KeyStartsInterval(KeyboardState& keys, int nCode, std::uintptr_t message, std::uint32_t vk,
+                                 bool extended, const SmartOptions& options, bool paused) noexcept {
+    const bool press = message == kKeyDown || message == kSysKeyDown;
+    if (nCode != kHcAction || (!press && message != kKeyUp && message != kSysKeyUp)) return false;
+    const std::uint32_t key = SidedKey(vk, extended);
+    const bool repeat = press && keys.Down.Has(key);
+    if (press && !repeat) keys.Shortcut.Set(key, ShortcutModifierHeld(keys.Down));
+    const bool shortcut = keys.Shortcut.Has(key) || IsNavigationKey(key);
+    keys.Down.Set(key, press);
+    if (!press) keys.Shortcut.Set(key, false);
+    if (paused || !StampsKeyTick(nCode, message, vk)) return false;
+    if (options.IgnoreHeldKeys && repeat) return false;
+    return !(options.IgnoreShortcutKeys && shortcut);
+}
+
+// Forgets a key whose release the hook never saw.
+constexpr void ForgetKey(KeyboardState& keys, std::uint32_t vk) noexcept {
+    keys.Down.Set(vk, false);
+    keys.Shortcut.Set(vk, false);
 }
 
 // Button presses and double clicks are always candidates, releases never;
@@ -53,9 +121,28 @@ constexpr bool IsWithinInterval(std::uint32_t now, std::uint32_t lastKeyTick, st
 }
 
 constexpr bool ShouldBlockMouse(int nCode, std::uintptr_t mouseMessage, bool blockOtherEvents,
-                                std::uint32_t now, std::uint32_t lastKeyTick, std::uint32_t interval) noexcept {
-    return nCode == kHcAction && IsCandidate(mouseMessage, blockOtherEvents) &&
+                                std::uint32_t now, std::uint32_t lastKeyTick, std::uint32_t interval,
+                                bool paused = false) noexcept {
+    return !paused && nCode == kHcAction && IsCandidate(mouseMessage, blockOtherEvents) &&
            IsWithinInterval(now, lastKeyTick, interval);
+}
+
+struct PixelRect {
+    std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+inline constexpr int kQunsRunningD3DFullScreen = 3;
+inline constexpr int kQunsPresentationMode = 4;
+
+// Full screen: the foreground window covers its whole (non-empty) monitor and is not the desktop
+// or the shell's, or the shell's notification state reports a full-screen Direct3D program or
+// presentation mode.
+constexpr bool IsFullScreen(const PixelRect& window, const PixelRect& monitor, bool desktopOrShell,
+                            int notificationState) noexcept {
+    if (notificationState == kQunsRunningD3DFullScreen || notificationState == kQunsPresentationMode) return true;
+    return !desktopOrShell && monitor.Right > monitor.Left && monitor.Bottom > monitor.Top &&
+           window.Left <= monitor.Left && window.Top <= monitor.Top && window.Right >= monitor.Right &&
+           window.Bottom >= monitor.Bottom;
 }
 
 }  // namespace rule

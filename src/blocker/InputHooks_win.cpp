@@ -6,8 +6,21 @@ namespace quorlin {
 
 BlockerStateRecord BlockerState;
 
+namespace {
+
+// Releases the hook never saw (while it was out, or on another desktop) would leave keys held for
+// good; the system's own view of the keyboard settles them.
+void ForgetReleasedKeys() {
+    for (std::uint32_t vk = 1; vk < 256; ++vk)
+        if (BlockerState.Keys.Down.Has(vk) && GetAsyncKeyState(static_cast<int>(vk)) >= 0)
+            rule::ForgetKey(BlockerState.Keys, vk);
+}
+
+}  // namespace
+
 void InstallHooks(HWND window) {
     UninstallHooks();
+    ForgetReleasedKeys();
     BlockerState.NotifyWindow = window;
     const HINSTANCE module = GetModuleHandleW(nullptr);
     // A failed installation leaves a null handle; the minutes timer tries again later.
@@ -23,19 +36,21 @@ void UninstallHooks() {
     BlockerState.KeyboardHook = nullptr;
 }
 
-// Both procedures run for every input event of the desktop: a tick read and a few
-// comparisons, no allocation, no I/O.
+// Both procedures run for every input event of the desktop: a tick read, a few comparisons and
+// bit operations, no allocation, no I/O.
 LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
-    if (nCode == HC_ACTION && (wParam == WM_KEYDOWN || wParam == WM_KEYUP)) {
+    if (nCode == HC_ACTION) {
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        if (rule::StampsKeyTick(nCode, wParam, info->vkCode)) BlockerState.LastKeyTick = GetTickCount();
+        if (rule::KeyStartsInterval(BlockerState.Keys, nCode, wParam, info->vkCode, (info->flags & LLKHF_EXTENDED) != 0,
+                                    BlockerState.Smart, BlockerState.FullScreenPause))
+            BlockerState.LastKeyTick = GetTickCount();
     }
     return CallNextHookEx(BlockerState.KeyboardHook, nCode, wParam, lParam);
 }
 
 LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (rule::ShouldBlockMouse(nCode, wParam, BlockerState.BlockOtherEvents, GetTickCount(),
-                               BlockerState.LastKeyTick, BlockerState.BlockInterval)) {
+                               BlockerState.LastKeyTick, BlockerState.BlockInterval, BlockerState.FullScreenPause)) {
         PostMessageA(BlockerState.NotifyWindow, WM_BLOCKED_EVENT, wParam, 0);
         return 1;
     }

@@ -3,7 +3,11 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "blocker/BlockingRule.h"
+
 namespace quorlin {
+
+class FullScreenWatch;
 
 struct BlockerStateRecord {
     std::uint32_t LastKeyTick = 0;
@@ -12,6 +16,11 @@ struct BlockerStateRecord {
     HHOOK KeyboardHook = nullptr;
     HHOOK MouseHook = nullptr;
     HWND NotifyWindow = nullptr;
+    rule::SmartOptions Smart;
+    // Kept up to date outside the hooks while pausing in full-screen programs is on.
+    bool FullScreenPause = false;
+    FullScreenWatch* FullScreen = nullptr;  // the watch that sets FullScreenPause, while one lives
+    rule::KeyboardState Keys;
 };
 
 // Process-wide; written by the main window, read by the hook procedures on the same thread.

@@ -45,6 +45,10 @@ struct AppSettings {
     std::wstring BlockerShortcut;
     bool TouchpadSwitch{};
     std::wstring TouchpadShortcut;
+    // Smart blocking, each off unless the user turns it on.
+    bool PauseFullScreen{};
+    bool IgnoreShortcutKeys{};
+    bool IgnoreHeldKeys{};
 
     AppSettings();
     bool operator==(const AppSettings&) const = default;
@@ -79,6 +83,9 @@ inline constexpr std::tuple kSettingsTable{
     TextSetting{{L"BlockerShortcut", L"Shortcut"}, &AppSettings::BlockerShortcut, L"Ctrl+F9"},
     BoolSetting{{L"TouchpadSwitch"}, &AppSettings::TouchpadSwitch, false},
     TextSetting{{L"TouchpadShortcut"}, &AppSettings::TouchpadShortcut, L"Ctrl+Alt+F9"},
+    BoolSetting{{L"PauseFullScreen"}, &AppSettings::PauseFullScreen, false},
+    BoolSetting{{L"IgnoreShortcutKeys"}, &AppSettings::IgnoreShortcutKeys, false},
+    BoolSetting{{L"IgnoreHeldKeys"}, &AppSettings::IgnoreHeldKeys, false},
 };
 
 // Calls f with every row of the table, in its order.

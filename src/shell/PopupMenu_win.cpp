@@ -15,12 +15,58 @@ std::uint16_t NextCommand() {
     return last;
 }
 
+bool ClickIn(const std::vector<std::unique_ptr<TMenuItem>>& items, std::uint16_t command) {
+    for (const auto& item : items) {
+        if (item->Command() == command) {
+            item->Click();
+            return true;
+        }
+        if (ClickIn(item->Items(), command)) return true;
+    }
+    return false;
+}
+
+void AppendItems(HMENU menu, const std::vector<std::unique_ptr<TMenuItem>>& items) {
+    UINT position = 0;
+    for (const auto& item : items) {
+        if (!item->Visible) continue;
+        std::wstring text = item->Caption;
+        if (!item->ShortCutText.empty()) text += L'\t' + item->ShortCutText;
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+        mii.fType = item->IsSeparator() ? MFT_SEPARATOR : MFT_STRING;
+        mii.fState = (item->Checked ? MFS_CHECKED : 0u) | (item->Enabled ? 0u : MFS_DISABLED) |
+                     (item->Default ? MFS_DEFAULT : 0u);
+        mii.wID = item->Command();
+        if (!item->IsSeparator()) {
+            mii.dwTypeData = text.data();
+            mii.cch = static_cast<UINT>(text.size());
+        } else {
+            mii.fMask &= ~MIIM_STRING;
+        }
+        UniqueMenu sub;
+        if (!item->Items().empty() && (sub = UniqueMenu(CreatePopupMenu()))) {
+            AppendItems(sub.get(), item->Items());
+            mii.fMask |= MIIM_SUBMENU;
+            mii.hSubMenu = sub.get();
+        }
+        // Once inserted, the submenu belongs to the menu and goes with it.
+        if (InsertMenuItemW(menu, position++, TRUE, &mii)) (void)sub.release();
+    }
+}
+
 }  // namespace
 
 TMenuItem::TMenuItem(std::wstring caption) : Caption(std::move(caption)), command_(NextCommand()) {}
 
 void TMenuItem::Click() {
     if (Enabled && OnClick) OnClick(*this);
+}
+
+TMenuItem& TMenuItem::Add(std::wstring caption) {
+    items_.push_back(std::make_unique<TMenuItem>(std::move(caption)));
+    return *items_.back();
 }
 
 TPopupMenu::TPopupMenu(TComponentOwner& owner) : TComponent(owner) {
@@ -41,12 +87,7 @@ TMenuItem* TPopupMenu::DefaultItem() const {
 }
 
 bool ClickMenuItemByCommand(const TPopupMenu& menu, std::uint16_t command) {
-    for (const auto& item : menu.Items()) {
-        if (item->Command() != command) continue;
-        item->Click();
-        return true;
-    }
-    return false;
+    return ClickIn(menu.Items(), command);
 }
 
 void TTrayPopupMenu::Popup(int x, int y) {
@@ -61,27 +102,7 @@ void TTrayPopupMenu::Popup(int x, int y) {
 
 void TPopupMenu::Rebuild() {
     menu_.reset(CreatePopupMenu());
-    if (!menu_) return;
-    UINT position = 0;
-    for (const auto& item : items_) {
-        if (!item->Visible) continue;
-        std::wstring text = item->Caption;
-        if (!item->ShortCutText.empty()) text += L'\t' + item->ShortCutText;
-        MENUITEMINFOW mii{};
-        mii.cbSize = sizeof mii;
-        mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
-        mii.fType = item->IsSeparator() ? MFT_SEPARATOR : MFT_STRING;
-        mii.fState = (item->Checked ? MFS_CHECKED : 0u) | (item->Enabled ? 0u : MFS_DISABLED) |
-                     (item->Default ? MFS_DEFAULT : 0u);
-        mii.wID = item->Command();
-        if (!item->IsSeparator()) {
-            mii.dwTypeData = text.data();
-            mii.cch = static_cast<UINT>(text.size());
-        } else {
-            mii.fMask &= ~MIIM_STRING;
-        }
-        InsertMenuItemW(menu_.get(), position++, TRUE, &mii);
-    }
+    if (menu_) AppendItems(menu_.get(), items_);
 }
 
 void TPopupMenu::Popup(int x, int y) {

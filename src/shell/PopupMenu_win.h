@@ -35,8 +35,13 @@ public:
     // Runs OnClick (sender: the item) only while the item is enabled.
     void Click();
 
+    // The items of its submenu; an item that has any opens them instead of being chosen.
+    TMenuItem& Add(std::wstring caption);
+    const std::vector<std::unique_ptr<TMenuItem>>& Items() const { return items_; }
+
 private:
     std::uint16_t command_;
+    std::vector<std::unique_ptr<TMenuItem>> items_;
 };
 
 // Its window owns the menu while it is open and receives the menu's own messages.
@@ -70,7 +75,7 @@ private:
     UniqueMenu menu_;
 };
 
-// Clicks the menu's item with that command number; false when it has none.
+// Clicks the menu's item (or submenu item) with that command number; false when it has none.
 bool ClickMenuItemByCommand(const TPopupMenu& menu, std::uint16_t command);
 
 // The tray icon's menu: knows whether it is open, and tells when it has closed.

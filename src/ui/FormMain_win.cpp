@@ -96,6 +96,10 @@ TfrmMain::TfrmMain()
       miPopupTouchpad(pmPopup.Add(LoadResString(IDS_MI_TOUCHPAD))),
       miPopupSetup(pmPopup.Add(LoadResString(IDS_MI_SETUP))),
       miPopupAbout(pmPopup.Add(LoadResString(IDS_MI_ABOUT))),
+      miPopupSmart(pmPopup.Add(LoadResString(IDS_MI_SMART))),
+      miSmartFullScreen(miPopupSmart.Add(LoadResString(IDS_MI_PAUSE_FULL_SCREEN))),
+      miSmartShortcuts(miPopupSmart.Add(LoadResString(IDS_MI_IGNORE_SHORTCUTS))),
+      miSmartHeldKeys(miPopupSmart.Add(LoadResString(IDS_MI_IGNORE_HELD_KEYS))),
       miPopup1(pmPopup.Add(L"-")),
       miPopupClose(pmPopup.Add(LoadResString(IDS_MI_CLOSE))),
       lbInfo(Handle(), ControlBounds(10, 10, 292, 50), LoadResString(IDS_INFO)),
@@ -133,6 +137,7 @@ TfrmMain::TfrmMain()
     BlockerState.LastKeyTick = 0;
     BlockerState.BlockInterval = static_cast<std::uint32_t>(DefaultSettings().Delay);
     BlockerState.BlockOtherEvents = DefaultSettings().BlockEvents;
+    BlockerState.Smart = {DefaultSettings().IgnoreShortcutKeys, DefaultSettings().IgnoreHeldKeys};
     // The hooks report to this window; it is created once and lives as long as the program.
     BlockerState.NotifyWindow = Handle();
     TApplication::Instance().SetMainWindow(Handle());
@@ -151,6 +156,9 @@ TfrmMain::TfrmMain()
     OneInstance.PerformChecking = pcForCurrentUserOnly;
     tmrRunOnce.OnTimer = [this](TObject&) { tmrRunOnceTimer(); };
     tmrMinutes.OnTimer = [this](TObject&) { tmrMinutesTimer(); };
+    tmrFullScreen.OnTimer = [this](TObject&) {
+        if (fullScreen_) fullScreen_->Check();
+    };
 
     miPopupBlocker.OnClick = [this](TObject& sender) { actBlockerSwitch(sender); };
     miPopupTouchpad.OnClick = [this](TObject& sender) { actTouchpadSwitch(sender); };
@@ -159,6 +167,9 @@ TfrmMain::TfrmMain()
     // The About window is not part of this build; its item stays out of the menu until it is.
     miPopupAbout.ShortCutText = ShortCutDisplay(0x8070);
     miPopupAbout.OnClick = [this](TObject&) { actAboutExecute(); };
+    miSmartFullScreen.OnClick = [this](TObject&) { SetPauseFullScreen(!PauseFullScreen); };
+    miSmartShortcuts.OnClick = [](TObject&) { BlockerState.Smart.IgnoreShortcutKeys = !BlockerState.Smart.IgnoreShortcutKeys; };
+    miSmartHeldKeys.OnClick = [](TObject&) { BlockerState.Smart.IgnoreHeldKeys = !BlockerState.Smart.IgnoreHeldKeys; };
     smiSplit.SetMenuItem(&miPopup1);
     smiAbout.SetMenuItem(&miPopupAbout);
     miPopupClose.OnClick = [this](TObject&) { actCloseExecute(); };
@@ -330,6 +341,15 @@ void TfrmMain::actBlockerSwitch(TObject& sender) {
     }
 }
 
+void TfrmMain::SetPauseFullScreen(bool value) {
+    PauseFullScreen = value;
+    if (!value)
+        fullScreen_.reset();
+    else if (!fullScreen_)
+        fullScreen_.emplace();
+    tmrFullScreen.SetEnabled(value);
+}
+
 void TfrmMain::SetBlockCount(std::int32_t n) {
     BlockCount = n;
     if (Visible()) UpdateCounterLabel();
@@ -377,6 +397,8 @@ bool TfrmMain::LoadSettings() {
     BlockerShortcut = s.BlockerShortcut;
     chbShtTouchpad.SetChecked(s.TouchpadSwitch);
     TouchpadShortcut = s.TouchpadShortcut;
+    SetPauseFullScreen(s.PauseFullScreen);
+    BlockerState.Smart = {s.IgnoreShortcutKeys, s.IgnoreHeldKeys};
 
     SyncControls();
     return true;
@@ -400,6 +422,9 @@ bool TfrmMain::SaveSettings() {
     s.BlockerShortcut = BlockerShortcut;
     s.TouchpadSwitch = chbShtTouchpad.Checked();
     s.TouchpadShortcut = TouchpadShortcut;
+    s.PauseFullScreen = PauseFullScreen;
+    s.IgnoreShortcutKeys = BlockerState.Smart.IgnoreShortcutKeys;
+    s.IgnoreHeldKeys = BlockerState.Smart.IgnoreHeldKeys;
     SaveAppSettings(s, SettingsRoot, SettingsPath);
     return true;
 }
@@ -450,6 +475,9 @@ void TfrmMain::UpdatePopupMenu() {
     miPopupBlocker.Checked = BlockerEnabled;
     const bool blockerShown = chbShtBlocker.Checked() && !blockerShortcutRefused_;
     miPopupBlocker.ShortCutText = ShortCutDisplay(blockerShown ? ParseShortCut(ToAnsi(BlockerShortcut)) : 0);
+    miSmartFullScreen.Checked = PauseFullScreen;
+    miSmartShortcuts.Checked = BlockerState.Smart.IgnoreShortcutKeys;
+    miSmartHeldKeys.Checked = BlockerState.Smart.IgnoreHeldKeys;
     if (!SynapticsAvailable) {
         miPopupTouchpad.Visible = false;
         miPopupTouchpad.Enabled = false;
@@ -722,6 +750,7 @@ void TfrmMain::tmrMinutesTimer() {
         UninstallHooks();
         InstallHooks(Handle());
     }
+    if (fullScreen_) fullScreen_->Check();
     TrayIcon.UpdateIcon();
     TrimWorkingSet();
 }

@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "blocker/FullScreen_win.h"
 #include "shell/AppProps_win.h"
 #include "shell/CheckGroupBox_win.h"
 #include "shell/Controls_win.h"
@@ -48,6 +50,7 @@ public:
     ATOM BlockerHotkeyId = 0;
     ATOM TouchpadHotkeyId = 0;
     bool WantedTouchpadState = false;
+    bool PauseFullScreen = false;
 
     // Blocker switch and accounting.
     void ApplyBlockerHooks();
@@ -56,6 +59,8 @@ public:
     void SetBlockCount(std::int32_t n);
     void UpdateCounterLabel();
     void OnBlockedEvent(const MSG& msg);
+    // Smart blocking: the full-screen watch lives while the option is on.
+    void SetPauseFullScreen(bool value);
 
     // Hotkeys and shortcut capture.
     void RegisterHotkeys();
@@ -139,6 +144,7 @@ private:
     class TfrmAbout* about_ = nullptr;  // the About window while it is open
     bool messageLoopRunning_ = false;  // the message posted at the end of start-up has arrived
     bool hooksPosted_ = false;
+    std::optional<FullScreenWatch> fullScreen_;
 
 public:
     // Components, in design order: construction and load completion run in this order.
@@ -147,11 +153,17 @@ public:
     TOneInstance OneInstance{*this};
     TTimer tmrRunOnce{*this, 1500, true};
     TTimer tmrMinutes{*this, 60000, false};
+    // Some systems (Wine among them) report no foreground or location events: checked each second too.
+    TTimer tmrFullScreen{*this, 1000, false};
     TTrayPopupMenu pmPopup{*this};
     TMenuItem& miPopupBlocker;
     TMenuItem& miPopupTouchpad;
     TMenuItem& miPopupSetup;
     TMenuItem& miPopupAbout;
+    TMenuItem& miPopupSmart;
+    TMenuItem& miSmartFullScreen;
+    TMenuItem& miSmartShortcuts;
+    TMenuItem& miSmartHeldKeys;
     TMenuItem& miPopup1;
     TMenuItem& miPopupClose;
     // The separator and About at the top of the window's system menu.

@@ -4,10 +4,6 @@
 
 using namespace quorlin::rule;
 
-namespace {
-constexpr std::uintptr_t kSysKeyDown = 0x104, kSysKeyUp = 0x105;
-}
-
 TEST(KeyboardRule, OrdinaryKeysStampOnPressAndRelease) {
     for (std::uint32_t vk : {0x41u, 0x30u, 0x0Du, 0x20u, 0x78u, 19u /*Pause*/, 93u /*Apps*/, 0x10Fu}) {
         EXPECT_TRUE(StampsKeyTick(0, kKeyDown, vk)) << vk;
@@ -85,4 +81,63 @@ TEST(MouseRule, BlockDecision) {
     EXPECT_TRUE(ShouldBlockMouse(0, 0x20A, true, 1100, 1000, 500));    // wheel, option on
     EXPECT_FALSE(ShouldBlockMouse(3, 0x201, true, 1100, 1000, 500));   // not HC_ACTION
     EXPECT_FALSE(ShouldBlockMouse(0, 0x201, true, 1600, 1000, 500));   // too late
+}
+
+namespace {
+// One keyboard state fed event by event, both options on unless a test turns them off.
+struct Keys {
+    KeyboardState state;
+    SmartOptions options{true, true};
+    bool paused = false;
+    bool Event(std::uintptr_t m, std::uint32_t vk, bool extended = false) {
+        return KeyStartsInterval(state, 0, m, vk, extended, options, paused);
+    }
+    bool Press(std::uint32_t vk, bool extended = false) { return Event(kKeyDown, vk, extended); }
+    bool Release(std::uint32_t vk, bool extended = false) { return Event(kKeyUp, vk, extended); }
+};
+}  // namespace
+
+TEST(SmartKeyboardRule, NavigationFunctionAndShortcutKeysStartNoInterval) {
+    Keys k;
+    for (std::uint32_t vk : {9u, 27u, 33u, 36u, 37u, 40u, 45u, 46u, 112u, 116u, 135u})
+        EXPECT_FALSE(k.Press(vk) || k.Release(vk)) << vk;
+    for (std::uint32_t vk : {8u, 13u, 32u, 41u, 47u, 0x5Au, 111u, 136u}) EXPECT_TRUE(k.Press(vk) && k.Release(vk)) << vk;
+    // Ctrl, Alt or a Windows key held, named with or without its side; the key's release stays a shortcut.
+    for (auto [vk, extended] : {std::pair{17u, false}, {17u, true}, {163u, false}, {18u, false}, {164u, false},
+                                {165u, false}, {91u, false}, {92u, false}}) {
+        k.Press(vk, extended);
+        const bool pressed = k.Press('C');
+        k.Release(vk, extended);
+        EXPECT_FALSE(pressed || k.Release('C')) << vk << extended;
+    }
+    // Shift and AltGr (left Ctrl with right Alt) type; AltGr with a Windows key does not.
+    EXPECT_TRUE(!k.Press(16) && k.Press('A') && k.Release('A'));
+    EXPECT_TRUE(!k.Press(162) && !k.Press(165) && k.Press('Q') && k.Release('Q'));
+    EXPECT_FALSE(k.Press(91) || k.Press('E'));
+}
+
+TEST(SmartKeyboardRule, AutoRepeatOfAHeldKeyDoesNotRestartTheInterval) {
+    Keys k;
+    EXPECT_TRUE(k.Press('W') && !k.Press('W') && !k.Press('W'));
+    EXPECT_TRUE(k.Press('A')) << "another key held alongside is a fresh press";
+    EXPECT_TRUE(k.Release('W') && k.Press('W'));
+    ForgetKey(k.state, 'W');
+    EXPECT_TRUE(k.Press('W')) << "a forgotten key counts as fresh";
+    k.paused = true;
+    EXPECT_FALSE(k.Release('W') || k.Press('W')) << "a full-screen pause starts nothing";
+    k.paused = false;
+    EXPECT_FALSE(k.Press('W')) << "but keeps track of the keys";
+    EXPECT_FALSE(ShouldBlockMouse(0, 0x201, true, 1100, 1000, 500, true));
+    k.options = {};
+    EXPECT_TRUE(k.Press('W') && k.Press(37) && k.Press(0x10F)) << "without the options, as before";
+}
+
+TEST(FullScreenRule, WindowCoveringItsMonitorOrTheShellsState) {
+    const PixelRect monitor{0, 0, 1280, 1024};
+    EXPECT_TRUE(IsFullScreen({-8, -8, 1288, 1032}, monitor, false, 5));
+    EXPECT_FALSE(IsFullScreen({0, 0, 1280, 1004}, monitor, false, 5)) << "maximised above the taskbar";
+    EXPECT_FALSE(IsFullScreen(monitor, monitor, true, 5)) << "the desktop";
+    EXPECT_FALSE(IsFullScreen({}, {}, false, 5)) << "no monitor";
+    EXPECT_TRUE(IsFullScreen({}, {}, true, kQunsRunningD3DFullScreen) && IsFullScreen({}, {}, true, kQunsPresentationMode));
+    EXPECT_FALSE(IsFullScreen({}, {}, true, 2));
 }

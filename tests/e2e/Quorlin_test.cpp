@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -84,9 +85,9 @@ protected:
         if (!target_) target_ = std::make_unique<RecordingWindow>(20, 20, 240, 160);
         return *target_;
     }
-    // Types a letter while the target window is in front, then presses the left button over it
-    // delayMs later; true when the press reached the window.
-    bool PressArrivesAfterKey(DWORD delayMs) {
+    // Types a letter (or the given keys) while the target window is in front, then presses the
+    // left button over it delayMs later; true when the press reached the window.
+    bool PressArrivesAfterKey(DWORD delayMs, const std::function<void()>& keys = [] { TypeKeyNoted('A'); }) {
         RecordingWindow& w = Target();
         const POINT c = w.Center();
         SetForegroundWindow(w.hwnd());
@@ -94,7 +95,7 @@ protected:
         MoveTo(c.x, c.y);
         PumpFor(650);
         w.Clear();
-        TypeKeyNoted('A');
+        keys();
         PumpFor(delayMs);
         MouseButton(MOUSEEVENTF_LEFTDOWN);
         MouseButton(MOUSEEVENTF_LEFTUP);
@@ -167,6 +168,15 @@ protected:
         info.cbSize = sizeof info;
         GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
         return info.rcWork;
+    }
+
+    // A letter pressed and held for ms, repeated the way a keyboard repeats it; not released.
+    static void HoldKey(WORD vk, DWORD ms) {
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; PumpFor(30)) SendKey(vk, false);
+    }
+    static void ReleaseKey(WORD vk) {
+        SendKey(vk, true);
+        PumpFor(650);
     }
 
     void PressEscIn(HWND hwnd) {
@@ -619,6 +629,56 @@ TEST_F(QuorlinEndToEnd, QuestionStaysOnScreenWhileClicksAreCountedAndASecondStar
     TypeKeyNoted(VK_ESCAPE);
     ASSERT_TRUE(QuestionGone());
     EXPECT_TRUE(app_.Running());
+}
+
+// ---- Smart blocking ----
+
+TEST_F(QuorlinEndToEnd, SmartBlockingIsOffByDefaultAndItsSubmenuTurnsEachOptionOnForTheNextSave) {
+    WriteDword(L"Balloons", 0);  // none may cover the tray menu
+    StartApp();
+    EXPECT_FALSE(PressArrivesAfterKey(100, [] { Chord({VK_CONTROL}, 'C'); }));
+    EXPECT_FALSE(PressArrivesAfterKey(0, [] { HoldKey('W', 800); })) << "auto-repeats keep blocking";
+    ReleaseKey('W');
+    // Another program's window without caption over the whole screen changes nothing either.
+    target_ = std::make_unique<RecordingWindow>(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_FALSE(PressArrivesAfterKey(100));
+    target_.reset();
+
+    // "Smart blocking" sits just above the separator over Close; each of its items in turn.
+    for (int item = 0; item < 3; ++item) {
+        ASSERT_TRUE(app_.OpenTrayMenu());
+        for (WORD key : {VK_UP, VK_UP, VK_RIGHT}) TypeKeyNoted(key);
+        for (int i = 0; i < item; ++i) TypeKeyNoted(VK_DOWN);
+        TypeKeyNoted(VK_RETURN);
+        ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
+    }
+    EXPECT_FALSE(ValueType(L"PauseFullScreen").has_value()) << "stored with the next save, not before";
+    PressEscIn(app_.Window());
+    for (const wchar_t* name : {L"PauseFullScreen", L"IgnoreShortcutKeys", L"IgnoreHeldKeys"})
+        EXPECT_TRUE(PumpUntil([&] { return ReadDword(name) == 1u; }, 3000)) << Narrow(name);
+}
+
+TEST_F(QuorlinEndToEnd, StoredShortcutAndHeldKeyOptionsLetClicksPassAfterShortcutsAndDuringAutoRepeat) {
+    WriteDword(L"IgnoreShortcutKeys", 1);
+    WriteDword(L"IgnoreHeldKeys", 1);
+    StartApp();
+    EXPECT_TRUE(PressArrivesAfterKey(100, [] { Chord({VK_CONTROL}, 'C'); }));
+    EXPECT_TRUE(PressArrivesAfterKey(100, [] { TypeKeyNoted(VK_RIGHT); }));
+    EXPECT_TRUE(PressArrivesAfterKey(100, [] { TypeKeyNoted(VK_F5); }));
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "a letter still blocks";
+    EXPECT_TRUE(PressArrivesAfterKey(0, [] { HoldKey('W', 800); })) << "only the first press counts";
+    ReleaseKey('W');
+    EXPECT_FALSE(PressArrivesAfterKey(100, [] { SendKey('W', false); })) << "a fresh press blocks";
+    ReleaseKey('W');
+}
+
+TEST_F(QuorlinEndToEnd, StoredFullScreenPauseLetsClicksPassWhileAnotherProgramFillsTheScreen) {
+    WriteDword(L"PauseFullScreen", 1);
+    StartApp();
+    target_ = std::make_unique<RecordingWindow>(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_TRUE(PumpUntil([&] { return PressArrivesAfterKey(100); }, 6000));
+    SetWindowPos(target_->hwnd(), nullptr, 20, 20, 240, 160, SWP_NOZORDER);
+    EXPECT_TRUE(PumpUntil([&] { return !PressArrivesAfterKey(100); }, 6000)) << "blocked again at normal size";
 }
 
 }  // namespace
