@@ -1,12 +1,14 @@
 #include "blocker/InputHooks_win.h"
 
 #include "blocker/BlockingRule.h"
+#include "blocker/HookPages_win.h"
 
 namespace quorlin {
 
-BlockerStateRecord BlockerState;
+QUORLIN_HOOK_DATA BlockerStateRecord BlockerState;
 
 void InstallHooks(HWND window) {
+    LockHookPages();
     UninstallHooks();
     BlockerState.NotifyWindow = window;
     const HINSTANCE module = GetModuleHandleW(nullptr);
@@ -25,7 +27,7 @@ void UninstallHooks() {
 
 // Both procedures run for every input event of the desktop: a tick read and a few
 // comparisons, no allocation, no I/O.
-LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
+QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION && (wParam == WM_KEYDOWN || wParam == WM_KEYUP)) {
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         if (rule::StampsKeyTick(nCode, wParam, info->vkCode)) BlockerState.LastKeyTick = GetTickCount();
@@ -33,7 +35,7 @@ LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(BlockerState.KeyboardHook, nCode, wParam, lParam);
 }
 
-LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
+QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (rule::ShouldBlockMouse(nCode, wParam, BlockerState.BlockOtherEvents, GetTickCount(),
                                BlockerState.LastKeyTick, BlockerState.BlockInterval)) {
         PostMessageA(BlockerState.NotifyWindow, WM_BLOCKED_EVENT, wParam, 0);
