@@ -130,7 +130,11 @@ if(CMAKE_OBJDUMP)
   set_tests_properties(check_imports check_imports_selftest PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
 endif()
 
-# Measurements (bench/*.cpp): built on demand by `make bench`, never run by the tests.
+# Measurements: built on demand by `make bench` (target `benchmarks`), never run by the tests.
+# bench/*.cpp are console programs with the test helpers (the driver of bench/run.py);
+# bench/progs/*.cpp are the reference programs Quorlin is measured against: GUI programs that
+# link nothing but the system's DLLs.
+add_custom_target(benchmarks)
 file(GLOB BENCH_PROGS CONFIGURE_DEPENDS bench/*.cpp)
 foreach(prog ${BENCH_PROGS})
   get_filename_component(name ${prog} NAME_WE)
@@ -140,4 +144,19 @@ foreach(prog ${BENCH_PROGS})
   if(TARGET Quorlin)
     add_dependencies(bench_${name} Quorlin)
   endif()
+  add_dependencies(benchmarks bench_${name})
+endforeach()
+file(GLOB BENCH_REFERENCES CONFIGURE_DEPENDS bench/progs/*.cpp)
+foreach(prog ${BENCH_REFERENCES})
+  get_filename_component(name ${prog} NAME_WE)
+  get_filename_component(dir ${prog} DIRECTORY)
+  set(rc)
+  if(EXISTS ${dir}/${name}.rc)
+    set(rc ${dir}/${name}.rc)
+  endif()
+  add_executable(bench_${name} WIN32 EXCLUDE_FROM_ALL ${prog} ${rc})
+  target_link_libraries(bench_${name} PRIVATE user32 shell32 ole32 oleaut32 comctl32)
+  target_link_options(bench_${name} PRIVATE -municode -s)
+  target_compile_options(bench_${name} PRIVATE -Wall -Wextra)
+  add_dependencies(benchmarks bench_${name})
 endforeach()
