@@ -34,7 +34,9 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/Main_win.cpp)
   add_executable(Quorlin WIN32 src/ui/Main_win.cpp ${QUORLIN_RC})
   target_link_libraries(Quorlin PRIVATE qwin)
   target_compile_options(Quorlin PRIVATE ${SECTION_PER_FUNCTION})
-  target_link_options(Quorlin PRIVATE -municode -Wl,--gc-sections)
+  # Sections aligned to pages in the file as in memory: Wine can then map the image's pages from
+  # the file, where with the default 512 bytes it reads every page into private memory.
+  target_link_options(Quorlin PRIVATE -municode -Wl,--gc-sections -Wl,--file-alignment=4096)
   if(CMAKE_BUILD_TYPE STREQUAL "Release")
     # The release executable carries no symbols and may not grow past the limit: the build fails
     # above it (and removes the file, so that the next build tries again).
@@ -156,7 +158,7 @@ foreach(prog ${BENCH_REFERENCES})
   endif()
   add_executable(bench_${name} WIN32 EXCLUDE_FROM_ALL ${prog} ${rc})
   target_link_libraries(bench_${name} PRIVATE user32 shell32 ole32 oleaut32 comctl32)
-  target_link_options(bench_${name} PRIVATE -municode -s)
+  target_link_options(bench_${name} PRIVATE -municode -s -Wl,--file-alignment=4096)
   target_compile_options(bench_${name} PRIVATE -Wall -Wextra)
   add_dependencies(benchmarks bench_${name})
 endforeach()
