@@ -34,7 +34,7 @@ def table(header, rows):
 
 
 def render(r, curves):
-    parts = [header(r), summary(r), method(r)]
+    parts = [header(r), summary(r, curves), method(r)]
     for name, fn in (("startup", startup), ("hooks", hooks), ("scaling", scaling), ("soak", soak),
                      ("sizes", sizes), ("inputdelay", inputdelay)):
         if name in r and r[name]:
@@ -58,7 +58,7 @@ Do not edit by hand: run `make bench` again. The figures come from one run on a 
 so each ratio compares figures taken side by side in the same minutes, never with an earlier run."""
 
 
-def summary(r):
+def summary(r, curves):
     rows = []
     st = r.get("startup")
     if st:
@@ -116,6 +116,13 @@ def summary(r):
         grow = c[-1]["RssAnon"] - c[1]["RssAnon"] if len(c) > 1 else 0
         rows.append([f"Private memory growth during {sk['seconds']:.0f} s of input (KiB)", f"{grow:+d}", "–", "–",
                      "no growth", "met" if grow <= 16 else "**not met**", f"`bench/run.py --parts soak`"])
+    for cv in curves:
+        rows_ = cv["rows"]
+        if len(rows_) > 1:
+            grow = int(rows_[-1]["RssAnon_kB"]) - int(rows_[1]["RssAnon_kB"])
+            rows.append([f"Private memory growth over {float(rows_[-1]['seconds']) / 60:.0f} min of input, recorded "
+                         f"curve (KiB)", f"{grow:+d}", "–", "–", "no growth", "met" if grow <= 16 else "**not met**",
+                         f"`bench/run.py --parts soak --soak 600` (`{cv['file']}`)"])
     return "## Summary\n\n" + table(["Figure", "Quorlin", "Reference", "Ratio", "Target", "", "Command"], rows) + """
 
 References: the minimal tray program `bench/progs/TrayRef.cpp` (a window class, a hidden window, a
