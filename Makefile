@@ -43,13 +43,12 @@ test: deps
 run: win
 	@bash scripts/run-quorlin.sh
 
-# Measurements under Wine (bench/*.cpp); not part of make test.
-bench: win
-	@for src in bench/*.cpp; do \
-	  name=bench_$$(basename $$src .cpp); \
-	  cmake --build $(WIN) --target $$name -j $(JOBS) >/dev/null && \
-	  echo "== $$name ==" && bash scripts/wine-run.sh $(WIN)/$$name.exe; \
-	done
+# Measurements (bench/): every benchmark under Wine and natively; writes docs/PERFORMANCE.md.
+# Not part of make test. Options for bench/run.py go in BENCH_ARGS (see bench/run.py --help).
+bench: deps $(WIN)/CMakeCache.txt $(NATIVE)/CMakeCache.txt
+	cmake --build $(WIN) -j $(JOBS) --target Quorlin benchmarks
+	cmake --build $(NATIVE) -j $(JOBS) --target bench_HookDecision
+	python3 bench/run.py $(BENCH_ARGS)
 
 clean:
 	rm -rf build

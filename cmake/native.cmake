@@ -13,3 +13,12 @@ add_test(NAME core_tests COMMAND core_tests --gtest_brief=1)
 # Dependencies between the source folders run one way (base < subsystems < shell < ui).
 add_test(NAME check_layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
 add_test(NAME check_layers_selftest COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh --selftest)
+
+# The hook decision measured natively (make bench): optimised and without the sanitizers.
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+  add_executable(bench_HookDecision EXCLUDE_FROM_ALL bench/native/HookDecision.cpp)
+  target_include_directories(bench_HookDecision PRIVATE src)
+  target_compile_options(bench_HookDecision PRIVATE -O2 -Wall -Wextra)
+  target_link_libraries(bench_HookDecision PRIVATE benchmark::benchmark)
+endif()

@@ -3,6 +3,13 @@
 add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
+# Size (docs/PERFORMANCE.md): the release build is optimised for size, and the program's code gets
+# a section for each function and object so that the linker drops what nothing uses.
+set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
+set(SECTION_PER_FUNCTION -ffunction-sections -fdata-sections)
+target_compile_options(qcore PRIVATE ${SECTION_PER_FUNCTION})
+
 set(GEN_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(src/ui/res/version.h.in ${GEN_DIR}/version.h @ONLY)
 
@@ -20,13 +27,26 @@ list(FILTER WIN_SOURCES EXCLUDE REGEX "src/ui/Main_win\\.cpp$")
 add_library(qwin STATIC ${WIN_SOURCES})
 target_include_directories(qwin PUBLIC src ${GEN_DIR})
 target_link_libraries(qwin PUBLIC qcore ${WIN_LIBS})
-target_compile_options(qwin PRIVATE -Wall -Wextra)
+target_compile_options(qwin PRIVATE -Wall -Wextra ${SECTION_PER_FUNCTION})
 target_compile_definitions(qwin PUBLIC QUORLIN_WEBSITE_HOST="${QUORLIN_WEBSITE}")
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/Main_win.cpp)
   add_executable(Quorlin WIN32 src/ui/Main_win.cpp ${QUORLIN_RC})
   target_link_libraries(Quorlin PRIVATE qwin)
-  target_link_options(Quorlin PRIVATE -municode)
+  target_compile_options(Quorlin PRIVATE ${SECTION_PER_FUNCTION})
+  # Sections aligned to pages in the file as in memory: Wine can then map the image's pages from
+  # the file, where with the default 512 bytes it reads every page into private memory.
+  target_link_options(Quorlin PRIVATE -municode -Wl,--gc-sections -Wl,--file-alignment=4096)
+  if(CMAKE_BUILD_TYPE STREQUAL "Release")
+    # The release executable carries no symbols and may not grow past the limit: the build fails
+    # above it (and removes the file, so that the next build tries again).
+    set(QUORLIN_SIZE_LIMIT 524288 CACHE STRING "Largest size of the release Quorlin.exe in bytes")
+    target_link_options(Quorlin PRIVATE -s)
+    add_custom_command(TARGET Quorlin POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:Quorlin> -DLIMIT=${QUORLIN_SIZE_LIMIT}
+              -P ${CMAKE_SOURCE_DIR}/cmake/check-size.cmake
+      VERBATIM)
+  endif()
 endif()
 
 # GoogleTest from Debian's sources, built with MinGW.
@@ -112,7 +132,11 @@ if(CMAKE_OBJDUMP)
   set_tests_properties(check_imports check_imports_selftest PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
 endif()
 
-# Measurements (bench/*.cpp): built on demand by `make bench`, never run by the tests.
+# Measurements: built on demand by `make bench` (target `benchmarks`), never run by the tests.
+# bench/*.cpp are console programs with the test helpers (the driver of bench/run.py);
+# bench/progs/*.cpp are the reference programs Quorlin is measured against: GUI programs that
+# link nothing but the system's DLLs.
+add_custom_target(benchmarks)
 file(GLOB BENCH_PROGS CONFIGURE_DEPENDS bench/*.cpp)
 foreach(prog ${BENCH_PROGS})
   get_filename_component(name ${prog} NAME_WE)
@@ -122,4 +146,19 @@ foreach(prog ${BENCH_PROGS})
   if(TARGET Quorlin)
     add_dependencies(bench_${name} Quorlin)
   endif()
+  add_dependencies(benchmarks bench_${name})
+endforeach()
+file(GLOB BENCH_REFERENCES CONFIGURE_DEPENDS bench/progs/*.cpp)
+foreach(prog ${BENCH_REFERENCES})
+  get_filename_component(name ${prog} NAME_WE)
+  get_filename_component(dir ${prog} DIRECTORY)
+  set(rc)
+  if(EXISTS ${dir}/${name}.rc)
+    set(rc ${dir}/${name}.rc)
+  endif()
+  add_executable(bench_${name} WIN32 EXCLUDE_FROM_ALL ${prog} ${rc})
+  target_link_libraries(bench_${name} PRIVATE user32 shell32 ole32 oleaut32 comctl32)
+  target_link_options(bench_${name} PRIVATE -municode -s -Wl,--file-alignment=4096)
+  target_compile_options(bench_${name} PRIVATE -Wall -Wextra)
+  add_dependencies(benchmarks bench_${name})
 endforeach()

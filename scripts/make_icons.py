@@ -341,8 +341,14 @@ def dib_bytes(canvas):
     return header + bytes(colour) + bytes(mask)
 
 
+# Frames of this size and larger are stored as PNG, which Windows Vista and later read at any size.
+# Uncompressed, the 64- and 128-pixel frames of the application icon alone were 82 KiB of the
+# 512 KiB that Quorlin.exe may have (docs/PERFORMANCE.md).
+PNG_FROM_SIZE = 64
+
+
 def ico_bytes(canvases):
-    images = [png_bytes(c) if c.size >= 256 else dib_bytes(c) for c in canvases]
+    images = [png_bytes(c) if c.size >= PNG_FROM_SIZE else dib_bytes(c) for c in canvases]
     out = bytearray(struct.pack("<HHH", 0, 1, len(canvases)))
     offset = 6 + 16 * len(canvases)
     for c, data in zip(canvases, images):

@@ -1,8 +1,8 @@
 #include "base/System_win.h"
 
-#include <cstdio>
 #include <vector>
 
+#include "base/Decimal.h"
 #include "base/Unique_win.h"
 
 namespace quorlin {
@@ -61,9 +61,8 @@ const std::wstring& FileVersionString() {
     static const std::wstring text = [] {
         const auto v = ReadFileVersion(RunningExePath());
         if (!v) return std::wstring();
-        wchar_t buffer[64];
-        std::swprintf(buffer, 64, L"%u.%u.%u.%u", HIWORD(v->MS), LOWORD(v->MS), HIWORD(v->LS), LOWORD(v->LS));
-        return std::wstring(buffer);
+        return DecimalTextW(HIWORD(v->MS)) + L'.' + DecimalTextW(LOWORD(v->MS)) + L'.' + DecimalTextW(HIWORD(v->LS)) +
+               L'.' + DecimalTextW(LOWORD(v->LS));
     }();
     return text;
 }

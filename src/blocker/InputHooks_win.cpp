@@ -1,10 +1,11 @@
 #include "blocker/InputHooks_win.h"
 
 #include "blocker/BlockingRule.h"
+#include "blocker/HookPages_win.h"
 
 namespace quorlin {
 
-BlockerStateRecord BlockerState;
+QUORLIN_HOOK_DATA BlockerStateRecord BlockerState;
 
 namespace {
 
@@ -19,6 +20,7 @@ void ForgetReleasedKeys() {
 }  // namespace
 
 void InstallHooks(HWND window) {
+    LockHookPages();
     UninstallHooks();
     ForgetReleasedKeys();
     BlockerState.NotifyWindow = window;
@@ -38,7 +40,7 @@ void UninstallHooks() {
 
 // Both procedures run for every input event of the desktop: a tick read, a few comparisons and
 // bit operations, no allocation, no I/O.
-LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
+QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION) {
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         if (rule::KeyStartsInterval(BlockerState.Keys, nCode, wParam, info->vkCode, (info->flags & LLKHF_EXTENDED) != 0,
@@ -48,7 +50,7 @@ LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(BlockerState.KeyboardHook, nCode, wParam, lParam);
 }
 
-LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
+QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (rule::ShouldBlockMouse(nCode, wParam, BlockerState.BlockOtherEvents, GetTickCount(),
                                BlockerState.LastKeyTick, BlockerState.BlockInterval, BlockerState.FullScreenPause)) {
         PostMessageA(BlockerState.NotifyWindow, WM_BLOCKED_EVENT, wParam, 0);

@@ -1,7 +1,8 @@
 #include "online/Reports.h"
 
 #include <cmath>
-#include <cstdio>
+
+#include "base/Decimal.h"
 
 namespace quorlin {
 
@@ -58,9 +59,7 @@ std::string ComposeQuery(const ReportInputs& in, std::string_view extra) {
 }
 
 std::string DateText(int year, int month, int day) {
-    char text[32];
-    std::snprintf(text, sizeof text, "date=%04d-%02d-%02d", year, month, day);
-    return text;
+    return "date=" + DecimalText(year, 4) + "-" + DecimalText(month, 2) + "-" + DecimalText(day, 2);
 }
 
 std::int64_t WholeMinutesApart(double a, double b) {

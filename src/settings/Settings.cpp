@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "base/Decimal.h"
+
 namespace quorlin {
 
 AppSettings::AppSettings() {
@@ -19,8 +21,8 @@ std::wstring_view RelativeKeyPath(std::wstring_view path) noexcept {
 }
 
 std::wstring FormatBounds(const BoundsRect& r) {
-    return std::to_wstring(r.Left) + L',' + std::to_wstring(r.Top) + L',' + std::to_wstring(r.Right) + L',' +
-           std::to_wstring(r.Bottom);
+    return DecimalTextW(r.Left) + L',' + DecimalTextW(r.Top) + L',' + DecimalTextW(r.Right) + L',' +
+           DecimalTextW(r.Bottom);
 }
 
 namespace {

@@ -106,6 +106,8 @@ private:
     TApplication() = default;
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     bool PreTranslate(MSG& msg);
+    // What ProcessMessage does with the message it took.
+    void HandleMessage(MSG& msg);
     HINSTANCE instance_ = nullptr;
     std::wstring title_;                        // kept for the time before the window exists
     std::shared_ptr<const TWindowClass> windowClass_;

@@ -18,6 +18,7 @@
 #include "shortcuts/ShortcutText_win.h"
 #include "shortcuts/Hotkeys_win.h"
 #include "touchpad/SynapticsUtils_win.h"
+#include "base/Decimal.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "ui/StatusText.h"
@@ -356,7 +357,7 @@ void TfrmMain::SetBlockCount(std::int32_t n) {
 }
 
 void TfrmMain::UpdateCounterLabel() {
-    lbBlockCount.SetText(FormatText(LoadResString(IDS_CLICKS_BLOCKED), {std::to_wstring(BlockCount)}));
+    lbBlockCount.SetText(FormatText(LoadResString(IDS_CLICKS_BLOCKED), {DecimalTextW(BlockCount)}));
 }
 
 void TfrmMain::OnBlockedEvent(const MSG& msg) {

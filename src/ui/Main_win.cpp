@@ -1,6 +1,8 @@
 // Program entry of Quorlin.exe.
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "shell/Application_win.h"
 #include "shortcuts/ShortcutText_win.h"
 #include "touchpad/SynapticsUtils_win.h"
@@ -38,3 +40,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         },
         quorlin::ReleaseSynapticsApi);
 }
+
+// Replaces the C++ library's default handler of an error that nothing catches. That one prints the
+// error's type to the standard error stream, which this windowed program does not have, and brings
+// the library's name demangler into the executable (about 45 KiB). Ending at once is what is left.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 
 #include "blocker/BlockingRule.h"
+#include "blocker/HookPages_win.h"
 #include "blocker/InputHooks_win.h"
 #include "TestSupport.h"
 
@@ -20,6 +22,11 @@ void* operator new(std::size_t n) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+// The import address slots the hook procedures call through, by the linker's names for them.
+extern "C" void* const ImportGetTickCount __asm__("__imp__GetTickCount@0");
+extern "C" void* const ImportCallNextHookEx __asm__("__imp__CallNextHookEx@16");
+extern "C" void* const ImportPostMessageA __asm__("__imp__PostMessageA@16");
 
 namespace {
 
@@ -149,6 +156,49 @@ TEST_F(InputHooks, HookProceduresAllocateNothing) {
     const long after = g_allocations.load();
     EXPECT_EQ(after - before, 0);
     EXPECT_GT(blocked, 1000) << "the hooks should have swallowed the presses";
+}
+
+// ---- The hook path stays resident ----
+
+bool Inside(const void* p, const void* begin, const void* end) {
+    return static_cast<const char*>(p) >= static_cast<const char*>(begin) &&
+           static_cast<const char*>(p) < static_cast<const char*>(end);
+}
+
+std::ptrdiff_t Span(const void* begin, const void* end) {
+    return static_cast<const char*>(end) - static_cast<const char*>(begin);
+}
+
+// Installing the hooks locks the pages; the ranges say where they are. (Wine carries VirtualLock
+// out with mlock; bench/run.py reads Quorlin's locked memory, VmLck, from /proc.)
+TEST(HookPages, LockedRangesCoverBothProceduresAndTheBlockerState) {
+    InstallHooks(nullptr);
+    UninstallHooks();
+    const HookPages pages = LockHookPages();
+    EXPECT_TRUE(pages.Locked) << "VirtualLock error " << GetLastError();
+
+    // The code: both procedures, whole (the end marker follows the later one), on a page or two.
+    const void* keyboard = reinterpret_cast<const void*>(&KeyboardHookProc);
+    const void* mouse = reinterpret_cast<const void*>(&MouseHookProc);
+    EXPECT_TRUE(Inside(keyboard, pages.CodeBegin, pages.CodeEnd));
+    EXPECT_TRUE(Inside(mouse, pages.CodeBegin, pages.CodeEnd));
+    EXPECT_GT(Span(pages.CodeBegin, pages.CodeEnd), 0);
+    EXPECT_LE(Span(pages.CodeBegin, pages.CodeEnd), 4096) << "the hook code is not kept together";
+
+    // The state: the whole record.
+    EXPECT_TRUE(Inside(&BlockerState, pages.DataBegin, pages.DataEnd));
+    EXPECT_TRUE(Inside(reinterpret_cast<const char*>(&BlockerState + 1) - 1, pages.DataBegin, pages.DataEnd));
+    EXPECT_LE(Span(pages.DataBegin, pages.DataEnd), 4096);
+
+    // The addresses of the system calls the procedures make.
+    for (const void* slot : {static_cast<const void*>(&ImportGetTickCount), static_cast<const void*>(&ImportCallNextHookEx),
+                             static_cast<const void*>(&ImportPostMessageA)})
+        EXPECT_TRUE(Inside(slot, pages.ImportsBegin, pages.ImportsEnd)) << slot;
+
+    // A second call reports the same ranges.
+    const HookPages again = LockHookPages();
+    EXPECT_EQ(again.CodeBegin, pages.CodeBegin);
+    EXPECT_EQ(again.DataEnd, pages.DataEnd);
 }
 
 }  // namespace
