@@ -62,7 +62,9 @@ void CALLBACK FullScreenWatch::OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LO
     if (event == EVENT_OBJECT_LOCATIONCHANGE &&
         (object != OBJID_WINDOW || child != CHILDID_SELF || hwnd != GetForegroundWindow()))
         return;
-    if (BlockerState.FullScreen) BlockerState.FullScreen->Check();
+    if (!BlockerState.FullScreen) return;
+    BlockerState.FullScreen->eventsArrive_ = true;
+    BlockerState.FullScreen->Check();
 }
 
 }  // namespace quorlin

@@ -21,12 +21,15 @@ public:
     FullScreenWatch& operator=(const FullScreenWatch&) = delete;
 
     void Check();
+    // The system has reported a foreground change or a move: its events keep the flag current.
+    bool EventsArrive() const { return eventsArrive_; }
 
 private:
     static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD);
     UniqueWinEventHook foreground_;
     UniqueWinEventHook location_;  // moves of the foreground window's thread only, not every pointer move
     DWORD locationThread_ = 0;
+    bool eventsArrive_ = false;
 };
 
 }  // namespace quorlin

@@ -158,7 +158,10 @@ TfrmMain::TfrmMain()
     tmrRunOnce.OnTimer = [this](TObject&) { tmrRunOnceTimer(); };
     tmrMinutes.OnTimer = [this](TObject&) { tmrMinutesTimer(); };
     tmrFullScreen.OnTimer = [this](TObject&) {
-        if (fullScreen_) fullScreen_->Check();
+        if (!fullScreen_) return;
+        fullScreen_->Check();
+        // Where the system reports foreground changes the poll has nothing left to do.
+        if (fullScreen_->EventsArrive()) tmrFullScreen.SetEnabled(false);
     };
 
     miPopupBlocker.OnClick = [this](TObject& sender) { actBlockerSwitch(sender); };

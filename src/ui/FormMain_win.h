@@ -153,7 +153,8 @@ public:
     TOneInstance OneInstance{*this};
     TTimer tmrRunOnce{*this, 1500, true};
     TTimer tmrMinutes{*this, 60000, false};
-    // Some systems (Wine among them) report no foreground or location events: checked each second too.
+    // Some systems (Wine among them) report no foreground or location events: checked each second
+    // until one arrives.
     TTimer tmrFullScreen{*this, 1000, false};
     TTrayPopupMenu pmPopup{*this};
     TMenuItem& miPopupBlocker;
