@@ -62,5 +62,10 @@ FUZZ_SECONDS ?= 600
 fuzz: deps
 	nice -n 19 bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
+SOAK_EVENTS ?= 100000
+soak: win
+	cmake --build $(WIN) --target soak -j $(JOBS) >/dev/null
+	bash scripts/soak.sh $(SOAK_EVENTS)
+
 clean:
 	rm -rf build

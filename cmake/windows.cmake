@@ -123,3 +123,13 @@ foreach(prog ${BENCH_PROGS})
     add_dependencies(bench_${name} Quorlin)
   endif()
 endforeach()
+
+# The soak driver (tests/soak): `make soak` runs it for long; the test runs it briefly.
+add_executable(soak tests/soak/Soak.cpp)
+target_link_libraries(soak PRIVATE qtestsupport)
+target_link_options(soak PRIVATE -municode)
+if(TARGET Quorlin)
+  add_dependencies(soak Quorlin)
+endif()
+add_test(NAME soak_short COMMAND ${WINE_RUN} $<TARGET_FILE:soak> 300)
+set_tests_properties(soak_short PROPERTIES TIMEOUT 300 LABELS e2e)
