@@ -52,7 +52,10 @@ add_dependencies(SynapticsDouble SynapticsDoubleDep)
 set_target_properties(SynapticsDouble SynapticsDoubleDep PROPERTIES PREFIX "" IMPORT_PREFIX "")
 target_compile_options(SynapticsDouble PRIVATE -Wall -Wextra)
 target_compile_options(SynapticsDoubleDep PRIVATE -Wall -Wextra)
-set(TEST_DLL_TARGETS SynapticsDouble SynapticsDoubleDep)
+# A DLL that marks its own loading, planted by the tests under system DLLs' names.
+add_library(PlantedDll SHARED tests/doubles/PlantedDll.cpp)
+set_target_properties(PlantedDll PROPERTIES PREFIX "" IMPORT_PREFIX "")
+set(TEST_DLL_TARGETS SynapticsDouble SynapticsDoubleDep PlantedDll)
 
 # Programs that tests start as separate processes: tests/e2e/progs/*.cpp, each its own GUI
 # executable with the program's resources.
