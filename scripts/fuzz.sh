@@ -19,6 +19,9 @@ FLAGS=(-std=c++20 -g -O1 -Isrc -Itests/fuzz "${SAN[@]}")
 short=0
 seconds=${1:-600}
 [ "$seconds" = --short ] && { short=1; seconds=3; }
+# Logs and grown inputs of a short run go apart, so it can run beside a long one.
+runs=$out/$([ $short -eq 1 ] && echo short || echo long)
+mkdir -p "$runs"
 
 # The platform-free sources, once, instrumented for coverage.
 objs=()
@@ -38,18 +41,18 @@ for src in tests/fuzz/*.cpp; do
   targets+=("$name")
 done
 
-# run NAME: fuzzes one target; its log goes to build/fuzz/NAME.log.
+# run NAME: fuzzes one target; its log goes to $runs/NAME.log.
 run() {
-  local name=$1 grown=$out/grown-$1
+  local name=$1 grown=$runs/grown-$1
   mkdir -p "tests/fuzz/corpus/$name" "tests/fuzz/found/$name"
   rm -rf "$grown" && mkdir -p "$grown"
   # Replaying the inputs that once failed comes first; they are files, not a corpus to grow.
   local found=(tests/fuzz/found/"$name"/*)
   if [ -e "${found[0]}" ]; then
-    "$out/$name" "${found[@]}" >"$out/$name.found.log" 2>&1 || { echo "$name: a once-failing input fails again"; return 1; }
+    "$out/$name" "${found[@]}" >"$runs/$name.found.log" 2>&1 || { echo "$name: a once-failing input fails again"; return 1; }
   fi
   "$out/$name" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=1024 \
-    -artifact_prefix="tests/fuzz/found/$name/" "$grown" "tests/fuzz/corpus/$name" >"$out/$name.log" 2>&1
+    -artifact_prefix="tests/fuzz/found/$name/" "$grown" "tests/fuzz/corpus/$name" >"$runs/$name.log" 2>&1
 }
 
 failed=0
@@ -64,7 +67,7 @@ for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
 
 rows=""
 for name in "${targets[@]}"; do
-  log=$out/$name.log
+  log=$runs/$name.log
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
   ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
@@ -72,9 +75,9 @@ for name in "${targets[@]}"; do
   [ "$result" = ok ] || failed=1
   if [ $short -eq 0 ] && [ "$result" = ok ]; then
     # Keep only the inputs that add coverage.
-    merged=$out/merged-$name
+    merged=$runs/merged-$name
     rm -rf "$merged" && mkdir -p "$merged"
-    "$out/$name" -merge=1 "$merged" "tests/fuzz/corpus/$name" "$out/grown-$name" >"$out/$name.merge.log" 2>&1 &&
+    "$out/$name" -merge=1 "$merged" "tests/fuzz/corpus/$name" "$runs/grown-$name" >"$runs/$name.merge.log" 2>&1 &&
       rm -rf "tests/fuzz/corpus/$name" && mv "$merged" "tests/fuzz/corpus/$name"
   fi
   corpus=$(find "tests/fuzz/corpus/$name" -type f | wc -l)
