@@ -5,7 +5,8 @@
 // program's handles, windows, GDI and USER objects and private memory are recorded.
 //
 // Usage: soak.exe EVENTS [SEED]. Prints one line per checkpoint and a summary; the exit code is 0
-// only when the program never died and its count agrees.
+// only when the program never died, its count agrees and its resources stayed flat from the first
+// checkpoint after the start to the last.
 #include <windows.h>
 
 #include <cstdio>
@@ -246,8 +247,11 @@ int wmain(int argc, wchar_t** argv) {
     if (!soak.Start()) return 2;
 
     const DWORD begin = GetTickCount();
+    Usage first, last;
     auto report = [&](long done) {
         const Usage u = soak.Sample();
+        if (done == every) first = u;
+        last = u;
         std::printf("checkpoint %ld events %lu s handles %d windows %d gdi %lu user %lu private_kb %lu presses %d blocked %d\n",
                     done, (GetTickCount() - begin) / 1000, u.handles, u.windows, u.gdi, u.user,
                     static_cast<unsigned long>(u.privateBytes / 1024), soak.Presses(), soak.Blocked());
@@ -264,8 +268,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     WaitAfterKeys(650);
     const DWORD count = alive ? soak.StopAndReadCount() : 0xFFFFFFFF;
-    std::printf("summary events %ld seconds %lu alive %d presses %d blocked %d saved_count %lu\n", done,
+    // A leak of one object per event would pass these margins only in a run of a few events.
+    const bool flat = last.handles <= first.handles + 4 && last.windows <= first.windows + 2 &&
+                      last.privateBytes <= first.privateBytes + 1024 * 1024;
+    std::printf("summary events %ld seconds %lu alive %d presses %d blocked %d saved_count %lu flat %d\n", done,
                 (GetTickCount() - begin) / 1000, alive ? 1 : 0, soak.Presses(), soak.Blocked(),
-                static_cast<unsigned long>(count));
-    return alive && count == static_cast<DWORD>(soak.Blocked()) ? 0 : 1;
+                static_cast<unsigned long>(count), flat ? 1 : 0);
+    return alive && flat && count == static_cast<DWORD>(soak.Blocked()) ? 0 : 1;
 }
