@@ -7,7 +7,7 @@ events=${1:-100000}
 seed=${2:-1}
 log=build/win/soak-$events.log
 start=$(date +%s)
-bash scripts/wine-run.sh build/win/soak.exe "$events" "$seed" | tr -d '\r' | tee "$log"
+bash scripts/wine-run.sh build/win/soak.exe "$events" "$seed" | stdbuf -oL tr -d '\r' | tee "$log"
 rc=${PIPESTATUS[0]}
 minutes=$(( ($(date +%s) - start + 59) / 60 ))
 
