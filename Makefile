@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN := build/win
 
-.PHONY: all deps configure native win test test-native test-win run bench screenshot clean
+.PHONY: all deps configure native win test test-native test-win test-fuzz run bench fuzz soak screenshot clean
 
 all: native win
 
@@ -29,6 +29,11 @@ test-native: native
 	@echo "== Tier 1: native unit tests (ASan/UBSan) =="
 	@bash scripts/ctest-summary.sh $(NATIVE)
 
+# Short fuzzing: every committed input again, then a few seconds per target.
+test-fuzz: deps
+	@echo "== Fuzz targets: committed inputs and a short run =="
+	@bash scripts/fuzz.sh --short
+
 test-win: win
 	@echo "== Tiers 2 and 3: Win32 tests and end-to-end tests under Wine =="
 	@bash scripts/ctest-summary.sh $(WIN)
@@ -36,6 +41,7 @@ test-win: win
 test: deps
 	@start=$$(date +%s); rc=0; \
 	$(MAKE) --no-print-directory test-native || rc=1; \
+	$(MAKE) --no-print-directory test-fuzz || rc=1; \
 	$(MAKE) --no-print-directory test-win || rc=1; \
 	echo "make test: $$(( $$(date +%s) - start )) s, $$( [ $$rc -eq 0 ] && echo PASSED || echo FAILED )"; \
 	exit $$rc
@@ -49,6 +55,16 @@ bench: deps $(WIN)/CMakeCache.txt $(NATIVE)/CMakeCache.txt
 	cmake --build $(WIN) -j $(JOBS) --target Quorlin benchmarks
 	cmake --build $(NATIVE) -j $(JOBS) --target bench_HookDecision
 	python3 bench/run.py $(BENCH_ARGS)
+
+# The long runs; their figures go into docs/RELIABILITY.md. Not part of make test.
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	nice -n 19 bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
+SOAK_EVENTS ?= 100000
+soak: win
+	cmake --build $(WIN) --target soak -j $(JOBS) >/dev/null
+	bash scripts/soak.sh $(SOAK_EVENTS)
 
 clean:
 	rm -rf build

@@ -72,7 +72,10 @@ add_dependencies(SynapticsDouble SynapticsDoubleDep)
 set_target_properties(SynapticsDouble SynapticsDoubleDep PROPERTIES PREFIX "" IMPORT_PREFIX "")
 target_compile_options(SynapticsDouble PRIVATE -Wall -Wextra)
 target_compile_options(SynapticsDoubleDep PRIVATE -Wall -Wextra)
-set(TEST_DLL_TARGETS SynapticsDouble SynapticsDoubleDep)
+# A DLL that marks its own loading, planted by the tests under system DLLs' names.
+add_library(PlantedDll SHARED tests/doubles/PlantedDll.cpp)
+set_target_properties(PlantedDll PROPERTIES PREFIX "" IMPORT_PREFIX "")
+set(TEST_DLL_TARGETS SynapticsDouble SynapticsDoubleDep PlantedDll)
 
 # Programs that tests start as separate processes: tests/e2e/progs/*.cpp, each its own GUI
 # executable with the program's resources.
@@ -162,3 +165,13 @@ foreach(prog ${BENCH_REFERENCES})
   target_compile_options(bench_${name} PRIVATE -Wall -Wextra)
   add_dependencies(benchmarks bench_${name})
 endforeach()
+
+# The soak driver (tests/soak): `make soak` runs it for long; the test runs it briefly.
+add_executable(soak tests/soak/Soak.cpp)
+target_link_libraries(soak PRIVATE qtestsupport)
+target_link_options(soak PRIVATE -municode)
+if(TARGET Quorlin)
+  add_dependencies(soak Quorlin)
+endif()
+add_test(NAME soak_short COMMAND ${WINE_RUN} $<TARGET_FILE:soak> 300)
+set_tests_properties(soak_short PROPERTIES TIMEOUT 300 LABELS e2e)

@@ -688,6 +688,12 @@ LRESULT TfrmMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         ApplyBlockerHooks();
         return 0;
     }
+    // Counted here when the system's own modal loops (the tray menu, a window being moved) dispatch
+    // it straight to the window, past the application's message hook.
+    if (msg == WM_BLOCKED_EVENT) {
+        OnBlockedEvent(MSG{Handle(), msg, wp, lp, 0, {}});
+        return 0;
+    }
     if (msg == WM_QUERYENDSESSION) return WMQueryEndSession();
     if (msg == WM_ENDSESSION && !wp) {
         // Someone cancelled the end of the session: closing the window hides it again.

@@ -195,6 +195,17 @@ TEST(OneInstanceEndToEnd, AnotherUserNameIsNotBlocked) {
     first->Close();
 }
 
+TEST(OneInstanceEndToEnd, SameNamesInTheGlobalNamespaceDoNotBlock) {
+    // Another session's process can only reach the global namespace: it holds both names there.
+    const std::wstring global = L"Global\\" + UserName() + L".Quorlin.OneInstance.";
+    quorlin::UniqueHandle instance(CreateMutexW(nullptr, TRUE, (global + L"Default").c_str()));
+    quorlin::UniqueHandle critical(CreateMutexW(nullptr, TRUE, (global + L"CriticalSection").c_str()));
+    ASSERT_TRUE(instance && critical);
+    auto first = LaunchFirst();
+    EXPECT_TRUE(first->Running());
+    first->Close();
+}
+
 TEST(OneInstanceEndToEnd, RunningInstanceSurvivesAnotherProcessInItsCheck) {
     auto first = LaunchFirst();
     // This driver plays a process that is inside its check at this moment.

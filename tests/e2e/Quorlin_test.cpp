@@ -681,4 +681,22 @@ TEST_F(QuorlinEndToEnd, StoredFullScreenPauseLetsClicksPassWhileAnotherProgramFi
     EXPECT_TRUE(PumpUntil([&] { return !PressArrivesAfterKey(100); }, 6000)) << "blocked again at normal size";
 }
 
+TEST_F(QuorlinEndToEnd, ClickSwallowedWhileTheTrayMenuIsOpenIsCounted) {
+    StartApp();
+    ASSERT_TRUE(CounterReads(0)) << Narrow(Counter());
+    const POINT c = Target().Center();
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    // The system's menu loop runs now. A key the menu ignores, then a press over the target,
+    // with the pointer put there directly (a move so soon after the key would be swallowed too).
+    SetCursorPos(c.x, c.y);
+    TypeKeyNoted(VK_F5);
+    PumpFor(100);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    PumpFor(300);
+    if (VisibleMenu()) TypeKeyNoted(VK_ESCAPE);
+    EXPECT_TRUE(CounterReads(1)) << Narrow(Counter());
+    EXPECT_FALSE(Target().Received(WM_LBUTTONDOWN));
+}
+
 }  // namespace

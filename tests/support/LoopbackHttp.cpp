@@ -58,10 +58,11 @@ struct LoopbackHttpServer::State {
         const HttpReply reply = choose ? choose(seen.line) : HttpReply{};
         const DWORD wait = reply.never ? INFINITE : reply.delayMs;
         if (wait == 0 || WaitForSingleObject(stop, wait) == WAIT_TIMEOUT) {
-            const std::string text = "HTTP/1.1 " + std::to_string(reply.status) +
-                                     (reply.status < 400 ? " OK" : " Error") + "\r\nContent-Length: " +
-                                     std::to_string(reply.body.size()) + "\r\nConnection: close\r\n" +
-                                     reply.headers + "\r\n" + reply.body;
+            const std::string text = reply.raw ? reply.body
+                                               : "HTTP/1.1 " + std::to_string(reply.status) +
+                                                     (reply.status < 400 ? " OK" : " Error") + "\r\nContent-Length: " +
+                                                     std::to_string(reply.body.size()) + "\r\nConnection: close\r\n" +
+                                                     reply.headers + "\r\n" + reply.body;
             send(s, text.data(), static_cast<int>(text.size()), 0);
             std::lock_guard<std::mutex> hold(lock);
             requests[index].answeredTick = GetTickCount();

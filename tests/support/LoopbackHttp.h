@@ -18,6 +18,7 @@ struct HttpReply {
     std::string body;
     DWORD delayMs = 0;    // wait this long before answering
     bool never = false;   // keep the connection open and never answer
+    bool raw = false;     // send the body alone, as it stands: no status line, no headers
 };
 
 struct HttpRequestSeen {

@@ -101,6 +101,33 @@ TEST_F(Kelvane, ErrorsEndTheWaitAtOnceWithoutSettling) {
     EXPECT_TRUE(unreachable.Browsers().empty());
 }
 
+TEST_F(Kelvane, JunkAndLateAnswersEndTheWaitAndLeaveTheNextReportAlone) {
+    server_.SetResponder([](const std::string& line) {
+        HttpReply r;
+        if (line.find("/junk/") != std::string::npos) {
+            r.raw = true;
+            r.body = std::string("\x16\x03\x01\x00\xff\x00 <script>alert(1)</script>\r\n\r\n", 40);
+        }
+        if (line.find("/late/") != std::string::npos) r.delayMs = 11000;
+        return r;
+    });
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(kelvane_.SendDefault("junk", ""));
+    EXPECT_LT(GetTickCount() - start, 1000u) << "no settling after junk";
+
+    // Answered a second after the limit: the wait has ended by then, and the answer reaches a
+    // request that is closed while the next report runs.
+    start = GetTickCount();
+    EXPECT_FALSE(kelvane_.SendDefault("late", ""));
+    const DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, 10000u);
+    EXPECT_LE(took, 11000u);
+    EXPECT_TRUE(kelvane_.SendDefault("next", ""));
+    EXPECT_EQ(kelvane_.errors.back(), 0);
+    EXPECT_EQ(server_.Requests().size(), 3u);
+    EXPECT_TRUE(kelvane_.Browsers().empty());
+}
+
 TEST_F(Kelvane, ReportStartedInsideAnotherWaitFinishesFirst) {
     server_.SetResponder([](const std::string& line) {
         HttpReply r;
