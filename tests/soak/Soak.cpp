@@ -142,7 +142,15 @@ private:
         GetWindowRect(target_.hwnd(), &r);
         // Put there directly: a move while typing is itself swallowed and leaves the pointer where
         // it was, and the press would land elsewhere.
-        SetCursorPos(Random(r.left + 5, r.right - 5), Random(r.top + 5, r.bottom - 5));
+        const POINT at{Random(r.left + 5, r.right - 5), Random(r.top + 5, r.bottom - 5)};
+        SetCursorPos(at.x, at.y);
+        // A menu left open takes the press for itself, and a window over the target receives it:
+        // neither press says anything about the blocker.
+        if (VisibleMenu()) TypeKeyNoted(VK_ESCAPE);
+        if (!PumpUntil([&] { return !VisibleMenu() && WindowFromPoint(at) == target_.hwnd(); }, 1000)) {
+            trouble_ = "the target was covered";
+            return;
+        }
         target_.Clear();
         MouseButton(kButtons[b][0]);
         MouseButton(kButtons[b][1]);
