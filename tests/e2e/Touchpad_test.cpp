@@ -86,7 +86,7 @@ TEST_F(TouchpadEndToEnd, HotkeyDisablesTheDeviceWithBalloonAndTheMenuItemSwitche
     PressCtrlAltF9();
     EXPECT_TRUE(PumpUntil([] { return Logged(kWriteOff); }, 3000));
     EXPECT_TRUE(BalloonShown(L"Touchpad device is Off use \"Ctrl+Alt+F9\" to switch"));
-    for (const auto& e : keys.Events()) EXPECT_NE(e.vk, static_cast<DWORD>(VK_F24)) << "the driver switched it";
+    for (const auto& e : keys.Events()) EXPECT_NE(e.vk, DWORD{VK_F24}) << "the driver switched it";
     EXPECT_EQ(GetSynapticsDouble(L"Property", 99), 1u);
 
     ChooseTouchpadItem();  // now "Enable touchpad"
