@@ -155,7 +155,7 @@ TEST_F(ShortcutsEndToEnd, ShortcutHeldByAnotherProgramIsMarkedAndNotOfferedUntil
     EXPECT_TRUE(PumpUntil([&] { return RedPixels(edit) == 0; }, 2000));
 }
 
-TEST_F(ShortcutsEndToEnd, WithoutTouchpadDeviceItsHotkeyTogglesOnlyTheRememberedState) {
+TEST_F(ShortcutsEndToEnd, WithoutTouchpadDeviceItsControlsAreGreyedYetItsHotkeySwitches) {
     WriteDword(L"TouchpadSwitch", 1);
     StartApp();
     ASSERT_TRUE(PumpUntil([] { return !HotkeyFree(MOD_CONTROL | MOD_ALT, VK_F9); }, 5000));

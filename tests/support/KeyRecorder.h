@@ -16,7 +16,6 @@ public:
         bool up;
     };
     KeyRecorder() {
-        InitializeCriticalSection(&lock_);
         instance_ = this;
         thread_.reset(CreateThread(nullptr, 0, Run, ready_.get(), 0, &threadId_));
         WaitForSingleObject(ready_.get(), 10000);  // the hook is in place
@@ -25,15 +24,14 @@ public:
         PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
         WaitForSingleObject(thread_.get(), 10000);
         instance_ = nullptr;
-        DeleteCriticalSection(&lock_);
     }
     KeyRecorder(const KeyRecorder&) = delete;
     KeyRecorder& operator=(const KeyRecorder&) = delete;
 
     std::vector<Event> Events() const {
-        EnterCriticalSection(&lock_);
+        AcquireSRWLockShared(&lock_);
         std::vector<Event> copy = events_;
-        LeaveCriticalSection(&lock_);
+        ReleaseSRWLockShared(&lock_);
         return copy;
     }
     // Whether any of the keys is down after the first `count` events; injected keys may come
@@ -58,14 +56,14 @@ private:
     static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp) {
         if (code == HC_ACTION && instance_) {
             const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
-            EnterCriticalSection(&instance_->lock_);
+            AcquireSRWLockExclusive(&instance_->lock_);
             instance_->events_.push_back({info->vkCode, wp == WM_KEYUP || wp == WM_SYSKEYUP});
-            LeaveCriticalSection(&instance_->lock_);
+            ReleaseSRWLockExclusive(&instance_->lock_);
         }
         return CallNextHookEx(nullptr, code, wp, lp);
     }
     static inline KeyRecorder* instance_ = nullptr;  // the hook procedure's way to its recorder
-    mutable CRITICAL_SECTION lock_;
+    mutable SRWLOCK lock_ = SRWLOCK_INIT;
     std::vector<Event> events_;
     quorlin::UniqueHandle ready_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     quorlin::UniqueHandle thread_;
