@@ -2,6 +2,7 @@
 
 #include "blocker/BlockingRule.h"
 #include "blocker/HookPages_win.h"
+#include "base/OwnInput.h"
 
 namespace quorlin {
 
@@ -41,8 +42,9 @@ void UninstallHooks() {
 // Both procedures run for every input event of the desktop: a tick read, a few comparisons and
 // bit operations, no allocation, no I/O.
 QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
-    if (nCode == HC_ACTION) {
-        const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    // The program's own keys (the touchpad combination) are no typing, not even held keys.
+    if (nCode == HC_ACTION && !IsOwnInput(info->dwExtraInfo)) {
         if (rule::KeyStartsInterval(BlockerState.Keys, nCode, wParam, info->vkCode, (info->flags & LLKHF_EXTENDED) != 0,
                                     BlockerState.Smart, BlockerState.FullScreenPause))
             BlockerState.LastKeyTick = GetTickCount();

@@ -17,6 +17,7 @@
 #include "shell/Placement_win.h"
 #include "shortcuts/ShortcutText_win.h"
 #include "shortcuts/Hotkeys_win.h"
+#include "touchpad/PrecisionTouchpad_win.h"
 #include "touchpad/SynapticsUtils_win.h"
 #include "base/Decimal.h"
 #include "base/System_win.h"
@@ -142,7 +143,8 @@ TfrmMain::TfrmMain()
     // The hooks report to this window; it is created once and lives as long as the program.
     BlockerState.NotifyWindow = Handle();
     TApplication::Instance().SetMainWindow(Handle());
-    WantedTouchpadState = IsTouchpadEnabled();
+    touchpadReport_ = touchpad::ReadSystemTouchpad();
+    WantedTouchpadState = touchpad::InitialState(SynapticsAvailable, IsTouchpadEnabled(), touchpadReport_);
 
     // Design values of the components.
     AppProps.SetHidden(true);
@@ -157,6 +159,7 @@ TfrmMain::TfrmMain()
     OneInstance.PerformChecking = pcForCurrentUserOnly;
     tmrRunOnce.OnTimer = [this](TObject&) { tmrRunOnceTimer(); };
     tmrMinutes.OnTimer = [this](TObject&) { tmrMinutesTimer(); };
+    tmrTouchpad.OnTimer = [this](TObject&) { tmrTouchpadTimer(); };
     tmrFullScreen.OnTimer = [this](TObject&) {
         if (!fullScreen_) return;
         fullScreen_->Check();
@@ -448,7 +451,7 @@ std::wstring TfrmMain::StatusText(StatusKind kind) const {
     in.blockerShortcutShown = chbShtBlocker.Checked() && !blockerShortcutRefused_;
     in.blockerCaption = miPopupBlocker.Caption;
     in.blockerShortcut = BlockerShortcut;
-    in.touchpadAvailable = SynapticsAvailable;
+    in.touchpadAvailable = TouchpadOffered();
     in.touchpadEnabled = TouchpadState();
     in.touchpadShortcutShown = chbShtTouchpad.Checked() && !touchpadShortcutRefused_;
     in.touchpadCaption = miPopupTouchpad.Caption;
@@ -482,12 +485,13 @@ void TfrmMain::UpdatePopupMenu() {
     miSmartFullScreen.Checked = PauseFullScreen;
     miSmartShortcuts.Checked = BlockerState.Smart.IgnoreShortcutKeys;
     miSmartHeldKeys.Checked = BlockerState.Smart.IgnoreHeldKeys;
-    if (!SynapticsAvailable) {
+    if (!SynapticsAvailable) touchpadReport_ = touchpad::ReadSystemTouchpad();
+    if (!TouchpadOffered()) {
         miPopupTouchpad.Visible = false;
         miPopupTouchpad.Enabled = false;
         return;
     }
-    miPopupTouchpad.Caption = LoadResString(IsTouchpadEnabled() ? IDS_DISABLE_TOUCHPAD : IDS_ENABLE_TOUCHPAD);
+    miPopupTouchpad.Caption = LoadResString(TouchpadState() ? IDS_DISABLE_TOUCHPAD : IDS_ENABLE_TOUCHPAD);
     const bool touchpadShown = chbShtTouchpad.Checked() && !touchpadShortcutRefused_;
     miPopupTouchpad.ShortCutText = ShortCutDisplay(touchpadShown ? ParseShortCut(ToAnsi(TouchpadShortcut)) : 0);
     miPopupTouchpad.Visible = true;
@@ -534,7 +538,7 @@ void TfrmMain::SyncControls() {
         EnableShortcutEdit(edShtBlocker, chbShtBlocker.Checked());
         EnableShortcutEdit(edShtTouchpad, chbShtTouchpad.Checked());
 
-        const bool touchpad = SynapticsAvailable;
+        const bool touchpad = TouchpadOffered();
         chbShtTouchpad.SetEnabled(touchpad);
         lbShtTouchpad.SetEnabled(touchpad);
         if (!touchpad) EnableShortcutEdit(edShtTouchpad, false);
@@ -549,7 +553,7 @@ void TfrmMain::ShortcutCheckBoxClick(TObject& sender) {
     if (Loading) return;
     if (auto* box = dynamic_cast<TCheckBox*>(&sender)) {
         if (box->Tag() == 1) EnableShortcutEdit(edShtBlocker, box->Checked());
-        if (box->Tag() == 2) EnableShortcutEdit(edShtTouchpad, box->Checked() && SynapticsAvailable);
+        if (box->Tag() == 2) EnableShortcutEdit(edShtTouchpad, box->Checked() && TouchpadOffered());
     }
     // In the first moments after start the run-once timer registers them.
     if (!Updating) RegisterHotkeys();
@@ -601,7 +605,13 @@ void TfrmMain::ShortcutKeyUp(TEdit& edit, WORD key) {
 
 // ---- Touchpad ----
 
-bool TfrmMain::TouchpadState() const { return SynapticsAvailable ? IsTouchpadEnabled() : WantedTouchpadState; }
+bool TfrmMain::TouchpadState() const {
+    if (SynapticsAvailable) return IsTouchpadEnabled();
+    // Where the system reports the state it is the truth, as the driver's is.
+    return touchpad::ReadSystemTouchpad().enabled.value_or(WantedTouchpadState);
+}
+
+bool TfrmMain::TouchpadOffered() const { return touchpad::PlanSwitch(SynapticsAvailable, touchpadReport_).offered; }
 
 void TfrmMain::SetTouchpadState(bool value) {
     if (value == TouchpadState()) return;
@@ -617,12 +627,58 @@ void TfrmMain::SetTouchpadState(bool value) {
 }
 
 void TfrmMain::actTouchpadSwitch(TObject& sender) {
+    const bool feedback = &sender != static_cast<TObject*>(&miPopupTouchpad);
+    if (!SynapticsAvailable) {
+        // The system switches a precision touchpad on Ctrl+Win+F24. The hotkey's own modifiers are
+        // still down now and would join the combination: it goes out once the user lets go of them.
+        if (comboRequestedAt_ || comboSettling_) return;  // one switch at a time
+        comboRequestedAt_ = GetTickCount();
+        comboFeedback_ = feedback;
+        tmrTouchpad.SetInterval(touchpad::kModifierPollMs);
+        tmrTouchpad.SetEnabled(true);
+        return;
+    }
     SetTouchpadState(!TouchpadState());
-    if (&sender != static_cast<TObject*>(&miPopupTouchpad)) {
+    FinishTouchpadSwitch(feedback);
+}
+
+void TfrmMain::FinishTouchpadSwitch(bool feedback) {
+    if (feedback) {
         ShowBalloon(3000, StatusText(StatusKind::Touchpad));
         MessageBeep(0);
     }
     TrimWorkingSet();
+}
+
+void TfrmMain::tmrTouchpadTimer() {
+    if (comboRequestedAt_) {
+        const touchpad::WaitStep step =
+            touchpad::NextWaitStep(*comboRequestedAt_, GetTickCount(), touchpad::ModifierHeld());
+        if (step == touchpad::WaitStep::Wait) return;
+        comboRequestedAt_.reset();
+        if (step == touchpad::WaitStep::GiveUp) {
+            // Held for seconds: the user meant something else; nothing is switched.
+            tmrTouchpad.SetEnabled(false);
+            return;
+        }
+        const bool before = TouchpadState();
+        // Nothing switched when the system refused the keys; the texts then show the old state.
+        if (touchpad::SendCombination()) WantedTouchpadState = !before;
+        if (touchpad::PlanSwitch(false, touchpadReport_).stateReported) {
+            // The system's state is read again once it has had a moment to apply the switch.
+            comboSettling_ = true;
+            tmrTouchpad.SetInterval(touchpad::kStateSettleMs);
+            return;
+        }
+    } else if (!comboSettling_) {
+        tmrTouchpad.SetEnabled(false);
+        return;
+    }
+    comboSettling_ = false;
+    tmrTouchpad.SetEnabled(false);
+    UpdatePopupMenu();
+    UpdateTrayIcon();
+    FinishTouchpadSwitch(comboFeedback_);
 }
 
 void TfrmMain::OnLinkMouseEnter() {

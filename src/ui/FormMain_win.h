@@ -19,6 +19,7 @@
 #include "shell/SystemMenu_win.h"
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
+#include "touchpad/PrecisionTouchpad.h"
 #include "base/Unique_win.h"
 
 namespace quorlin {
@@ -71,6 +72,9 @@ public:
     bool TouchpadState() const;
     void SetTouchpadState(bool value);
     void actTouchpadSwitch(TObject& sender);
+    // The menu item, the tip line and the settings' touchpad controls exist: a driver or a
+    // touchpad the system reports.
+    bool TouchpadOffered() const;
 
     // Settings.
     bool LoadSettings();
@@ -118,6 +122,8 @@ private:
     void OnMessage(MSG& msg, bool& handled);
     void tmrRunOnceTimer();
     void tmrMinutesTimer();
+    void tmrTouchpadTimer();
+    void FinishTouchpadSwitch(bool feedback);
     void cmbIntervalChange();
     void chbBlockEventsClick();
     void ShortcutCheckBoxClick(TObject& sender);
@@ -145,6 +151,12 @@ private:
     bool messageLoopRunning_ = false;  // the message posted at the end of start-up has arrived
     bool hooksPosted_ = false;
     std::optional<FullScreenWatch> fullScreen_;
+    // Without the driver: what the system last reported, and the combination waiting for the
+    // user's modifiers (its request tick) or for the system to settle after it went out.
+    touchpad::SystemReport touchpadReport_;
+    std::optional<std::uint32_t> comboRequestedAt_;
+    bool comboSettling_ = false;
+    bool comboFeedback_ = false;  // balloon and beep once it is done
 
 public:
     // Components, in design order: construction and load completion run in this order.
@@ -156,6 +168,7 @@ public:
     // Some systems (Wine among them) report no foreground or location events: checked each second
     // until one arrives.
     TTimer tmrFullScreen{*this, 1000, false};
+    TTimer tmrTouchpad{*this, touchpad::kModifierPollMs, false};
     TTrayPopupMenu pmPopup{*this};
     TMenuItem& miPopupBlocker;
     TMenuItem& miPopupTouchpad;

@@ -155,7 +155,7 @@ TEST_F(ShortcutsEndToEnd, ShortcutHeldByAnotherProgramIsMarkedAndNotOfferedUntil
     EXPECT_TRUE(PumpUntil([&] { return RedPixels(edit) == 0; }, 2000));
 }
 
-TEST_F(ShortcutsEndToEnd, WithoutTouchpadDeviceItsHotkeyTogglesOnlyTheRememberedState) {
+TEST_F(ShortcutsEndToEnd, WithoutTouchpadDeviceItsControlsAreGreyedYetItsHotkeySwitches) {
     WriteDword(L"TouchpadSwitch", 1);
     StartApp();
     ASSERT_TRUE(PumpUntil([] { return !HotkeyFree(MOD_CONTROL | MOD_ALT, VK_F9); }, 5000));
@@ -163,7 +163,7 @@ TEST_F(ShortcutsEndToEnd, WithoutTouchpadDeviceItsHotkeyTogglesOnlyTheRemembered
     HWND box = FindCheckBox(app_.Window(), L"Enable/Disable touchpad *");
     ASSERT_TRUE(box);
     EXPECT_FALSE(IsWindowEnabled(box));
-    EXPECT_FALSE(IsWindowEnabled(FindChild(app_.Window(), L"Static", L"* Only for touchpads manufactured by Synaptics")));
+    EXPECT_FALSE(IsWindowEnabled(FindChild(app_.Window(), L"Static", L"* Synaptics and Windows precision touchpads")));
     PressChord({VK_CONTROL, VK_MENU, VK_F9});
     EXPECT_TRUE(BalloonShown(L"Touchpad device is On use \"Ctrl+Alt+F9\" to switch"));
 }

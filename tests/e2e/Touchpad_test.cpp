@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "KeyRecorder.h"
 #include "QuorlinProcess.h"
 #include "SynapticsDouble.h"
 #include "TestSupport.h"
@@ -81,9 +82,11 @@ TEST_F(TouchpadEndToEnd, HotkeyDisablesTheDeviceWithBalloonAndTheMenuItemSwitche
     EXPECT_TRUE(IsWindowEnabled(FindChild(app_.Window(), L"Edit", L"Ctrl+Alt+F9")));
 
     ClearSynapticsDoubleLog();
+    const KeyRecorder keys;
     PressCtrlAltF9();
     EXPECT_TRUE(PumpUntil([] { return Logged(kWriteOff); }, 3000));
     EXPECT_TRUE(BalloonShown(L"Touchpad device is Off use \"Ctrl+Alt+F9\" to switch"));
+    for (const auto& e : keys.Events()) EXPECT_NE(e.vk, DWORD{VK_F24}) << "the driver switched it";
     EXPECT_EQ(GetSynapticsDouble(L"Property", 99), 1u);
 
     ChooseTouchpadItem();  // now "Enable touchpad"

@@ -69,7 +69,7 @@ TEST_F(FormMainTest, ControlsStandWhereTheDesignPutsThem) {
         {&f.edShtBlocker, {176, 24, 96, 23}, L"Ctrl+F9"},
         {&f.chbShtTouchpad, {12, 56, 164, 17}, L"Enable/Disable touchpad *"},
         {&f.edShtTouchpad, {176, 52, 96, 23}, L"Ctrl+Alt+F9"},
-        {&f.lbShtTouchpad, {12, 80, 260, 15}, L"* Only for touchpads manufactured by Synaptics"},
+        {&f.lbShtTouchpad, {12, 80, 260, 15}, L"* Synaptics and Windows precision touchpads"},
         {&f.chbInternet, {16, 356, 272, 17}, L"&Online features (Updates, Kelvane\u2122, etc.)"},
         {&f.imgFaceBook, {12, 384, 16, 16}, L""},
         {&f.imgRSS, {72, 384, 16, 16}, L""},

@@ -82,7 +82,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     keep.push_back(std::make_unique<TEdit>(s, WindowBounds{176, 24, 96, 23}, L"Ctrl+F9", true));
     keep.push_back(std::make_unique<TCheckBox>(s, WindowBounds{12, 56, 164, 17}, L"Enable/Disable touchpad *", false));
     keep.push_back(std::make_unique<TEdit>(s, WindowBounds{176, 52, 96, 23}, L"Ctrl+Alt+F9", true));
-    keep.push_back(std::make_unique<TLabel>(s, WindowBounds{12, 80, 260, 15}, L"* Only for touchpads manufactured by Synaptics"));
+    keep.push_back(std::make_unique<TLabel>(s, WindowBounds{12, 80, 260, 15}, L"* Synaptics and Windows precision touchpads"));
 
     // An empty caption: only the check mark sits on the frame line.
     TCheckGroupBox empty(w, {316, 134, 292, 104}, L"");
