@@ -138,7 +138,7 @@ TfrmMain::TfrmMain()
     BlockerState.LastKeyTick = 0;
     BlockerState.BlockInterval = static_cast<std::uint32_t>(DefaultSettings().Delay);
     BlockerState.BlockOtherEvents = DefaultSettings().BlockEvents;
-    BlockerState.Smart = {DefaultSettings().IgnoreShortcutKeys, DefaultSettings().IgnoreHeldKeys};
+    BlockerState.Smart.Store({DefaultSettings().IgnoreShortcutKeys, DefaultSettings().IgnoreHeldKeys});
     // The hooks report to this window; it is created once and lives as long as the program.
     BlockerState.NotifyWindow = Handle();
     TApplication::Instance().SetMainWindow(Handle());
@@ -267,7 +267,11 @@ void TfrmMain::FormCreate() {
     tmrMinutes.SetEnabled(true);
 
     // Waits for a report serve the messages through the application, so its message hook sees them.
-    StartKelvane(website::kReportBase, pnWebBrowser.Handle(), [] { TApplication::Instance().ProcessMessages(); });
+    StartKelvane(website::kReportBase, pnWebBrowser.Handle(), [] {
+        TApplication& app = TApplication::Instance();
+        app.ProcessMessages();
+        return !app.Terminated();
+    });
 
     FirstTimeInitialization();
 }
@@ -286,7 +290,7 @@ void TfrmMain::FirstTimeInitialization() {
 }
 
 void TfrmMain::FormDestroy() {
-    if (BlockerEnabled) UninstallHooks();
+    EndHookThread();
     if (BlockerHotkeyId) GlobalDeleteAtom(BlockerHotkeyId);
     if (TouchpadHotkeyId) GlobalDeleteAtom(TouchpadHotkeyId);
     BlockerHotkeyId = TouchpadHotkeyId = 0;
@@ -375,6 +379,7 @@ void TfrmMain::OnBlockedEvent(const MSG& msg) {
 
 bool TfrmMain::LoadSettings() {
     const AppSettings s = LoadAppSettings(SettingsRoot, SettingsPath);
+    savedSettings_ = s;
 
     if (auto bounds = ParseBounds(s.Bounds)) {
         // Only the stored corner is used; the window keeps its own size.
@@ -402,13 +407,25 @@ bool TfrmMain::LoadSettings() {
     chbShtTouchpad.SetChecked(s.TouchpadSwitch);
     TouchpadShortcut = s.TouchpadShortcut;
     SetPauseFullScreen(s.PauseFullScreen);
-    BlockerState.Smart = {s.IgnoreShortcutKeys, s.IgnoreHeldKeys};
+    BlockerState.Smart.Store({s.IgnoreShortcutKeys, s.IgnoreHeldKeys});
 
     SyncControls();
     return true;
 }
 
 bool TfrmMain::SaveSettings() {
+    const AppSettings s = CurrentSettings();
+    SaveAppSettings(s, SettingsRoot, SettingsPath);
+    savedSettings_ = s;
+    return true;
+}
+
+void TfrmMain::SaveSettingsWhenChanged() {
+    if (Loading) return;  // nothing read yet: a save now would overwrite what is stored
+    if (!savedSettings_ || CurrentSettings() != *savedSettings_) SaveSettings();
+}
+
+AppSettings TfrmMain::CurrentSettings() const {
     AppSettings s;
     // In screen coordinates, as LoadSettings' SetWindowPos takes them back.
     const ScreenRect r = NormalBoundsOnScreen(Handle());
@@ -429,8 +446,7 @@ bool TfrmMain::SaveSettings() {
     s.PauseFullScreen = PauseFullScreen;
     s.IgnoreShortcutKeys = BlockerState.Smart.IgnoreShortcutKeys;
     s.IgnoreHeldKeys = BlockerState.Smart.IgnoreHeldKeys;
-    SaveAppSettings(s, SettingsRoot, SettingsPath);
-    return true;
+    return s;
 }
 
 void TfrmMain::ApplyAutoRun(TCheckBox& checkBox) {
@@ -695,6 +711,13 @@ LRESULT TfrmMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (msg == WM_QUERYENDSESSION) return WMQueryEndSession();
+    // The system may sleep for good (a flat battery) or end the session without closing us: what
+    // a user did is stored first.
+    if (msg == WM_POWERBROADCAST && wp == PBT_APMSUSPEND) {
+        SaveSettings();
+        return TRUE;
+    }
+    if (msg == WM_ENDSESSION && wp) SaveSettings();
     if (msg == WM_ENDSESSION && !wp) {
         // Someone cancelled the end of the session: closing the window hides it again.
         EndingSession = false;
@@ -751,6 +774,9 @@ void TfrmMain::tmrRunOnceTimer() {
 }
 
 void TfrmMain::tmrMinutesTimer() {
+    // Before the report, which may wait for its server: counts and choices survive a crash or a
+    // forced end with at most a few minutes lost.
+    SaveSettingsWhenChanged();
     SYSTEMTIME today;
     const double now = NowAsDays(today);
     const TickReport tick = MinutesTickReport(FirstReportPending, now, LastReportTime, RunningReportSpread());

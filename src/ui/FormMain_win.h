@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "blocker/FullScreen_win.h"
+#include "settings/Settings.h"
 #include "shell/AppProps_win.h"
 #include "shell/CheckGroupBox_win.h"
 #include "shell/Controls_win.h"
@@ -75,6 +76,9 @@ public:
     // Settings.
     bool LoadSettings();
     bool SaveSettings();
+    // Saves when anything differs from what was last loaded or saved.
+    void SaveSettingsWhenChanged();
+    AppSettings CurrentSettings() const;
     void ApplyAutoRun(TCheckBox& checkBox);
 
     // Tray feedback.
@@ -145,6 +149,7 @@ private:
     bool messageLoopRunning_ = false;  // the message posted at the end of start-up has arrived
     bool hooksPosted_ = false;
     std::optional<FullScreenWatch> fullScreen_;
+    std::optional<AppSettings> savedSettings_;  // as last loaded or saved
 
 public:
     // Components, in design order: construction and load completion run in this order.
