@@ -15,6 +15,7 @@
 #include "shell/Application_win.h"
 #include "shell/MessageForm_win.h"
 #include "shell/Placement_win.h"
+#include "shell/SessionNotification_win.h"
 #include "shortcuts/ShortcutText_win.h"
 #include "shortcuts/Hotkeys_win.h"
 #include "touchpad/SynapticsUtils_win.h"
@@ -273,6 +274,7 @@ void TfrmMain::FormCreate() {
         return !app.Terminated();
     });
 
+    session_.emplace(Handle());
     FirstTimeInitialization();
 }
 
@@ -290,6 +292,7 @@ void TfrmMain::FirstTimeInitialization() {
 }
 
 void TfrmMain::FormDestroy() {
+    session_.reset();
     EndHookThread();
     if (BlockerHotkeyId) GlobalDeleteAtom(BlockerHotkeyId);
     if (TouchpadHotkeyId) GlobalDeleteAtom(TouchpadHotkeyId);
@@ -711,6 +714,8 @@ LRESULT TfrmMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (msg == WM_QUERYENDSESSION) return WMQueryEndSession();
+    // Win+L and Ctrl+Alt+Del take the keyboard to another desktop, where the hooks see no release.
+    if (msg == WM_WTSSESSION_CHANGE && IsSessionReturn(wp)) SettleHeldKeys();
     // The system may sleep for good (a flat battery) or end the session without closing us: what
     // a user did is stored first.
     if (msg == WM_POWERBROADCAST && wp == PBT_APMSUSPEND) {

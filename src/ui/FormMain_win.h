@@ -17,6 +17,7 @@
 #include "shell/Image_win.h"
 #include "shell/OneInstance_win.h"
 #include "shell/PopupMenu_win.h"
+#include "shell/SessionNotification_win.h"
 #include "shell/SystemMenu_win.h"
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
@@ -150,6 +151,7 @@ private:
     bool hooksPosted_ = false;
     std::optional<FullScreenWatch> fullScreen_;
     std::optional<AppSettings> savedSettings_;  // as last loaded or saved
+    std::optional<TSessionNotification> session_;
 
 public:
     // Components, in design order: construction and load completion run in this order.
