@@ -164,14 +164,14 @@ TEST_F(OnlineEndToEnd, InputIsNotHeldUpWhileAReportWaitsForASilentServer) {
     const DWORD waitBegan = GetTickCount();
 
     // Zero-length moves pass Quorlin's mouse hook; SendInput returns once the hooks have answered.
-    LARGE_INTEGER frequency, before, after;
-    QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER perSecond, before, after;
+    QueryPerformanceFrequency(&perSecond);
     std::vector<double> ms;
     for (int i = 0; i < 41; ++i) {
         QueryPerformanceCounter(&before);
         MouseButton(MOUSEEVENTF_MOVE);
         QueryPerformanceCounter(&after);
-        ms.push_back(1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) / static_cast<double>(frequency.QuadPart));
+        ms.push_back(1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) / static_cast<double>(perSecond.QuadPart));
     }
     std::sort(ms.begin(), ms.end());
     // A hook that waits for the report's pump takes tens of milliseconds per event.
