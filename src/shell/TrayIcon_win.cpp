@@ -231,10 +231,10 @@ LRESULT TTrayIcon::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (msg == WM_QUERYENDSESSION) return 1;
     if (msg == WM_TIMER && wp == kRetryTimer) {
-        if (visible_)
-            ShowIcon();
-        else
-            KillTimer(Handle(), kRetryTimer);
+        // An add that timed out may have taken after all: a modify that succeeds ends the retries,
+        // a failing one adds again (and keeps the timer while that fails).
+        KillTimer(Handle(), kRetryTimer);
+        if (visible_) UpdateIcon();
         return 0;
     }
     if (msg == WM_TASKBAR_CREATED && visible_) ReAdd();
