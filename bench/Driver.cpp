@@ -16,6 +16,17 @@
 //                              six moves); with POLL, after each press the settings window's
 //                              counter is read until it has counted it
 //                              -> done EVENTS MS PRESSES MAX_DELAY_MS MEDIAN_DELAY_MS
+//   silent                     from now on, programs started get a loopback proxy that takes every
+//                              request and never answers (http_proxy), and a stand-in browser
+//                              (urlrecorder) for http addresses -> ok
+//   double MS                  installs the touchpad driver double; each of its calls takes MS -> ok
+//   latency SITUATION COUNT    brings Quorlin into SITUATION, then times COUNT zero-length moves,
+//                              one every 5 ms, each from before SendInput to its return (which
+//                              waits for the low-level hooks): idle; report (a second start makes
+//                              it run its minutes tick, whose report waits for the silent proxy);
+//                              link (a click on the settings window's website link); touchpad
+//                              (its hotkey Ctrl+Alt+F9, with the driver double answering slowly)
+//                              -> done COUNT MEDIAN_MS MAX_MS P90_MS
 //   stop                       close the program's windows (Quorlin: as at the end of the session),
 //                              kill it after 5 s -> stopped EXIT_CODE
 //   quit
@@ -26,12 +37,16 @@
 #include <cstdlib>
 #include <cwchar>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "LoopbackHttp.h"
 #include "QuorlinProcess.h"
+#include "SynapticsDouble.h"
 #include "TrayProbe.h"
+#include "version.h"
 
 using namespace testsupport;
 
@@ -229,6 +244,90 @@ void RateCommand(KeySink& sink, const Running& run, double perSecond, double sec
     Answer(line);
 }
 
+void SilentCommand(std::unique_ptr<LoopbackHttpServer>& server) {
+    server = std::make_unique<LoopbackHttpServer>();
+    server->SetResponder([](const std::string&) {
+        HttpReply r;
+        r.never = true;
+        return r;
+    });
+    const std::wstring proxy = L"http://127.0.0.1:" + std::to_wstring(server->Port());
+    SetEnvironmentVariableW(L"http_proxy", proxy.c_str());
+    SetEnvironmentVariableW(L"QUORLIN_URL_RECORD", TempFile(L"bench-urls").c_str());
+    RegisterUrlHandler(HKEY_LOCAL_MACHINE, L"http", L"\"" + ExeDir() + L"\\urlrecorder.exe\" \"%1\"");
+    Answer("ok");
+}
+
+// Puts the running Quorlin into the situation; false when it cannot.
+bool EnterSituation(const std::string& situation, const Running& run, const LoopbackHttpServer* server) {
+    if (situation == "idle") return true;
+    if (situation == "report") {
+        if (!server) return false;
+        const std::size_t before = server->Requests().size();
+        QuorlinProcess second;
+        second.Launch();
+        second.WaitExit(10000);
+        for (const double t0 = NowMs(); server->Requests().size() == before; Sleep(5))
+            if (NowMs() - t0 > 10000) return false;
+        return true;
+    }
+    if (situation == "link") {
+        const HWND main = MainWindowOf(run.process.id);
+        std::wstring caption = Wide(QUORLIN_WEBSITE_HOST);
+        CharUpperW(caption.data());
+        const HWND link = main ? FindChild(main, L"Static", caption) : nullptr;
+        if (!link) return false;
+        RECT r{};
+        GetWindowRect(link, &r);
+        Click(r.left + 6, (r.top + r.bottom) / 2);
+        return true;
+    }
+    if (situation == "touchpad") {
+        // Its hotkey is registered once start-up (slow with this driver) has settled.
+        for (const double t0 = NowMs(); RegisterHotKey(nullptr, 0x5A5C, MOD_CONTROL | MOD_ALT, VK_F9); Sleep(20)) {
+            UnregisterHotKey(nullptr, 0x5A5C);
+            if (NowMs() - t0 > 20000) return false;
+        }
+        ClearSynapticsDoubleLog();
+        for (const WORD vk : {WORD(VK_CONTROL), WORD(VK_MENU), WORD(VK_F9)}) Send(Key(vk, false));
+        for (const WORD vk : {WORD(VK_F9), WORD(VK_MENU), WORD(VK_CONTROL)}) Send(Key(vk, true));
+        // Measured from the first driver call on: the window thread is inside the driver then.
+        for (const double t0 = NowMs(); SynapticsDoubleLog().empty(); Sleep(1))
+            if (NowMs() - t0 > 5000) return false;
+        return true;
+    }
+    return false;
+}
+
+void LatencyCommand(KeySink& sink, const Running& run, const LoopbackHttpServer* server, const std::string& situation,
+                    int count) {
+    if (!run.process.process || count <= 0) return Answer("failed not-running");
+    if (situation == "link") SetForegroundWindow(MainWindowOf(run.process.id));
+    else sink.Front();
+    if (!EnterSituation(situation, run, server)) return Answer("failed " + situation);
+    std::vector<double> ms;
+    const double t0 = NowMs();
+    for (int i = 0; i < count; ++i) {
+        while (NowMs() < t0 + 5.0 * i) Sleep(1);
+        const double before = NowMs();
+        Send(Mouse(MOUSEEVENTF_MOVE));
+        ms.push_back(NowMs() - before);
+        if (i % 50 == 49) sink.Drain();
+    }
+    sink.Drain();
+    if (situation == "touchpad") {
+        // The switch must have reached the driver, or the moves measured nothing but idle.
+        bool switched = false;
+        for (const std::string& call : SynapticsDoubleLog()) switched = switched || call.rfind("device.set", 0) == 0;
+        if (!switched) return Answer("failed touchpad-not-switched");
+    }
+    std::sort(ms.begin(), ms.end());
+    char line[128];
+    std::snprintf(line, sizeof line, "done %d %.3f %.3f %.3f", count, ms[ms.size() / 2], ms.back(),
+                  ms[ms.size() * 9 / 10]);
+    Answer(line);
+}
+
 BOOL CALLBACK CloseTopWindow(HWND hwnd, LPARAM pid) {
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
@@ -260,6 +359,7 @@ void StopCommand(Running& run) {
 int wmain() {
     KeySink sink;
     Running run;
+    std::unique_ptr<LoopbackHttpServer> server;
     std::string line;
     while (std::getline(std::cin, line)) {
         std::istringstream in(line);
@@ -289,6 +389,19 @@ int wmain() {
             int poll = 0;
             in >> perSecond >> seconds >> poll;
             RateCommand(sink, run, perSecond, seconds, poll != 0);
+        } else if (command == "silent") {
+            SilentCommand(server);
+        } else if (command == "double") {
+            DWORD delay = 0;
+            in >> delay;
+            const bool installed = !InstallSynapticsDouble().empty();
+            SetSynapticsDouble(L"CallDelayMs", delay);
+            Answer(installed ? "ok" : "failed no-double");
+        } else if (command == "latency") {
+            std::string situation;
+            int count = 0;
+            in >> situation >> count;
+            LatencyCommand(sink, run, server.get(), situation, count);
         } else if (command == "stop") {
             StopCommand(run);
         } else if (command == "quit") {

@@ -52,7 +52,7 @@ def table(header, rows):
 
 def render(r, curves):
     parts = [header(r), summary(r, curves), method(r)]
-    for name, fn in (("startup", startup), ("hooks", hooks), ("scaling", scaling), ("soak", soak),
+    for name, fn in (("startup", startup), ("hooks", hooks), ("scaling", scaling), ("latency", latency), ("soak", soak),
                      ("sizes", sizes), ("inputdelay", inputdelay)):
         if name in r and r[name]:
             parts.append(fn(r) if name != "soak" else fn(r, curves))
@@ -382,6 +382,26 @@ def scaling(r):
         "settings window has counted a swallowed press: it stays at one or two round trips of the "
         "driver's `WM_GETTEXT` and does not grow with the rate or over the run, so the blocked-event "
         "messages never queue up behind one another."])
+
+
+LATENCY_LABELS = {"idle": "idle", "report": "a report waits for a server that never answers",
+                  "link": "a link opens (the settings window's website link)",
+                  "touchpad": "the touchpad driver answers slowly (its hotkey)"}
+
+
+def latency(r):
+    la = r["latency"]
+    rows = [[LATENCY_LABELS.get(name, name), f"{v['median_ms']:.2f}", f"{v['p90_ms']:.2f}", f"{v['max_ms']:.2f}"]
+            for name, v in la["situations"].items()]
+    return "\n".join([
+        "## Input latency while Quorlin is busy", "",
+        f"{la['moves']} zero-length moves, one every 5 ms, each timed from before `SendInput` to its return, "
+        "which waits for every low-level hook of the desktop to answer. A fresh Quorlin for each situation; "
+        f"the driver double takes {la['touchpad_call_ms']} ms for every call.", "",
+        table(["while", "median (ms)", "90th percentile (ms)", "longest (ms)"], rows), "",
+        "The hooks run on a thread of their own that only takes messages, so nothing the program's "
+        "window thread waits for (the report's server, the shell opening a link, the touchpad driver) "
+        "holds up an input event."])
 
 
 def soak(r, curves):

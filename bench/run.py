@@ -15,6 +15,9 @@ and reads the measured programs' CPU time and memory from /proc around each comm
              driver's own CPU time per event
   scaling    cost per event and the longest delay of the blocked-event message at 10, 100 and
              1000 events per second
+  latency    the time SendInput takes for a zero-length move (it returns once the low-level hooks
+             have answered) while Quorlin is idle, while its report waits for a server that never
+             answers, while it opens a link, and while the touchpad driver answers slowly
   soak       memory while input is injected without a pause (--soak SECONDS writes the curve
              to docs/perf/soak-SECONDS.csv, which the document shows)
   trace      where the start-up time goes (WINEDEBUG=+timestamp,+loaddll,+win)
@@ -42,7 +45,7 @@ WIN = os.path.join(ROOT, "build", "win")
 NATIVE = os.path.join(ROOT, "build", "native")
 DOC = os.path.join(ROOT, "docs", "PERFORMANCE.md")
 PERF_DIR = os.path.join(ROOT, "docs", "perf")
-ALL_PARTS = ["startup", "hooks", "scaling", "soak", "trace", "inputdelay"]
+ALL_PARTS = ["startup", "hooks", "scaling", "latency", "soak", "trace", "inputdelay"]
 
 # The three options of the smart blocking; a build without them ignores the values.
 SMART_OPTIONS = ["PauseFullScreen", "IgnoreShortcutKeys", "IgnoreHeldKeys"]
@@ -293,6 +296,35 @@ def measure_scaling(driver):
     return out
 
 
+# Quorlin's state for each situation: the tray start (window hidden) unless the situation needs
+# the settings window; no reports where they would add a wait of their own.
+LATENCY_SITUATIONS = [("idle", {"Visible": 0}), ("report", {"Visible": 0}), ("link", {"Internet": 0}),
+                      ("touchpad", {"Visible": 0, "Internet": 0, "TouchpadSwitch": 1})]
+LATENCY_MOVES = 200          # one every 5 ms: a second of moves
+TOUCHPAD_CALL_DELAY_MS = 300  # each call of the driver double
+
+
+def measure_latency(driver):
+    """Median and longest SendInput time of a zero-length move in each situation, a fresh Quorlin
+    for each (with the silent proxy, the stand-in browser and the slow driver double in place)."""
+    for command in ("silent", f"double {TOUCHPAD_CALL_DELAY_MS}"):
+        if driver.cmd(command) != "ok":
+            raise RuntimeError(f"latency: {command} failed")
+    out = {"moves": LATENCY_MOVES, "touchpad_call_ms": TOUCHPAD_CALL_DELAY_MS, "situations": {}}
+    for name, settings in LATENCY_SITUATIONS:
+        driver.prepare(settings)
+        t0 = time.monotonic()
+        driver.start("Quorlin.exe", "Quorlin_(")
+        time.sleep(max(0.0, 1.8 - (time.monotonic() - t0)))  # past the run-once timer: hotkeys registered
+        answer = driver.cmd(f"latency {name} {LATENCY_MOVES}", timeout=120).split()
+        driver.stop()
+        if answer[0] != "done":
+            raise RuntimeError("latency: " + " ".join(answer))
+        out["situations"][name] = {"median_ms": float(answer[2]), "max_ms": float(answer[3]),
+                                   "p90_ms": float(answer[4])}
+    return out
+
+
 def measure_soak(driver, seconds, rate=500, samples=20):
     """Memory of Quorlin while input is injected without a pause: a sample every seconds/samples."""
     driver.prepare(TRAY_SETTINGS)
@@ -394,6 +426,8 @@ def inside(args):
                 results[part] = measure_scaling(driver)
             elif part == "soak":
                 results[part] = measure_soak(driver, args.soak)
+            elif part == "latency":
+                results[part] = measure_latency(driver)
             else:
                 continue
             print(f"  {part}: {time.monotonic() - t:.0f} s", file=sys.stderr, flush=True)

@@ -134,13 +134,14 @@ struct PixelRect {
 inline constexpr int kQunsRunningD3DFullScreen = 3;
 inline constexpr int kQunsPresentationMode = 4;
 
-// Full screen: the foreground window covers its whole (non-empty) monitor and is not the desktop
-// or the shell's, or the shell's notification state reports a full-screen Direct3D program or
-// presentation mode.
+// Full screen: the foreground window covers its whole (non-empty) monitor and is neither the
+// desktop or the shell's nor a maximized window with a caption, or the shell's notification state
+// reports a full-screen Direct3D program or presentation mode. An ordinary maximized window's frame
+// covers a monitor that has no taskbar, though its caption shows it is no full-screen program.
 constexpr bool IsFullScreen(const PixelRect& window, const PixelRect& monitor, bool desktopOrShell,
-                            int notificationState) noexcept {
+                            int notificationState, bool zoomedWithCaption = false) noexcept {
     if (notificationState == kQunsRunningD3DFullScreen || notificationState == kQunsPresentationMode) return true;
-    return !desktopOrShell && monitor.Right > monitor.Left && monitor.Bottom > monitor.Top &&
+    return !desktopOrShell && !zoomedWithCaption && monitor.Right > monitor.Left && monitor.Bottom > monitor.Top &&
            window.Left <= monitor.Left && window.Top <= monitor.Top && window.Right >= monitor.Right &&
            window.Bottom >= monitor.Bottom;
 }

@@ -29,8 +29,10 @@ bool IsFullScreenProgram(HWND foreground) {
     if (!foreground || !GetWindowRect(foreground, &window) ||
         !GetMonitorInfoW(MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST), &monitor))
         return rule::IsFullScreen({}, {}, true, notification);
+    const bool zoomedWithCaption =
+        IsZoomed(foreground) && (GetWindowLongW(foreground, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
     return rule::IsFullScreen(ToPixelRect(window), ToPixelRect(monitor.rcMonitor), IsDesktopOrShell(foreground),
-                              notification);
+                              notification, zoomedWithCaption);
 }
 
 FullScreenWatch::FullScreenWatch()

@@ -1,6 +1,8 @@
 // The two system-wide low-level hooks and the record they share with the main window.
 #pragma once
 #include <windows.h>
+
+#include <atomic>
 #include <cstdint>
 
 #include "blocker/BlockingRule.h"
@@ -9,25 +11,54 @@ namespace quorlin {
 
 class FullScreenWatch;
 
-struct BlockerStateRecord {
-    std::uint32_t LastKeyTick = 0;
-    std::uint32_t BlockInterval = 500;
-    bool BlockOtherEvents = true;
-    HHOOK KeyboardHook = nullptr;
-    HHOOK MouseHook = nullptr;
-    HWND NotifyWindow = nullptr;
-    rule::SmartOptions Smart;
-    // Kept up to date outside the hooks while pausing in full-screen programs is on.
-    bool FullScreenPause = false;
-    FullScreenWatch* FullScreen = nullptr;  // the watch that sets FullScreenPause, while one lives
-    rule::KeyboardState Keys;
+// The smart-blocking options as the hook thread reads them while the GUI thread may change them.
+struct SharedSmartOptions {
+    std::atomic<bool> IgnoreShortcutKeys{false};
+    std::atomic<bool> IgnoreHeldKeys{false};
+
+    void Store(const rule::SmartOptions& options) noexcept {
+        IgnoreShortcutKeys = options.IgnoreShortcutKeys;
+        IgnoreHeldKeys = options.IgnoreHeldKeys;
+    }
+    rule::SmartOptions Load() const noexcept {
+        return {IgnoreShortcutKeys.load(std::memory_order_relaxed), IgnoreHeldKeys.load(std::memory_order_relaxed)};
+    }
 };
 
-// Process-wide; written by the main window, read by the hook procedures on the same thread.
+// The hooks run on a thread of their own that does nothing but pump messages, so no wait of the
+// GUI thread (a report, a link opening, the touchpad driver, a dialog) ever holds up the desktop's
+// input. What both threads touch is atomic: no lock on the hook path.
+struct BlockerStateRecord {
+    std::atomic<std::uint32_t> LastKeyTick{0};
+    std::atomic<std::uint32_t> BlockInterval{500};
+    std::atomic<bool> BlockOtherEvents{true};
+    // Written and read on the hook thread; the GUI thread reads them only after an install or
+    // removal it asked for has completed.
+    HHOOK KeyboardHook = nullptr;
+    HHOOK MouseHook = nullptr;
+    std::atomic<HWND> NotifyWindow{nullptr};
+    SharedSmartOptions Smart;
+    // Kept up to date outside the hooks while pausing in full-screen programs is on.
+    std::atomic<bool> FullScreenPause{false};
+    FullScreenWatch* FullScreen = nullptr;  // the watch that sets FullScreenPause, while one lives (GUI thread)
+    rule::KeyboardState Keys;               // the hook thread's alone
+
+    // Back to the values at start; only while no hooks are installed.
+    void Reset() noexcept;
+};
+
+// Process-wide; written by the main window, read by the hook procedures on the hook thread.
 extern BlockerStateRecord BlockerState;
 
+// Both run the installation or removal on the hook thread (started by the first installation)
+// and return when it is done.
 void InstallHooks(HWND window);
 void UninstallHooks();
+// Forgets, on the hook thread, held keys the system no longer reports down: their releases may
+// have gone to another desktop (the lock screen, the secure attention screen).
+void SettleHeldKeys();
+// Removes the hooks and ends their thread; InstallHooks starts a new one.
+void EndHookThread();
 
 LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "base/System_win.h"
+#include "base/Unique_win.h"
 #include "online/Reports.h"
 
 namespace quorlin {
@@ -100,13 +101,21 @@ HINTERNET OpenSession(const WinHttp& api) {
                     WINHTTP_FLAG_ASYNC);
 }
 
-void DefaultPump() {
+bool DefaultPump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Put back for the loop outside the wait, which is the one to end.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    return true;
 }
+
+bool Pump(const TMessagePump& pump) { return pump ? pump() : DefaultPump(); }
 
 }  // namespace
 
@@ -125,6 +134,8 @@ struct TKelvaneBrowser::Request {
     CRITICAL_SECTION lock;
     bool closing = false;
     char sink[1024] = {};  // the body is read into this and dropped
+    // Set when busy ends, so the wait wakes for the answer as it does for a message.
+    UniqueHandle ended{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 
     Request() { InitializeCriticalSection(&lock); }
     ~Request() { DeleteCriticalSection(&lock); }
@@ -152,6 +163,7 @@ struct TKelvaneBrowser::Request {
         std::int32_t none = 0;
         if (code != 0) error.compare_exchange_strong(none, code);
         busy = false;
+        if (ended) SetEvent(ended.get());
     }
 
     void ReadMore(const WinHttp& api, HINTERNET handle) {
@@ -274,6 +286,8 @@ void TKelvaneBrowser::Navigate(const std::string& url) {
 
 bool TKelvaneBrowser::Busy() const { return request_ && request_->busy; }
 
+HANDLE TKelvaneBrowser::EndedEvent() const { return request_ ? request_->ended.get() : nullptr; }
+
 std::int32_t TKelvaneBrowser::ErrorStatus() const { return request_ ? request_->error.load() : 0; }
 
 // ---- TKelvane ------------------------------------------------------------------------------
@@ -314,22 +328,22 @@ void TKelvane::FreeBrowser(TKelvaneBrowser* browser) {
     browsers_.erase(at);
 }
 
-void TKelvane::ProcessMessages() {
-    if (MessagePump)
-        MessagePump();
-    else
-        DefaultPump();
-}
+bool TKelvane::ProcessMessages() { return Pump(MessagePump); }
 
 bool TKelvane::WaitForBrowser(TKelvaneBrowser* browser) {
     while (browser && browser->Busy()) {
         if (browser->ErrorStatus() != 0) return false;
-        if (ElapsedTicks(GetTickCount(), browser->StartTick) >= browser->TimeLimit) return false;
-        Sleep(50);
-        ProcessMessages();
+        const std::uint32_t elapsed = ElapsedTicks(GetTickCount(), browser->StartTick);
+        if (elapsed >= browser->TimeLimit) return false;
+        if (!ProcessMessages()) return false;
+        if (!browser->Busy()) break;
+        // Sleeps until a message, the answer or the limit, whichever comes first.
+        HANDLE ended = browser->EndedEvent();
+        MsgWaitForMultipleObjectsEx(ended ? 1 : 0, ended ? &ended : nullptr, browser->TimeLimit - elapsed,
+                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
     if (!browser || browser->ErrorStatus() != 0) return false;
-    if (browser->SettleTime > 0) PumpMessagesFor(browser->SettleTime, [this] { ProcessMessages(); });
+    if (browser->SettleTime > 0) PumpMessagesFor(browser->SettleTime, [this] { return ProcessMessages(); });
     return true;
 }
 
@@ -369,7 +383,7 @@ bool StopKelvane() {
 void PumpMessagesFor(std::uint32_t ms, const TMessagePump& pump) {
     const DWORD start = GetTickCount();
     for (;;) {
-        if (pump) pump(); else DefaultPump();
+        if (!Pump(pump)) return;
         const std::uint32_t elapsed = ElapsedTicks(GetTickCount(), start);
         if (elapsed >= ms) return;
         // Sleeps until the next message instead of spinning; any message ends the wait at once.

@@ -15,8 +15,9 @@
 
 namespace quorlin {
 
-// Processes every message waiting in the thread's queue, then returns.
-using TMessagePump = std::function<void()>;
+// Processes every message waiting in the thread's queue, then returns; false once it took the
+// thread's quit message, which ends any wait at once.
+using TMessagePump = std::function<bool()>;
 
 class TKelvane;
 
@@ -43,6 +44,8 @@ public:
     void Navigate(const std::string& url);
     // From Navigate until the answer is complete, has failed, or the browser goes.
     bool Busy() const;
+    // Signalled when the request ends (answer, error or the browser going); null before Navigate.
+    HANDLE EndedEvent() const;
     // 0 while no error is seen; else the HTTP status (400 and above), the WinHTTP error code, or
     // 408 for an answer that completed after the time limit.
     std::int32_t ErrorStatus() const;
@@ -89,7 +92,8 @@ public:
     virtual bool SendDefault(std::string_view name, std::string_view query);
 
 protected:
-    void ProcessMessages();
+    // False once the thread's quit message was taken.
+    bool ProcessMessages();
 
 private:
     std::vector<std::unique_ptr<TKelvaneBrowser>> browsers_;
@@ -104,7 +108,8 @@ bool StartKelvane(std::string_view baseUrl, HWND panel, TMessagePump pump = {});
 // Destroys KelvaneInstance when there is one. Returns true.
 bool StopKelvane();
 
-// Processes messages through pump for at least ms milliseconds, at least once.
+// Processes messages through pump for at least ms milliseconds, at least once; ends early when
+// the pump took the quit message.
 void PumpMessagesFor(std::uint32_t ms, const TMessagePump& pump);
 
 }  // namespace quorlin

@@ -44,7 +44,10 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<TWinControl*>(GetPropW(hwnd, kWrapperProp)) : nullptr;
+    // Any program can send a message naming any window, and any program can give its own windows
+    // a property of this name: only a window of this thread holds one of our wrappers.
+    if (!hwnd || GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) return nullptr;
+    return static_cast<TWinControl*>(GetPropW(hwnd, kWrapperProp));
 }
 
 LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {

@@ -59,7 +59,7 @@ public:
 
     void SetFocus();
 
-    // The wrapper of a window, or null when the window is not a wrapped control.
+    // The wrapper of a window, or null when the window is no wrapped control of the calling thread.
     static TWinControl* FromHandle(HWND hwnd);
 
 protected:

@@ -15,6 +15,9 @@ const UINT WM_TASKBAR_CREATED = RegisterWindowMessageW(L"TaskbarCreated");
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"QuorlinTrayIconWindow";
+// While the icon is wanted but the shell has not taken it: another add every few seconds.
+constexpr UINT_PTR kRetryTimer = 1;
+constexpr UINT kRetryInterval = 3000;
 // Finds the tray icon from the application window's replaced procedure.
 constexpr wchar_t kHookProperty[] = L"Quorlin.TrayIcon";
 
@@ -165,12 +168,19 @@ bool TTrayIcon::DeleteFromTray() { return PrepareAndNotify(NIM_DELETE, DeleteFai
 
 void TTrayIcon::ShowIcon() {
     iconFlags_ |= kNifIcon;
-    if (!InsertToTray()) return;
+    if (!InsertToTray()) {
+        // The shell may be busy or not there yet (at logon): without the icon a hidden program is
+        // out of reach, so it tries again until the add takes.
+        SetTimer(Handle(), kRetryTimer, kRetryInterval, nullptr);
+        return;
+    }
+    KillTimer(Handle(), kRetryTimer);
     visible_ = true;
     if (OnShow) OnShow(*this);
 }
 
 void TTrayIcon::HideIcon() {
+    KillTimer(Handle(), kRetryTimer);
     iconFlags_ &= ~kNifIcon;
     if (!DeleteFromTray()) return;
     visible_ = false;
@@ -188,7 +198,10 @@ void TTrayIcon::ReAdd() {
 
 bool TTrayIcon::UpdateIcon() {
     if (!PrepareIconData()) return false;
-    return NotifyShell(NIM_MODIFY);
+    if (NotifyShell(NIM_MODIFY)) return true;
+    // The shell does not hold the icon (an add that failed, a shell that lost it): add it again.
+    if (visible_ && !Designing()) ShowIcon();
+    return false;
 }
 
 bool TTrayIcon::ShowBalloonTip(TTrayIconInfoType kind, const std::wstring& title, const std::wstring& text) {
@@ -217,6 +230,13 @@ LRESULT TTrayIcon::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (msg == WM_QUERYENDSESSION) return 1;
+    if (msg == WM_TIMER && wp == kRetryTimer) {
+        // An add that timed out may have taken after all: a modify that succeeds ends the retries,
+        // a failing one adds again (and keeps the timer while that fails).
+        KillTimer(Handle(), kRetryTimer);
+        if (visible_) UpdateIcon();
+        return 0;
+    }
     if (msg == WM_TASKBAR_CREATED && visible_) ReAdd();
     return TWindow::WndProc(msg, wp, lp);
 }

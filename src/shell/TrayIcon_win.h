@@ -48,7 +48,8 @@ public:
     HICON Icon() const { return icon_.get(); }
     // Copies the image (the caller keeps its own) and sends it to the shell.
     void SetIcon(HICON icon);
-    // What is wanted, not what the shell holds: stays true after a failed add.
+    // What is wanted, not what the shell holds: stays true after a failed add, which is then
+    // tried again every few seconds.
     bool Visible() const { return visible_; }
     void SetVisible(bool value);
     TPopupMenu* PopupMenu() const { return popupMenu_; }
@@ -72,7 +73,8 @@ public:
     TTrayIconInfoType InfoType() const { return infoType_; }
     void SetInfoType(TTrayIconInfoType type) { infoType_ = type; }
 
-    // Sends image and tip again (modify); never adds the icon.
+    // Sends image and tip again (modify); when the shell has lost the icon that is wanted, adds it
+    // again, and goes on trying every few seconds until the add takes.
     virtual bool UpdateIcon();
     virtual bool ShowBalloonTip(TTrayIconInfoType kind, const std::wstring& title, const std::wstring& text);
     // With an empty InfoText this removes a balloon that is showing.

@@ -15,6 +15,7 @@
 #include "shell/Application_win.h"
 #include "shell/MessageForm_win.h"
 #include "shell/Placement_win.h"
+#include "shell/SessionNotification_win.h"
 #include "shortcuts/ShortcutText_win.h"
 #include "shortcuts/Hotkeys_win.h"
 #include "touchpad/PrecisionTouchpad_win.h"
@@ -139,7 +140,7 @@ TfrmMain::TfrmMain()
     BlockerState.LastKeyTick = 0;
     BlockerState.BlockInterval = static_cast<std::uint32_t>(DefaultSettings().Delay);
     BlockerState.BlockOtherEvents = DefaultSettings().BlockEvents;
-    BlockerState.Smart = {DefaultSettings().IgnoreShortcutKeys, DefaultSettings().IgnoreHeldKeys};
+    BlockerState.Smart.Store({DefaultSettings().IgnoreShortcutKeys, DefaultSettings().IgnoreHeldKeys});
     // The hooks report to this window; it is created once and lives as long as the program.
     BlockerState.NotifyWindow = Handle();
     TApplication::Instance().SetMainWindow(Handle());
@@ -270,8 +271,13 @@ void TfrmMain::FormCreate() {
     tmrMinutes.SetEnabled(true);
 
     // Waits for a report serve the messages through the application, so its message hook sees them.
-    StartKelvane(website::kReportBase, pnWebBrowser.Handle(), [] { TApplication::Instance().ProcessMessages(); });
+    StartKelvane(website::kReportBase, pnWebBrowser.Handle(), [] {
+        TApplication& app = TApplication::Instance();
+        app.ProcessMessages();
+        return !app.Terminated();
+    });
 
+    session_.emplace(Handle());
     FirstTimeInitialization();
 }
 
@@ -289,7 +295,8 @@ void TfrmMain::FirstTimeInitialization() {
 }
 
 void TfrmMain::FormDestroy() {
-    if (BlockerEnabled) UninstallHooks();
+    session_.reset();
+    EndHookThread();
     if (BlockerHotkeyId) GlobalDeleteAtom(BlockerHotkeyId);
     if (TouchpadHotkeyId) GlobalDeleteAtom(TouchpadHotkeyId);
     BlockerHotkeyId = TouchpadHotkeyId = 0;
@@ -378,6 +385,7 @@ void TfrmMain::OnBlockedEvent(const MSG& msg) {
 
 bool TfrmMain::LoadSettings() {
     const AppSettings s = LoadAppSettings(SettingsRoot, SettingsPath);
+    savedSettings_ = s;
 
     if (auto bounds = ParseBounds(s.Bounds)) {
         // Only the stored corner is used; the window keeps its own size.
@@ -405,13 +413,25 @@ bool TfrmMain::LoadSettings() {
     chbShtTouchpad.SetChecked(s.TouchpadSwitch);
     TouchpadShortcut = s.TouchpadShortcut;
     SetPauseFullScreen(s.PauseFullScreen);
-    BlockerState.Smart = {s.IgnoreShortcutKeys, s.IgnoreHeldKeys};
+    BlockerState.Smart.Store({s.IgnoreShortcutKeys, s.IgnoreHeldKeys});
 
     SyncControls();
     return true;
 }
 
 bool TfrmMain::SaveSettings() {
+    const AppSettings s = CurrentSettings();
+    SaveAppSettings(s, SettingsRoot, SettingsPath);
+    savedSettings_ = s;
+    return true;
+}
+
+void TfrmMain::SaveSettingsWhenChanged() {
+    if (Loading) return;  // nothing read yet: a save now would overwrite what is stored
+    if (!savedSettings_ || CurrentSettings() != *savedSettings_) SaveSettings();
+}
+
+AppSettings TfrmMain::CurrentSettings() const {
     AppSettings s;
     // In screen coordinates, as LoadSettings' SetWindowPos takes them back.
     const ScreenRect r = NormalBoundsOnScreen(Handle());
@@ -432,8 +452,7 @@ bool TfrmMain::SaveSettings() {
     s.PauseFullScreen = PauseFullScreen;
     s.IgnoreShortcutKeys = BlockerState.Smart.IgnoreShortcutKeys;
     s.IgnoreHeldKeys = BlockerState.Smart.IgnoreHeldKeys;
-    SaveAppSettings(s, SettingsRoot, SettingsPath);
-    return true;
+    return s;
 }
 
 void TfrmMain::ApplyAutoRun(TCheckBox& checkBox) {
@@ -751,6 +770,15 @@ LRESULT TfrmMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (msg == WM_QUERYENDSESSION) return WMQueryEndSession();
+    // Win+L and Ctrl+Alt+Del take the keyboard to another desktop, where the hooks see no release.
+    if (msg == WM_WTSSESSION_CHANGE && IsSessionReturn(wp)) SettleHeldKeys();
+    // The system may sleep for good (a flat battery) or end the session without closing us: what
+    // a user did is stored first.
+    if (msg == WM_POWERBROADCAST && wp == PBT_APMSUSPEND) {
+        SaveSettings();
+        return TRUE;
+    }
+    if (msg == WM_ENDSESSION && wp) SaveSettings();
     if (msg == WM_ENDSESSION && !wp) {
         // Someone cancelled the end of the session: closing the window hides it again.
         EndingSession = false;
@@ -807,6 +835,9 @@ void TfrmMain::tmrRunOnceTimer() {
 }
 
 void TfrmMain::tmrMinutesTimer() {
+    // Before the report, which may wait for its server: counts and choices survive a crash or a
+    // forced end with at most a few minutes lost.
+    SaveSettingsWhenChanged();
     SYSTEMTIME today;
     const double now = NowAsDays(today);
     const TickReport tick = MinutesTickReport(FirstReportPending, now, LastReportTime, RunningReportSpread());

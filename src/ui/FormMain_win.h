@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "blocker/FullScreen_win.h"
+#include "settings/Settings.h"
 #include "shell/AppProps_win.h"
 #include "shell/CheckGroupBox_win.h"
 #include "shell/Controls_win.h"
@@ -16,6 +17,7 @@
 #include "shell/Image_win.h"
 #include "shell/OneInstance_win.h"
 #include "shell/PopupMenu_win.h"
+#include "shell/SessionNotification_win.h"
 #include "shell/SystemMenu_win.h"
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
@@ -79,6 +81,9 @@ public:
     // Settings.
     bool LoadSettings();
     bool SaveSettings();
+    // Saves when anything differs from what was last loaded or saved.
+    void SaveSettingsWhenChanged();
+    AppSettings CurrentSettings() const;
     void ApplyAutoRun(TCheckBox& checkBox);
 
     // Tray feedback.
@@ -157,6 +162,8 @@ private:
     std::optional<std::uint32_t> comboRequestedAt_;
     bool comboSettling_ = false;
     bool comboFeedback_ = false;  // balloon and beep once it is done
+    std::optional<AppSettings> savedSettings_;  // as last loaded or saved
+    std::optional<TSessionNotification> session_;
 
 public:
     // Components, in design order: construction and load completion run in this order.

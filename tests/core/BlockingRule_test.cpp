@@ -141,3 +141,13 @@ TEST(FullScreenRule, WindowCoveringItsMonitorOrTheShellsState) {
     EXPECT_TRUE(IsFullScreen({}, {}, true, kQunsRunningD3DFullScreen) && IsFullScreen({}, {}, true, kQunsPresentationMode));
     EXPECT_FALSE(IsFullScreen({}, {}, true, 2));
 }
+
+TEST(FullScreenRule, MaximizedWindowOnAMonitorWithoutTaskbarIsNoFullScreenProgram) {
+    // A second monitor, left of the first, with no taskbar: a maximized window's frame hangs over
+    // every edge of it.
+    const PixelRect monitor{-1920, 0, 0, 1080};
+    const PixelRect maximized{-1928, -8, 8, 1088};
+    EXPECT_FALSE(IsFullScreen(maximized, monitor, false, 5, true));
+    EXPECT_TRUE(IsFullScreen(maximized, monitor, false, 5, false)) << "without a caption it is full screen";
+    EXPECT_TRUE(IsFullScreen({}, {}, false, kQunsRunningD3DFullScreen, true)) << "the shell's word still counts";
+}

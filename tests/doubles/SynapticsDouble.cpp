@@ -83,6 +83,11 @@ DWORD Setting(const wchar_t* name, DWORD fallback) {
                : fallback;
 }
 
+// A slow driver: every call of the touchpad's interfaces takes CallDelayMs (default 0).
+void Slow() {
+    if (const DWORD ms = Setting(L"CallDelayMs", 0)) Sleep(ms);
+}
+
 HRESULT STDMETHODCALLTYPE QueryInterface(Object* self, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, *self->iid)) {
@@ -105,17 +110,20 @@ ULONG STDMETHODCALLTYPE Release(Object* self) {
 }
 
 HRESULT STDMETHODCALLTYPE Initialize(Object*) {
+    Slow();
     Log("api.init");
     return static_cast<HRESULT>(Setting(L"InitResult", S_OK));
 }
 // The handle is written whatever the result, so a caller that ignores the result gets caught.
 HRESULT STDMETHODCALLTYPE FindDevice(Object*, LONG first, LONG second, LONG* handle) {
+    Slow();
     Log("api.find %ld %ld", first, second);
     if (!handle) return E_POINTER;
     *handle = static_cast<LONG>(Setting(L"DeviceHandle", 7));
     return static_cast<HRESULT>(Setting(L"FindResult", S_OK));
 }
 HRESULT STDMETHODCALLTYPE GetProperty(Object*, LONG property, LONG* value) {
+    Slow();
     Log("device.get 0x%lx", property);
     if (!value) return E_POINTER;
     if (property != kDisabledProperty) return E_INVALIDARG;
@@ -123,6 +131,7 @@ HRESULT STDMETHODCALLTYPE GetProperty(Object*, LONG property, LONG* value) {
     return static_cast<HRESULT>(Setting(L"ReadResult", S_OK));
 }
 HRESULT STDMETHODCALLTYPE SetProperty(Object*, LONG property, LONG value) {
+    Slow();
     Log("device.set 0x%lx %ld", property, value);
     if (property != kDisabledProperty) return E_INVALIDARG;
     const auto result = static_cast<HRESULT>(Setting(L"WriteResult", S_OK));

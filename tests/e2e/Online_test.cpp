@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -145,6 +146,45 @@ TEST_F(OnlineEndToEnd, WebsiteLinkOpensTheSiteWithTheVersionAndTheOnlineState) {
     clickLink();
     EXPECT_TRUE(PumpUntil([&] { return ReadFileText(record) == site + "&ping=On\n" + site + "&ping=Off\n"; }, 15000))
         << ReadFileText(record);
+}
+
+TEST_F(OnlineEndToEnd, InputIsNotHeldUpWhileAReportWaitsForASilentServer) {
+    proxy_.SetResponder([](const std::string&) {
+        HttpReply r;
+        r.never = true;
+        return r;
+    });
+    StartApp();
+    RecordingWindow target(20, 20, 200, 150);  // where the pointer rests, away from Quorlin's window
+    const POINT c = target.Center();
+    MoveTo(c.x, c.y);
+    MouseButton(MOUSEEVENTF_MOVE);  // the first SendInput of a process is slow
+    StartAgain();                   // its tick's report now waits up to 10 s for an answer
+    ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }, 5000)) << "no report went out";
+    const DWORD waitBegan = GetTickCount();
+
+    // Zero-length moves pass Quorlin's mouse hook; SendInput returns once the hooks have answered.
+    LARGE_INTEGER perSecond, before, after;
+    QueryPerformanceFrequency(&perSecond);
+    std::vector<double> ms;
+    for (int i = 0; i < 41; ++i) {
+        QueryPerformanceCounter(&before);
+        MouseButton(MOUSEEVENTF_MOVE);
+        QueryPerformanceCounter(&after);
+        ms.push_back(1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) / static_cast<double>(perSecond.QuadPart));
+    }
+    std::sort(ms.begin(), ms.end());
+    // A hook that waits for the report's pump takes tens of milliseconds per event.
+    EXPECT_LT(ms[ms.size() / 2], 10.0) << "median ms per injected move; slowest " << ms.back();
+
+    // The hooks are live meanwhile: a press just after a key is swallowed, and the window counts it.
+    const HWND counter = FindChildStartingWith(app_.Window(), L"Static", L"Clicks blocked:");
+    ASSERT_TRUE(counter);
+    TypeKey('A');
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(counter) == L"Clicks blocked: 1"; }, 3000)) << TextOf(counter).size();
+    EXPECT_LT(GetTickCount() - waitBegan, 9000u) << "the report was no longer waiting";
 }
 
 }  // namespace

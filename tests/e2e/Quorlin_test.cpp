@@ -377,6 +377,22 @@ TEST_F(QuorlinEndToEnd, SecondStartLeavesOneProcessAndShowsTheFirst) {
 
 // ---- Settings across restarts ----
 
+TEST_F(QuorlinEndToEnd, SwallowedClickIsStoredAtTheNextMinutesTickWhileItRuns) {
+    WriteDword(L"Internet", 0);  // the tick sends no report
+    WriteDword(L"BlockCount", 3);
+    StartApp();
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "the press should have been swallowed";
+    ASSERT_TRUE(CounterReads(4)) << Narrow(Counter());
+    EXPECT_EQ(ReadDword(L"BlockCount"), 3u) << "stored before the tick";
+
+    // A second start makes the running one take its minutes tick at once.
+    QuorlinProcess second;
+    second.Launch();
+    ASSERT_NE(second.WaitExit(10000), STILL_ACTIVE);
+    EXPECT_TRUE(PumpUntil([] { return ReadDword(L"BlockCount") == std::optional<DWORD>(4u); }, 5000));
+    EXPECT_TRUE(app_.Running());
+}
+
 TEST_F(QuorlinEndToEnd, SettingsSurviveRestartAndCountAccumulates) {
     WriteText(L"Bounds", L"120,80,436,526");
     WriteDword(L"Delay", 750);

@@ -11,7 +11,8 @@ namespace testsupport {
 // Behaviour values (DWORD) under HKCU\Software\QuorlinTest\SynapticsDouble, read at every call:
 // InitResult, FindResult, BindResult, ReadResult, WriteResult (HRESULTs, default S_OK),
 // DeviceHandle (what the search hands out, default 7), Property (the touchpad's disabled property,
-// default 0 = enabled). The REG_SZ LogFile names the call log.
+// default 0 = enabled), CallDelayMs (how long each call takes, default 0). The REG_SZ LogFile
+// names the call log.
 constexpr wchar_t kSynapticsDoubleKey[] = L"Software\\QuorlinTest\\SynapticsDouble";
 
 // Copies the DLLs from ExeDir() into a new folder <TEMP>\SynapticsDriver-<process>-<n>, registers both

@@ -2,7 +2,9 @@
 // and from real input, and a wrapper outlives its window safely.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "ControlHost.h"
 #include "TestSupport.h"
@@ -157,4 +159,42 @@ TEST(Controls, WrapperOutlivesAWindowDestroyedWithItsParent) {
     host.reset();
     EXPECT_EQ(nullptr, box.Handle());
     EXPECT_EQ(nullptr, TWinControl::FromHandle(nullptr));
+}
+
+TEST(Controls, MessagesNamingAControlOfAnotherThreadReachNoWrapper) {
+    // A real wrapped check box, owned by another thread that serves its messages.
+    std::atomic<HWND> foreignHost{nullptr}, foreignBox{nullptr};
+    std::atomic<int> clicks{0};
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        ControlHost host(420, 100, 200, 100, L"Other thread");
+        TCheckBox box(host.hwnd(), {10, 10, 150, 17}, L"box");
+        box.OnClick = [&](TObject&) { ++clicks; };
+        box.SetFontColor(RGB(255, 0, 0));
+        foreignBox = box.Handle();
+        foreignHost = host.hwnd();
+        while (!done) PumpFor(20);
+    });
+    ASSERT_TRUE(PumpUntil([&] { return foreignHost.load() != nullptr; }, 5000));
+    ControlHost host(100, 100, 200, 100);
+    TCheckBox own(host.hwnd(), {10, 10, 150, 17}, L"own");
+    own.SetFontColor(RGB(0, 0, 255));
+    const auto box = reinterpret_cast<LPARAM>(foreignBox.load());
+
+    EXPECT_EQ(nullptr, TWinControl::FromHandle(foreignBox));
+    EXPECT_EQ(&own, TWinControl::FromHandle(own.Handle()));
+    SendMessageW(host.hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), box);
+    EXPECT_EQ(0, clicks.load()) << "the foreign control was called from this thread";
+    HDC dc = GetDC(host.hwnd());
+    SendMessageW(host.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), box);
+    EXPECT_NE(RGB(255, 0, 0), GetTextColor(dc)) << "the foreign control coloured this window's text";
+    SendMessageW(host.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(own.Handle()));
+    EXPECT_EQ(RGB(0, 0, 255), GetTextColor(dc));
+    ReleaseDC(host.hwnd(), dc);
+
+    // Its own thread's window still reaches it.
+    SendMessageW(foreignHost, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), box);
+    EXPECT_EQ(1, clicks.load());
+    done = true;
+    other.join();
 }

@@ -189,4 +189,27 @@ TEST_F(FormMainTest, SwitchFollowsItsSenderAndKeepsHooksInStep) {
     EXPECT_EQ(f.StatusText(TfrmMain::StatusKind::Blocker), L"Blocking of accidental clicks is Off");
 }
 
+// A letter typed now, through the keyboard hook procedure: true when it started a blocking interval.
+bool LetterStartsInterval() {
+    BlockerState.LastKeyTick = 0;
+    KBDLLHOOKSTRUCT key{};
+    key.vkCode = 'A';
+    KeyboardHookProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&key));
+    KeyboardHookProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&key));
+    return BlockerState.LastKeyTick != 0;
+}
+
+TEST_F(FormMainTest, KeyHeldAcrossALockIsForgottenWhenTheSessionComesBack) {
+    BlockerState.Smart.Store({true, false});  // keys pressed as shortcuts do not block
+    // Win+L: the hook saw the Windows key go down; its release went to the lock screen.
+    KBDLLHOOKSTRUCT win{};
+    win.vkCode = VK_LWIN;
+    KeyboardHookProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&win));
+    EXPECT_FALSE(LetterStartsInterval()) << "with Win held a letter is a shortcut";
+    SendMessageW(form_->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    EXPECT_FALSE(LetterStartsInterval()) << "locking settles nothing";
+    SendMessageW(form_->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+    EXPECT_TRUE(LetterStartsInterval()) << "the Windows key is still taken as held";
+}
+
 }  // namespace

@@ -68,7 +68,7 @@ LRESULT Mouse(UINT msg) {
 class InputHooks : public ::testing::Test {
 protected:
     void SetUp() override {
-        BlockerState = BlockerStateRecord{};
+        BlockerState.Reset();
         BlockerState.NotifyWindow = window_.get();
     }
     void TearDown() override { UninstallHooks(); }
@@ -145,13 +145,13 @@ TEST_F(InputHooks, HookProceduresAllocateNothing) {
         Mouse(i % 3 ? WM_MOUSEMOVE : WM_LBUTTONDOWN);
         if (i % 1000 == 0) blocked += window_.Drain();
     }
-    // Real input through the installed hooks of this thread, too.
+    // Real input through the installed hooks, too.
     for (int i = 0; i < 50; ++i) {
         testsupport::SendKey('B', false);
         testsupport::SendKey('B', true);
         testsupport::MouseButton(MOUSEEVENTF_MOVE);
     }
-    testsupport::PumpFor(100);  // the hooks of this thread run while it retrieves messages
+    testsupport::PumpFor(100);  // the hooks answer on their own thread meanwhile
     blocked += window_.Drain();
     const long after = g_allocations.load();
     EXPECT_EQ(after - before, 0);

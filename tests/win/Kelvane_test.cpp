@@ -128,6 +128,22 @@ TEST_F(Kelvane, JunkAndLateAnswersEndTheWaitAndLeaveTheNextReportAlone) {
     EXPECT_TRUE(kelvane_.Browsers().empty());
 }
 
+TEST_F(Kelvane, QuitTakenInTheWaitEndsItAtOnceAndIsPutBack) {
+    server_.SetResponder([](const std::string&) {
+        HttpReply r;
+        r.never = true;
+        return r;
+    });
+    PostQuitMessage(7);
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(kelvane_.SendDefault("quit", ""));
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop outside must see it";
+    EXPECT_EQ(msg.wParam, 7u);
+    EXPECT_TRUE(kelvane_.Browsers().empty());
+}
+
 TEST_F(Kelvane, ReportStartedInsideAnotherWaitFinishesFirst) {
     server_.SetResponder([](const std::string& line) {
         HttpReply r;
@@ -146,6 +162,7 @@ TEST_F(Kelvane, ReportStartedInsideAnotherWaitFinishesFirst) {
             }
             DispatchMessageW(&msg);
         }
+        return true;
     };
     PostThreadMessageW(GetCurrentThreadId(), kStartInner, 0, 0);
     EXPECT_TRUE(kelvane_.SendDefault("outer", "n=1"));
@@ -175,9 +192,12 @@ TEST_F(Kelvane, SilentServerEndsFalseAfterTheLimitWhileMessagesAndHooksAreServed
             handled = true;
         }
     };
-    kelvane_.MessagePump = [&app] { app.ProcessMessages(); };
+    kelvane_.MessagePump = [&app] {
+        app.ProcessMessages();
+        return !app.Terminated();
+    };
     RecordingWindow target(300, 300, 200, 150);
-    BlockerState = BlockerStateRecord{};
+    BlockerState.Reset();
     InstallHooks(target.hwnd());
     const POINT c = target.Center();
     MoveTo(c.x, c.y);

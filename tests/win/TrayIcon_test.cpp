@@ -188,6 +188,35 @@ TEST_F(TrayIconWin, VisibleIsWhatIsWantedEvenWhenTheShellRefuses) {
     EXPECT_TRUE(tray.calls.empty());
 }
 
+TEST_F(TrayIconWin, RefusedAddIsRetriedAndAnUpdateAddsAnIconTheShellLost) {
+    TComponentOwner owner;
+    RecordingTray tray(owner);
+    owner.LoadComponents();
+    tray.SetHint(L"Retried");
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = tray.WindowHandle();
+    nid.uFlags = NIF_TIP;
+    wcscpy(nid.szTip, L"Squatter");
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &nid));
+    tray.SetVisible(true);
+    ASSERT_FALSE(tray.calls.back().answer) << "the shell should have refused";
+
+    // Once the shell would take it, the icon comes without anyone asking again.
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
+    EXPECT_TRUE(PumpUntil([] { return CountToolsWithText(L"Retried") == 1; }, 8000));
+
+    // Deleted behind the program's back: the next update puts it back.
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
+    ASSERT_TRUE(PumpUntil([] { return CountToolsWithText(L"Retried") == 0; }, 3000));
+    tray.calls.clear();
+    EXPECT_FALSE(tray.UpdateIcon());
+    ASSERT_EQ(tray.calls.size(), 2u);
+    EXPECT_EQ(tray.calls[1].command, static_cast<DWORD>(NIM_ADD));
+    EXPECT_TRUE(tray.calls[1].answer);
+    EXPECT_TRUE(PumpUntil([] { return CountToolsWithText(L"Retried") == 1; }, 3000));
+}
+
 TEST_F(TrayIconWin, DesignValuesTakeEffectAtLoad) {
     TComponentOwner owner;
     RecordingTray tray(owner);
