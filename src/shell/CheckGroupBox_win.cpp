@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "base/Dpi.h"
+#include "shell/Dpi_win.h"
+
 namespace quorlin {
 
 TCheckGroupBox::TCheckGroupBox(HWND parent, const WindowBounds& bounds, std::wstring_view caption)
@@ -31,6 +34,8 @@ void TCheckGroupBox::SetAutoDisableControls(bool value) {
     UpdateControlsEnabled();
 }
 
+int TCheckGroupBox::CheckMarkSize() const { return ScaleForDpi(13, WindowDpi(Handle())); }
+
 RECT TCheckGroupBox::CheckBoxRect() const {
     // Measured in the group box's own font, as the frame draws its caption.
     const std::wstring caption = Text();
@@ -46,9 +51,11 @@ RECT TCheckGroupBox::CheckBoxRect() const {
         SelectObject(dc, old);
         ReleaseDC(Handle(), dc);
     }
-    const int width = text.cx + CheckMarkSize() + 6;
+    const int dpi = WindowDpi(Handle());
+    const int left = ScaleForDpi(8, dpi);
+    const int width = text.cx + CheckMarkSize() + ScaleForDpi(6, dpi);
     const int height = std::max<int>(text.cy, CheckMarkSize());
-    return {8, 0, 8 + width, height};
+    return {left, 0, left + width, height};
 }
 
 void TCheckGroupBox::AdjustCheckBox() {
