@@ -7,6 +7,11 @@
 
 namespace quorlin {
 
+namespace {
+// Where the group box frame starts its own caption text; the frame line stops there.
+constexpr LONG kFrameCaptionLeft = 7;
+}  // namespace
+
 TCheckGroupBox::TCheckGroupBox(HWND parent, const WindowBounds& bounds, std::wstring_view caption)
     : TGroupBox(parent, bounds, caption), checkBox_(Handle(), {8, 0, 0, 0}, caption, true) {
     // Wired only now that the box is checked, so creation raises nothing.
@@ -72,7 +77,8 @@ void TCheckGroupBox::EraseBehindCheckBox(HDC dc) {
     // The frame line and the caption the group box drew must not show around or through the box.
     if (!checkBox_.Handle() || !checkBox_.Visible()) return;
     const WindowBounds b = checkBox_.Bounds();
-    EraseArea(dc, RECT{b.Left, b.Top, b.Left + b.Width, b.Top + b.Height});
+    // The frame draws its caption a fixed few pixels in, which at a higher DPI is left of the box.
+    EraseArea(dc, RECT{std::min<LONG>(b.Left, kFrameCaptionLeft), b.Top, b.Left + b.Width, b.Top + b.Height});
 }
 
 void TCheckGroupBox::UpdateControlsEnabled() {
