@@ -108,6 +108,8 @@ function(quorlin_wine_tests tier timeout)
 endfunction()
 quorlin_wine_tests(win 300)
 quorlin_wine_tests(e2e 600)
+# The windows at 150 %: this test's prefix has a system DPI of 144.
+set_tests_properties(win_HighDpi_test PROPERTIES ENVIRONMENT QUORLIN_LOGPIXELS=144)
 
 # DLL planting guard: every executable we build (the program, the programs tests start and the
 # test executables, which are linked the same way) imports only DLLs Windows takes from the

@@ -6,8 +6,15 @@ Standard library only. Shapes are signed-distance functions; a pixel's coverage 
 curves and diagonals are smoothed. Small sizes snap their geometry to whole pixels.
 
   Quorlin.ico  application icon: a touchpad with a "no click" badge
-  TrayOn.ico   tray icon while the blocker is on: a blue touchpad
-  TrayOff.ico  tray icon while the blocker is off: a grey touchpad, struck through
+  TrayOn.ico        tray icon while the blocker is on, for a dark taskbar: a blue touchpad, light rim
+  TrayOff.ico       tray icon while the blocker is off, for a dark taskbar: a dark grey touchpad,
+                    light rim, struck through
+  TrayOnLight.ico   the same two for a light taskbar: dark rims, a lighter grey pad
+  TrayOffLight.ico
+  Link*.ico         the settings window's row of links
+
+Every picture has the frames that the common scalings ask for (100 % to 200 %, and more for
+the application icon), so Windows never has to stretch one.
 
 Run: python3 scripts/make_icons.py [output-dir]
 """
@@ -18,8 +25,10 @@ import struct
 import sys
 import zlib
 
-APP_SIZES = (16, 20, 24, 32, 40, 48, 64, 128, 256)
-TRAY_SIZES = (16, 20, 24, 32, 48)
+APP_SIZES = (16, 20, 24, 32, 40, 48, 64, 128, 160, 192, 256)
+# The small-icon size at 96, 120, 144, 168 and 192 DPI, and the larger ones for the big scalings.
+TRAY_SIZES = (16, 20, 24, 28, 32, 40, 48)
+LINK_SIZES = (16, 20, 24, 28, 32)
 SAMPLES = 4  # per pixel and axis
 
 
@@ -85,13 +94,20 @@ def vertical(top, bottom, y0, y1, alpha=1.0):
 
 
 class Canvas:
-    """Straight (not premultiplied) RGBA in 0..1, painted with the "over" operator."""
+    """Straight (not premultiplied) RGBA in 0..1, painted with the "over" operator.
 
-    def __init__(self, size):
+    A canvas with a design size takes shapes drawn for that size and scales them to its own."""
+
+    def __init__(self, size, design=None):
         self.size = size
+        self.k = size / design if design else 1.0
         self.px = [[0.0, 0.0, 0.0, 0.0] for _ in range(size * size)]
 
     def fill(self, shape, paint):
+        if self.k != 1.0:
+            k, (f, box), design_paint = self.k, shape, paint
+            shape = (lambda x, y: f(x / k, y / k) * k), tuple(v * k for v in box)
+            paint = lambda x, y: design_paint(x / k, y / k)
         sdf, (bx0, by0, bx1, by1) = shape
         n = self.size
         step = 1.0 / SAMPLES
@@ -145,6 +161,12 @@ BLUE = dict(outline="#0b3c82", top="#5aaaf8", bottom="#2373dc",
             button_top="#2d7ee3", button_bottom="#1a5bbd", line="#0b3c82")
 GREY = dict(outline="#3c3c3c", top="#c9c9c9", bottom="#989898",
             button_top="#a3a3a3", button_bottom="#7f7f7f", line="#3c3c3c")
+# For a dark taskbar: light rims that stand out from it; the blocker-off pad darker, so that
+# on and off differ in brightness as well as in colour.
+BLUE_ON_DARK = dict(outline="#e3efff", top="#6db8ff", bottom="#2f7fe8",
+                    button_top="#3a8af0", button_bottom="#1f64cc", line="#e3efff")
+GREY_ON_DARK = dict(outline="#d9d9d9", top="#7a7a7a", bottom="#555555",
+                    button_top="#606060", button_bottom="#474747", line="#d9d9d9")
 SLASH = "#d62d20"
 BADGE = dict(ring="#ffffff", top="#f26b3a", bottom="#c92a12", bar="#ffffff")
 
@@ -188,12 +210,13 @@ def draw_touchpad(c, x0, y0, x1, y1, colours, gloss):
     return inner
 
 
-def tray_icon(size, on):
+def tray_icon(size, on, dark_taskbar):
     c = Canvas(size)
     u = size / 16.0
     x0, x1 = snap(u), size - snap(u)
     y0, y1 = snap(2 * u), size - snap(2 * u) + (1 if size == 16 else 0)
-    inner = draw_touchpad(c, x0, y0, x1, y1, BLUE if on else GREY, gloss=size >= 32)
+    colours = (BLUE_ON_DARK if on else GREY_ON_DARK) if dark_taskbar else (BLUE if on else GREY)
+    inner = draw_touchpad(c, x0, y0, x1, y1, colours, gloss=size >= 32)
     if not on:
         # A red slash with a light halo, so it reads on grey.
         # It stays inside the outline and runs at 45 degrees, which keeps its edges even.
@@ -239,8 +262,8 @@ def app_icon(size):
 WHITE = hex_rgb("#ffffff")
 
 
-def link_tile(colour):
-    c = Canvas(16)
+def link_tile(size, colour):
+    c = Canvas(size, 16)
     c.fill(round_rect(0, 0, 16, 16, 3), solid(hex_rgb(colour)))
     return c
 
@@ -255,8 +278,8 @@ def quadrant_ring(cx, cy, r, width):
     return intersect(ring(cx, cy, r, width), box)
 
 
-def link_page():  # the product's page on a social network: a lower-case "f"
-    c = link_tile("#3b5998")
+def link_page(size):  # the product's page on a social network: a lower-case "f"
+    c = link_tile(size, "#3b5998")
     white = solid(WHITE)
     c.fill(segment(8.5, 5.5, 8.5, 14.5, 2.2), white)
     c.fill(segment(6.0, 8.0, 11.0, 8.0, 1.8), white)
@@ -264,8 +287,8 @@ def link_page():  # the product's page on a social network: a lower-case "f"
     return c
 
 
-def link_circles():  # a second network: a ring and a plus
-    c = link_tile("#dd4b39")
+def link_circles(size):  # a second network: a ring and a plus
+    c = link_tile(size, "#dd4b39")
     white = solid(WHITE)
     c.fill(ring(6.0, 8.0, 3.6, 1.6), white)
     c.fill(segment(10.5, 8.0, 14.0, 8.0, 1.6), white)
@@ -273,8 +296,8 @@ def link_circles():  # a second network: a ring and a plus
     return c
 
 
-def link_follow():  # following: a lower-case "t"
-    c = link_tile("#1da1f2")
+def link_follow(size):  # following: a lower-case "t"
+    c = link_tile(size, "#1da1f2")
     white = solid(WHITE)
     c.fill(segment(7.0, 3.5, 7.0, 11.0, 2.2), white)
     c.fill(segment(4.5, 6.5, 11.5, 6.5, 1.8), white)
@@ -282,8 +305,8 @@ def link_follow():  # following: a lower-case "t"
     return c
 
 
-def link_feed():  # the website's feed: a dot and two arcs
-    c = link_tile("#f26522")
+def link_feed(size):  # the website's feed: a dot and two arcs
+    c = link_tile(size, "#f26522")
     white = solid(WHITE)
     c.fill(circle(4.5, 11.5, 1.6), white)
     c.fill(quadrant_ring(3.5, 12.5, 6.0, 1.8), white)
@@ -291,16 +314,16 @@ def link_feed():  # the website's feed: a dot and two arcs
     return c
 
 
-def link_bookmark():  # a bookmark: four squares
-    c = Canvas(16)
+def link_bookmark(size):  # a bookmark: four squares
+    c = Canvas(size, 16)
     for (x0, y0), colour in zip(((0, 0), (8, 0), (0, 8), (8, 8)), ("#ffffff", "#3274d1", "#222222", "#d3d2d2")):
         c.fill(round_rect(x0, y0, x0 + 8, y0 + 8, 0), solid(hex_rgb(colour)))
     c.fill(subtract(round_rect(0, 0, 16, 16, 0), round_rect(0.8, 0.8, 15.2, 15.2, 0)), solid(hex_rgb("#7f7f7f")))
     return c
 
 
-def link_recommend():  # a recommendation: a ring on a round tile
-    c = Canvas(16)
+def link_recommend(size):  # a recommendation: a ring on a round tile
+    c = Canvas(size, 16)
     c.fill(circle(8, 8, 8), solid(hex_rgb("#eb4924")))
     c.fill(ring(8, 8, 4.5, 1.8), solid(WHITE))
     return c
@@ -343,8 +366,9 @@ def dib_bytes(canvas):
 
 # Frames of this size and larger are stored as PNG, which Windows Vista and later read at any size.
 # Uncompressed, the 64- and 128-pixel frames of the application icon alone were 82 KiB of the
-# 512 KiB that Quorlin.exe may have (docs/PERFORMANCE.md).
-PNG_FROM_SIZE = 64
+# 512 KiB that Quorlin.exe may have (docs/PERFORMANCE.md); the frames for high DPI would not fit
+# at all. The classic 16- and 20-pixel frames stay uncompressed.
+PNG_FROM_SIZE = 24
 
 
 def ico_bytes(canvases):
@@ -365,14 +389,16 @@ def main():
     out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "src", "ui", "res")
     files = {
         "Quorlin.ico": [app_icon(s) for s in APP_SIZES],
-        "TrayOn.ico": [tray_icon(s, True) for s in TRAY_SIZES],
-        "TrayOff.ico": [tray_icon(s, False) for s in TRAY_SIZES],
-        "LinkPage.ico": [link_page()],
-        "LinkCircles.ico": [link_circles()],
-        "LinkFollow.ico": [link_follow()],
-        "LinkFeed.ico": [link_feed()],
-        "LinkBookmark.ico": [link_bookmark()],
-        "LinkRecommend.ico": [link_recommend()],
+        "TrayOn.ico": [tray_icon(s, True, True) for s in TRAY_SIZES],
+        "TrayOff.ico": [tray_icon(s, False, True) for s in TRAY_SIZES],
+        "TrayOnLight.ico": [tray_icon(s, True, False) for s in TRAY_SIZES],
+        "TrayOffLight.ico": [tray_icon(s, False, False) for s in TRAY_SIZES],
+        "LinkPage.ico": [link_page(s) for s in LINK_SIZES],
+        "LinkCircles.ico": [link_circles(s) for s in LINK_SIZES],
+        "LinkFollow.ico": [link_follow(s) for s in LINK_SIZES],
+        "LinkFeed.ico": [link_feed(s) for s in LINK_SIZES],
+        "LinkBookmark.ico": [link_bookmark(s) for s in LINK_SIZES],
+        "LinkRecommend.ico": [link_recommend(s) for s in LINK_SIZES],
     }
     for name, canvases in files.items():
         path = os.path.join(out_dir, name)

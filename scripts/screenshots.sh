@@ -10,7 +10,10 @@
 #   docs/screenshots/tray-menu-touchpad.png  the tray menu with that driver
 #   docs/screenshots/close-question.png  the question that Close in the tray menu asks
 #   docs/screenshots/tray-menu-smart.png  the tray menu with its "Smart blocking" submenu open
+#   docs/screenshots/settings-144.png, about-144.png, close-question-144.png  the same at 144 DPI
+#   docs/screenshots/tray-icons.png    the four tray pictures on a dark and on a light taskbar
 # Usage: scripts/screenshots.sh [path/to/Quorlin.exe]   (default: build/win/Quorlin.exe)
+# QUORLIN_SHOTS_ONLY=144 takes only the pictures at 144 DPI and of the tray pictures.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
@@ -20,6 +23,8 @@ out=$root/docs/screenshots
 mkdir -p "$out"
 
 export QUORLIN_EXE=$exe QUORLIN_SHOTS=$out
+rc=0
+if [ "${QUORLIN_SHOTS_ONLY:-}" != 144 ]; then
 "$here/wine-run.sh" --sh '
 set -u
 shot() { import -window root "$1"; }
@@ -133,5 +138,57 @@ import -window root "$WINEPREFIX/root.png"
 convert "$WINEPREFIX/root.png" -crop 460x120+825+904 +repage "$QUORLIN_SHOTS/tray-menu-smart.png"
 xdotool key Escape Escape
 ' || rc=1
-ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/about.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png "$out"/tray-menu-smart.png
+fi
+
+# At 144 DPI (150 %): the settings window, then, with it hidden, About and the close question
+# from the tray menu, each alone in the middle of the screen.
+QUORLIN_LOGPIXELS=144 "$here/wine-run.sh" --sh '
+set -u
+wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v Bounds /t REG_SZ /d "100,60,0,0" /f >/dev/null 2>&1
+wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v Balloons /t REG_DWORD /d 0 /f >/dev/null 2>&1
+xdotool mousemove 1200 40
+wine "$QUORLIN_EXE" &
+sleep 4
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 560x760+90+50 +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/settings-144.png"
+# Its close box (the window is 468 pixels wide at 144 DPI) hides it into the tray.
+xdotool mousemove 553 75 click 1
+sleep 1
+# The items of the menu by a click (keys do not reach this menu here): About, later Close.
+xdotool mousemove 1270 1014 click 3
+sleep 1
+xdotool mousemove 1014 945 click 1
+sleep 1.5
+xdotool mousemove 1200 40
+sleep 0.5
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 800x400+240+312 +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/about-144.png"
+xdotool key Return
+sleep 1
+xdotool mousemove 1270 1014 click 3
+sleep 1
+xdotool mousemove 1014 1008 click 1
+sleep 1
+xdotool mousemove 1200 40
+sleep 0.5
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 800x400+240+312 +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/close-question-144.png"
+xdotool key Escape
+' || rc=1
+
+# The tray pictures at the 24-pixel size of 144 DPI, blocker on and off, on the dark and the
+# light taskbar of Windows 10 and 11, four times enlarged so that their pixels can be seen.
+res=$root/src/ui/res
+tile() { convert -size 40x40 "xc:$1" \( "$2[2]" \) -gravity center -composite "$3"; }
+for bg in "#202020:dark:TrayOn.ico:TrayOff.ico" "#eeeeee:light:TrayOnLight.ico:TrayOffLight.ico"; do
+  IFS=: read -r colour name on off <<<"$bg"
+  tile "$colour" "$res/$on" "$out/.tray-$name-on.png"
+  tile "$colour" "$res/$off" "$out/.tray-$name-off.png"
+  convert "$out/.tray-$name-on.png" "$out/.tray-$name-off.png" +append "$out/.tray-$name.png"
+done
+convert "$out/.tray-dark.png" "$out/.tray-light.png" +append -filter point -resize 400% "$out/tray-icons.png" || rc=1
+rm -f "$out"/.tray-*.png
+
+ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/about.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png "$out"/tray-menu-smart.png \
+  "$out"/settings-144.png "$out"/about-144.png "$out"/close-question-144.png "$out"/tray-icons.png
 exit $rc

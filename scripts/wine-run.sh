@@ -37,6 +37,16 @@ for f in system.reg user.reg userdef.reg; do
 done
 export WINEPREFIX=$prefix
 
+# A system DPI other than 96 (QUORLIN_LOGPIXELS=144, say) is read when the wineserver starts, so it
+# goes into the copy's registry file before anything runs.
+if [ -n "${QUORLIN_LOGPIXELS:-}" ]; then
+  dword=$(printf '%08x' "$QUORLIN_LOGPIXELS")
+  awk -v value="\"LogPixels\"=dword:$dword" '{ print }
+    index($0, "[Control Panel\\\\Desktop] ") == 1 { getline; print; print value }' \
+    "$prefix/user.reg" >"$work/user.reg" && mv "$work/user.reg" "$prefix/user.reg"
+  grep -q "^\"LogPixels\"=dword:$dword" "$prefix/user.reg" || { echo "wine-run: cannot set LogPixels" >&2; exit 2; }
+fi
+
 Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done

@@ -42,6 +42,9 @@
 // Tray icons (the application icon is the resource named "A").
 #define IDI_TRAY_ON  101
 #define IDI_TRAY_OFF 102
+// The same two states drawn for a light taskbar; the two above are drawn for a dark one.
+#define IDI_TRAY_ON_LIGHT  103
+#define IDI_TRAY_OFF_LIGHT 104
 
 // State and status texts.
 #define IDS_OFF              1000

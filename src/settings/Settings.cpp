@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "base/Decimal.h"
@@ -82,6 +83,19 @@ std::optional<BoundsRect> ParseBounds(std::wstring_view text) {
     ParseHalf(back, r.Right, r.Bottom);
     if (r == BoundsRect{}) return std::nullopt;
     return r;
+}
+
+BoundsCorner RestoredCorner(const BoundsRect& stored, std::int32_t storedDpi, std::int32_t dpi, std::int32_t width,
+                            std::int32_t height) noexcept {
+    const BoundsCorner corner{stored.Left, stored.Top};
+    // Without a rectangle (a value that names only the corner) there is no centre to keep.
+    if (storedDpi <= 0 || storedDpi == dpi || stored.Right <= stored.Left || stored.Bottom <= stored.Top) return corner;
+    auto keepCentre = [](std::int64_t low, std::int64_t high, std::int64_t size) {
+        const std::int64_t at = low + (high - low) / 2 - size / 2;
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(at, std::numeric_limits<std::int32_t>::min(),
+                                                                   std::numeric_limits<std::int32_t>::max()));
+    };
+    return {keepCentre(stored.Left, stored.Right, width), keepCentre(stored.Top, stored.Bottom, height)};
 }
 
 IntervalChoice ChooseInterval(std::span<const std::uint32_t> entries, std::uint32_t interval) noexcept {

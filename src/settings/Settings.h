@@ -30,6 +30,8 @@ struct SettingName {
 // Every persisted value. Each member starts at its default from kSettingsTable below.
 struct AppSettings {
     std::wstring Bounds;
+    // The DPI of the window when Bounds was saved; 0 (absent) for values of earlier versions.
+    std::int32_t BoundsDpi{};
     bool Visible{};
     bool AutoRun{};
     bool Balloons{};
@@ -70,6 +72,7 @@ using IntSetting = SettingRow<std::int32_t>;
 // The one list of the settings, in load and save order.
 inline constexpr std::tuple kSettingsTable{
     TextSetting{{L"Bounds"}, &AppSettings::Bounds, L"0,0,0,0"},
+    IntSetting{{L"BoundsDpi"}, &AppSettings::BoundsDpi, 0},
     BoolSetting{{L"Visible"}, &AppSettings::Visible, true},
     BoolSetting{{L"AutoRun"}, &AppSettings::AutoRun, true},
     BoolSetting{{L"Balloons"}, &AppSettings::Balloons, true},
@@ -117,6 +120,19 @@ std::wstring FormatBounds(const BoundsRect& r);
 // counts as 0. Returns nothing when all four are 0, which covers the default "0,0,0,0" as well as
 // unreadable text: the caller then centres the window instead of moving it.
 std::optional<BoundsRect> ParseBounds(std::wstring_view text);
+
+struct BoundsCorner {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    bool operator==(const BoundsCorner&) const = default;
+};
+
+// Where the window's top-left corner goes when it is restored from the stored rectangle while it is
+// width x height at dpi. At the DPI it was stored at, and for values of earlier versions (storedDpi
+// 0 or less), the stored corner as it is. At another DPI the window has another size: it keeps the
+// stored rectangle's centre, so it grows or shrinks around the place the user left it.
+BoundsCorner RestoredCorner(const BoundsRect& stored, std::int32_t storedDpi, std::int32_t dpi, std::int32_t width,
+                            std::int32_t height) noexcept;
 
 // The block interval list of the settings window, in display order; the item text is the prefix
 // followed by the localised word for seconds.

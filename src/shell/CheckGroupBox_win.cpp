@@ -2,7 +2,15 @@
 
 #include <algorithm>
 
+#include "base/Dpi.h"
+#include "shell/Dpi_win.h"
+
 namespace quorlin {
+
+namespace {
+// Where the group box frame starts its own caption text; the frame line stops there.
+constexpr LONG kFrameCaptionLeft = 7;
+}  // namespace
 
 TCheckGroupBox::TCheckGroupBox(HWND parent, const WindowBounds& bounds, std::wstring_view caption)
     : TGroupBox(parent, bounds, caption), checkBox_(Handle(), {8, 0, 0, 0}, caption, true) {
@@ -31,6 +39,8 @@ void TCheckGroupBox::SetAutoDisableControls(bool value) {
     UpdateControlsEnabled();
 }
 
+int TCheckGroupBox::CheckMarkSize() const { return ScaleForDpi(13, WindowDpi(Handle())); }
+
 RECT TCheckGroupBox::CheckBoxRect() const {
     // Measured in the group box's own font, as the frame draws its caption.
     const std::wstring caption = Text();
@@ -46,9 +56,11 @@ RECT TCheckGroupBox::CheckBoxRect() const {
         SelectObject(dc, old);
         ReleaseDC(Handle(), dc);
     }
-    const int width = text.cx + CheckMarkSize() + 6;
+    const int dpi = WindowDpi(Handle());
+    const int left = ScaleForDpi(8, dpi);
+    const int width = text.cx + CheckMarkSize() + ScaleForDpi(6, dpi);
     const int height = std::max<int>(text.cy, CheckMarkSize());
-    return {8, 0, 8 + width, height};
+    return {left, 0, left + width, height};
 }
 
 void TCheckGroupBox::AdjustCheckBox() {
@@ -65,7 +77,8 @@ void TCheckGroupBox::EraseBehindCheckBox(HDC dc) {
     // The frame line and the caption the group box drew must not show around or through the box.
     if (!checkBox_.Handle() || !checkBox_.Visible()) return;
     const WindowBounds b = checkBox_.Bounds();
-    EraseArea(dc, RECT{b.Left, b.Top, b.Left + b.Width, b.Top + b.Height});
+    // The frame draws its caption a fixed few pixels in, which at a higher DPI is left of the box.
+    EraseArea(dc, RECT{std::min<LONG>(b.Left, kFrameCaptionLeft), b.Top, b.Left + b.Width, b.Top + b.Height});
 }
 
 void TCheckGroupBox::UpdateControlsEnabled() {

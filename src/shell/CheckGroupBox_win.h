@@ -29,8 +29,9 @@ public:
     TNotifyEvent OnCheckBoxClick;
 
 protected:
-    // Size of the check mark in pixels; the check box is this plus 6 pixels wider than its text.
-    virtual int CheckMarkSize() const { return 13; }
+    // Size of the check mark in pixels (13 at 96 DPI); the check box is this plus 6 design pixels
+    // wider than its text.
+    virtual int CheckMarkSize() const;
     // Gives the check box the caption, places it on the frame line and erases behind it.
     virtual void AdjustCheckBox();
     // Enables the other controls inside while the box is checked (or hidden) and the group enabled.

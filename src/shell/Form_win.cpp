@@ -1,8 +1,12 @@
 #include "shell/Form_win.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "shell/Controls_win.h"
+#include "shell/Dpi.h"
+#include "shell/Dpi_win.h"
+#include "shell/Image_win.h"
 
 namespace quorlin {
 
@@ -17,12 +21,29 @@ BOOL CALLBACK CollectUsableWindow(HWND window, LPARAM lp) {
     return TRUE;
 }
 
+BOOL CALLBACK CollectChild(HWND window, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(window);
+    return TRUE;
+}
+
+// Every window inside the form, at any depth.
+std::vector<HWND> Descendants(HWND form) {
+    std::vector<HWND> found;
+    EnumChildWindows(form, CollectChild, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+WindowBounds BoundsInParent(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
 }  // namespace
 
 TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight, HWND owner, TBorderStyle border) {
     const DWORD exStyle = kExStyle | (border == TBorderStyle::Dialog ? WS_EX_DLGMODALFRAME : 0);
-    font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
     TWindowClass::Options options;
     options.style = CS_DBLCLKS;
     options.cursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -32,6 +53,10 @@ TForm::TForm(const wchar_t* className, int clientWidth, int clientHeight, HWND o
     // Owned by one of the program's windows: no taskbar button of its own.
     CreateHandle(className, options, exStyle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top,
                  owner ? owner : TApplication::Instance().Handle());
+    // The monitor is known once the window exists.
+    dpi_ = WindowDpi(Handle());
+    font_ = TForm::CreateFormFont(dpi_);
+    if (dpi_ != kDesignDpi) SetClientSize(Scale(clientWidth), Scale(clientHeight));
     if (border == TBorderStyle::Single) {
         // An owned window does not take the application's icon by itself.
         if (HICON icon = TApplication::Instance().Icon()) {
@@ -57,11 +82,49 @@ std::wstring TForm::Caption() const {
 
 void TForm::SetClientSize(int width, int height) {
     if (!Handle()) return;
-    RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)));
-    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE outer = OuterSizeForClient(width, height, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)),
+                                          static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), dpi_);
+    SetWindowPos(Handle(), nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int TForm::Scale(int designValue) const { return ScaleForDpi(designValue, dpi_); }
+
+WindowBounds TForm::Scaled(const WindowBounds& design) const { return ScaleBoundsForDpi(design, dpi_); }
+
+UniqueGdiObject TForm::CreateFormFont(int dpi) const { return CreateArialForDpi(12, FW_NORMAL, dpi); }
+
+void TForm::ApplyDpi(int dpi, const RECT* suggested) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    // Scaled from where the controls first stood, so that moving back and forth does not let
+    // rounding creep in; a control made since then joins at the DPI of its making.
+    if (layout_.empty()) layoutDpi_ = dpi_;
+    const std::vector<HWND> controls = Descendants(Handle());
+    for (HWND w : controls) {
+        const bool known = std::any_of(layout_.begin(), layout_.end(), [w](const PlacedControl& p) { return p.Window == w; });
+        if (!known) layout_.push_back({w, RescaleBoundsForDpi(BoundsInParent(w), dpi_, layoutDpi_)});
+    }
+    std::erase_if(layout_, [](const PlacedControl& p) { return !IsWindow(p.Window); });
+    dpi_ = dpi;
+    for (const PlacedControl& p : layout_) {
+        const WindowBounds b = RescaleBoundsForDpi(p.Bounds, layoutDpi_, dpi_);
+        SetWindowPos(p.Window, nullptr, b.Left, b.Top, b.Width, b.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The old font is deleted only once no control uses it any more.
+    UniqueGdiObject font = CreateFormFont(dpi_);
+    if (font) {
+        const HGDIOBJ old = font_.get();
+        for (HWND w : controls)
+            if (reinterpret_cast<HGDIOBJ>(SendMessageW(w, WM_GETFONT, 0, 0)) == old)
+                SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        font_ = std::move(font);
+    }
+    for (HWND w : controls)
+        if (auto* image = dynamic_cast<TImage*>(TWinControl::FromHandle(w))) image->FitPicture();
+    FormDpiChanged();
+    if (suggested)
+        SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TForm::Show() {
@@ -140,6 +203,9 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_CLOSE:
         Close();
+        return 0;
+    case WM_DPICHANGED:
+        ApplyDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
         return 0;
     case WM_GETFONT:
         // A plain window keeps no font; controls created on the form take this one.

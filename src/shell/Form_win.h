@@ -6,10 +6,12 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/Unique_win.h"
 #include "shell/Application_win.h"
 #include "shell/Component.h"
+#include "shell/Placement.h"
 #include "shell/Window_win.h"
 
 namespace quorlin {
@@ -21,6 +23,7 @@ enum class TBorderStyle { Single, Dialog };
 class TForm : public TComponentOwner, public TWindow, private TMessageFilter {
 public:
     // Creates the window, hidden, with the given client size at a position the system picks;
+    // the size is the 96-DPI design's, scaled to the DPI of the window's monitor.
     // className is the window class registered for this kind of window (e.g. L"TfrmMain").
     // Members of a derived form can therefore create their controls on Handle() right away.
     // The form stays in front of its owner; without one, the application window owns it.
@@ -33,8 +36,13 @@ public:
     void SetCaption(const std::wstring& text);
     std::wstring Caption() const;
     HFONT Font() const { return static_cast<HFONT>(font_.get()); }
-    // Resizes the window so that its client area has this size; the top-left corner stays.
+    // Resizes the window so that its client area has this size in pixels; the top-left corner stays.
     void SetClientSize(int width, int height);
+
+    // The DPI the window is laid out at, and a length or bounds of the 96-DPI design at it.
+    int Dpi() const { return dpi_; }
+    int Scale(int designValue) const;
+    WindowBounds Scaled(const WindowBounds& design) const;
 
     bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
     void Show();
@@ -63,10 +71,25 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     // Controls created afterwards take this font.
     void SetFont(UniqueGdiObject font) { font_ = std::move(font); }
+    // The form's font at a DPI; a moved window's controls get it anew.
+    virtual UniqueGdiObject CreateFormFont(int dpi) const;
+    // After the window was laid out again at another DPI: for fonts and pictures of the form's own.
+    virtual void FormDpiChanged() {}
 
 private:
     // Key preview (FormKeyDown) and dialog navigation for messages to this form and its controls.
     bool PreTranslateMessage(MSG& msg) override;
+    // Moved to a monitor of another DPI: every control scaled from where it first stood, fonts and
+    // pictures made for the new DPI, the window put on the rectangle the system suggests.
+    void ApplyDpi(int dpi, const RECT* suggested);
+
+    struct PlacedControl {
+        HWND Window;
+        WindowBounds Bounds;  // in its parent's client area, at layoutDpi_
+    };
+    std::vector<PlacedControl> layout_;
+    int layoutDpi_ = 0;
+    int dpi_ = 96;
     UniqueGdiObject font_;
     int modalResult_ = 0;
     bool modal_ = false;

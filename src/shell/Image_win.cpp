@@ -5,9 +5,21 @@
 namespace quorlin {
 
 TImage::TImage(HWND parent, const WindowBounds& bounds, const wchar_t* iconName)
-    : TWinControl(parent, L"STATIC", SS_ICON | SS_NOTIFY | SS_REALSIZEIMAGE, 0, bounds) {
-    icon_.reset(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), iconName, IMAGE_ICON, bounds.Width, bounds.Height, 0)));
+    : TWinControl(parent, L"STATIC", SS_ICON | SS_NOTIFY | SS_REALSIZEIMAGE, 0, bounds), iconName_(iconName) {
+    LoadPicture(bounds.Width, bounds.Height);
+    ShowPicture(bounds);
+}
+
+void TImage::LoadPicture(int width, int height) {
+    // Owned: a picture the control drops is destroyed with it.
+    icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), iconName_, IMAGE_ICON, width, height, 0)));
+}
+
+void TImage::FitPicture() {
+    if (!iconName_) return;
+    const WindowBounds bounds = Bounds();
+    UniqueIcon previous = std::move(icon_);
+    LoadPicture(bounds.Width, bounds.Height);
     ShowPicture(bounds);
 }
 

@@ -13,11 +13,14 @@ namespace quorlin {
 // An icon drawn at its own size, transparent, with the hand cursor; a click raises OnClick.
 class TImage : public TWinControl {
 public:
-    // iconName names an icon resource of the executable (MAKEINTRESOURCEW for numbers).
+    // iconName names an icon resource of the executable (MAKEINTRESOURCEW for numbers, or a
+    // literal: it is kept); the picture is loaded from the icon's frames at the control's size.
     TImage(HWND parent, const WindowBounds& bounds, const wchar_t* iconName);
     // A copy of the picture, shown as it is: no link, so neither hand cursor nor clicks.
     TImage(HWND parent, const WindowBounds& bounds, HICON picture);
     TNotifyEvent OnClick;
+    // Loads the resource picture again at the control's current size (after a DPI change).
+    void FitPicture();
 
 protected:
     void Notify(WORD code) override;
@@ -25,6 +28,8 @@ protected:
 
 private:
     void ShowPicture(const WindowBounds& bounds);
+    void LoadPicture(int width, int height);
+    const wchar_t* iconName_ = nullptr;
     UniqueIcon icon_;
     bool link_ = true;
 };

@@ -8,6 +8,7 @@
 #include "base/resource.h"
 #include "shell/Application_win.h"
 #include "shell/Component.h"
+#include "shell/Dpi_win.h"
 #include "shell/Placement_win.h"
 
 namespace quorlin {
@@ -43,12 +44,10 @@ std::wstring ButtonCaption(TMessageButton button) {
     return LoadResString(kButtonCaptions[static_cast<int>(button)]);
 }
 
-// The system's message font; none when it cannot be read.
-UniqueGdiObject MessageFont() {
+// The system's message font at dpi; none when it cannot be read.
+UniqueGdiObject MessageFont(int dpi) {
     NONCLIENTMETRICSW metrics{};
-    // The size without the field later systems added, which earlier ones refuse.
-    metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return {};
+    if (!NonClientMetricsForDpi(metrics, dpi)) return {};
     return UniqueGdiObject(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
@@ -112,7 +111,7 @@ TMessageForm::TMessageForm(std::wstring_view text, TMessageKind kind, TMessageBu
       text_(text),
       default_(DefaultButtonOf(buttons)),
       cancel_(CancelButtonOf(buttons)) {
-    if (UniqueGdiObject font = MessageFont()) SetFont(std::move(font));
+    if (UniqueGdiObject font = MessageFont(Dpi())) SetFont(std::move(font));
     const KindInfo& info = kKinds[static_cast<int>(kind)];
 
     MessageLayoutInput in;
@@ -179,6 +178,11 @@ TMessageForm::TMessageForm(std::wstring_view text, TMessageKind kind, TMessageBu
         // As a form focuses its first control.
         activeControl_ = buttons_.front().Control->Handle();
     }
+}
+
+UniqueGdiObject TMessageForm::CreateFormFont(int dpi) const {
+    UniqueGdiObject font = MessageFont(dpi);
+    return font ? std::move(font) : TForm::CreateFormFont(dpi);
 }
 
 void TMessageForm::ButtonClick(std::size_t index) {

@@ -28,6 +28,8 @@ public:
 protected:
     void FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) override;
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    // The message font at that DPI, else the form's default.
+    UniqueGdiObject CreateFormFont(int dpi) const override;
 
 private:
     struct Button {

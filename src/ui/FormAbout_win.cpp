@@ -4,6 +4,7 @@
 #include "base/Text_win.h"
 #include "base/resource.h"
 #include "shell/Application_win.h"
+#include "shell/Dpi_win.h"
 #include "shell/Placement_win.h"
 
 namespace quorlin {
@@ -33,16 +34,14 @@ std::wstring VersionText() {
 
 TfrmAbout::TfrmAbout(HWND owner)
     : TForm(L"TfrmAbout", 332, 153, owner),
-      imgIcon(Handle(), IconBounds(), L"A"),
-      lbTitle(Handle(), {144, 12, 180, 24}, TApplication::Instance().Title(), TLabel::Align::Center),
-      lbVersion(Handle(), {144, 40, 180, 16}, VersionText(), TLabel::Align::Center),
-      lbInfo(Handle(), {144, 64, 180, 16}, LoadResString(IDS_ABOUT_SLOGAN), TLabel::Align::Center),
-      lbCopyright(Handle(), {144, 84, 180, 16}, LoadResString(IDS_ABOUT_MAKER), TLabel::Align::Center),
-      btnOK(Handle(), {196, 116, 75, 25}, LoadResString(IDS_MSG_OK), true) {
+      imgIcon(Handle(), Scaled(IconBounds()), L"A"),
+      lbTitle(Handle(), Scaled({144, 12, 180, 24}), TApplication::Instance().Title(), TLabel::Align::Center),
+      lbVersion(Handle(), Scaled({144, 40, 180, 16}), VersionText(), TLabel::Align::Center),
+      lbInfo(Handle(), Scaled({144, 64, 180, 16}), LoadResString(IDS_ABOUT_SLOGAN), TLabel::Align::Center),
+      lbCopyright(Handle(), Scaled({144, 84, 180, 16}), LoadResString(IDS_ABOUT_MAKER), TLabel::Align::Center),
+      btnOK(Handle(), Scaled({196, 116, 75, 25}), LoadResString(IDS_MSG_OK), true) {
     SetCaption(LoadResString(IDS_ABOUT));
-    titleFont_.reset(CreateFontW(-21, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
-    if (titleFont_) lbTitle.SetFont(static_cast<HFONT>(titleFont_.get()));
+    FormDpiChanged();
 
     imgIcon.SetTag(0);
     lbInfo.SetTag(1992);
@@ -63,6 +62,13 @@ TfrmAbout::TfrmAbout(HWND owner)
     };
     LoadComponents();
     CenterOverControl(Handle(), owner);
+}
+
+void TfrmAbout::FormDpiChanged() {
+    UniqueGdiObject font = CreateArialForDpi(21, FW_BOLD, Dpi());
+    if (!font) return;
+    lbTitle.SetFont(static_cast<HFONT>(font.get()));
+    titleFont_ = std::move(font);
 }
 
 void TfrmAbout::FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) {

@@ -32,6 +32,8 @@ public:
 
 protected:
     void FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) override;
+    // The title's own font, made for the window's DPI.
+    void FormDpiChanged() override;
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:

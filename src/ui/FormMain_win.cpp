@@ -13,9 +13,11 @@
 #include "settings/Settings.h"
 #include "settings/Settings_win.h"
 #include "shell/Application_win.h"
+#include "shell/Dpi_win.h"
 #include "shell/MessageForm_win.h"
 #include "shell/Placement_win.h"
 #include "shell/SessionNotification_win.h"
+#include "shell/Theme_win.h"
 #include "shortcuts/ShortcutText_win.h"
 #include "shortcuts/Hotkeys_win.h"
 #include "touchpad/PrecisionTouchpad_win.h"
@@ -36,9 +38,14 @@ constexpr UINT kWmSwallowed = 0x7AE;
 // Posted to the window at the end of start-up; the hooks go live when the loop takes it.
 constexpr UINT kWmApplyHooks = WM_APP + 1;
 
-HICON LoadTrayImage(UINT id) {
+// The tray picture of a state, drawn for the taskbar's theme, from the frame of the notification
+// area's own size: the small-icon size at the system DPI, which the taskbar is drawn at.
+HICON LoadTrayImage(bool blockerOn) {
+    const bool light = TaskbarUsesLightTheme();
+    const UINT id = blockerOn ? (light ? IDI_TRAY_ON_LIGHT : IDI_TRAY_ON) : (light ? IDI_TRAY_OFF_LIGHT : IDI_TRAY_OFF);
+    const int dpi = SystemDpi();
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+                                         SystemMetricForDpi(SM_CXSMICON, dpi), SystemMetricForDpi(SM_CYSMICON, dpi), 0));
 }
 
 // The website's domain name in capitals, as the link label shows it.
@@ -134,8 +141,8 @@ TfrmMain::TfrmMain()
       imgStumbleUpon(Handle(), ControlBounds(112, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_RECOMMEND)),
       lbLink(Handle(), ControlBounds(142, 384, 158, 15), WebsiteCaption()),
       pnWebBrowser(Handle(), ControlBounds(252, 175, 32, 24), L"Ping"),
-      imgTrayOn(LoadTrayImage(IDI_TRAY_ON)),
-      imgTrayOff(LoadTrayImage(IDI_TRAY_OFF)) {
+      imgTrayOn(LoadTrayImage(true)),
+      imgTrayOff(LoadTrayImage(false)) {
     // State before the design's components act.
     BlockerState.LastKeyTick = 0;
     BlockerState.BlockInterval = static_cast<std::uint32_t>(DefaultSettings().Delay);
@@ -242,7 +249,19 @@ TfrmMain::~TfrmMain() {
 }
 
 WindowBounds TfrmMain::ControlBounds(int left, int top, int width, int height) const {
-    return WindowBounds{left, top, width, height};
+    return Scaled(WindowBounds{left, top, width, height});
+}
+
+void TfrmMain::FormDpiChanged() {
+    // Made again from the new font when the pointer next enters the link.
+    if (lbLink.Font() == linkFont_.get()) lbLink.SetFont(Font());
+    linkFont_.reset();
+}
+
+void TfrmMain::ReloadTrayImages() {
+    imgTrayOn.reset(LoadTrayImage(true));
+    imgTrayOff.reset(LoadTrayImage(false));
+    UpdateTrayIcon();
 }
 
 void TfrmMain::FormCreate() {
@@ -388,8 +407,12 @@ bool TfrmMain::LoadSettings() {
     savedSettings_ = s;
 
     if (auto bounds = ParseBounds(s.Bounds)) {
-        // Only the stored corner is used; the window keeps its own size.
-        SetWindowPos(Handle(), nullptr, bounds->Left, bounds->Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // The window keeps its own size; saved at another DPI, it keeps the saved centre.
+        RECT now{};
+        GetWindowRect(Handle(), &now);
+        const BoundsCorner at =
+            RestoredCorner(*bounds, s.BoundsDpi, Dpi(), now.right - now.left, now.bottom - now.top);
+        SetWindowPos(Handle(), nullptr, at.Left, at.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else {
         CenterInWorkArea(Handle());
     }
@@ -436,6 +459,7 @@ AppSettings TfrmMain::CurrentSettings() const {
     // In screen coordinates, as LoadSettings' SetWindowPos takes them back.
     const ScreenRect r = NormalBoundsOnScreen(Handle());
     s.Bounds = FormatBounds({r.Left, r.Top, r.Right, r.Bottom});
+    s.BoundsDpi = Dpi();
     s.Visible = WasVisible;
     s.AutoRun = chbAutoRun.Checked();
     s.Balloons = chbBalloons.Checked();
@@ -779,6 +803,8 @@ LRESULT TfrmMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     }
     if (msg == WM_ENDSESSION && wp) SaveSettings();
+    // The taskbar turned light or dark: the tray icon follows.
+    if (IsColorSetChange(msg, lp)) ReloadTrayImages();
     if (msg == WM_ENDSESSION && !wp) {
         // Someone cancelled the end of the session: closing the window hides it again.
         EndingSession = false;

@@ -134,6 +134,9 @@ private:
     void ShortcutCheckBoxClick(TObject& sender);
     LRESULT WMQueryEndSession();
     WindowBounds ControlBounds(int left, int top, int width, int height) const;
+    void FormDpiChanged() override;
+    // The tray pictures for the taskbar's current theme.
+    void ReloadTrayImages();
     void OnLinkMouseEnter();
     void OnLinkMouseLeave();
     UniqueGdiObject linkFont_;  // the label font, underlined, for the link under the pointer

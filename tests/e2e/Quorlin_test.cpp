@@ -715,4 +715,31 @@ TEST_F(QuorlinEndToEnd, ClickSwallowedWhileTheTrayMenuIsOpenIsCounted) {
     EXPECT_FALSE(Target().Received(WM_LBUTTONDOWN));
 }
 
+// The taskbar's theme as the system keeps it and announces a change of it.
+void SetTaskbarTheme(DWORD light) {
+    WriteDword(L"SystemUsesLightTheme", light, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                        SMTO_ABORTIFHUNG, 3000, &answer);
+}
+
+TEST_F(QuorlinEndToEnd, TrayIconIsDrawnForTheTaskbarsThemeAndFollowsItsChange) {
+    WriteDword(L"Balloons", 0);  // nothing over the icon
+    WriteDword(L"SystemUsesLightTheme", 1, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
+    StartApp();
+    std::vector<COLORREF> light;
+    ASSERT_TRUE(PumpUntil([&] { return !(light = IconPixels()).empty(); }, 3000));
+
+    SetTaskbarTheme(0);
+    std::vector<COLORREF> dark;
+    EXPECT_TRUE(PumpUntil([&] { return (dark = IconPixels()) != light; }, 3000)) << "drawn for a dark taskbar now";
+    SetTaskbarTheme(1);
+    EXPECT_TRUE(PumpUntil([&] { return IconPixels() == light; }, 3000)) << "and for a light one again";
+    // A setting change of another kind leaves the picture alone.
+    WriteDword(L"SystemUsesLightTheme", 0, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0, SMTO_ABORTIFHUNG, 3000, &answer);
+    EXPECT_EQ(IconPixels(), light);
+}
+
 }  // namespace

@@ -129,9 +129,14 @@ std::set<int> StoredSizes(const wchar_t* group) {
 }
 
 TEST(Resources, IconGroupsHoldEverySizeAsA32BitImage) {
-    EXPECT_EQ(StoredSizes(L"A"), (std::set<int>{16, 20, 24, 32, 40, 48, 64, 128, 256}));
-    EXPECT_EQ(StoredSizes(MAKEINTRESOURCEW(IDI_TRAY_ON)), (std::set<int>{16, 20, 24, 32, 48}));
-    EXPECT_EQ(StoredSizes(MAKEINTRESOURCEW(IDI_TRAY_OFF)), (std::set<int>{16, 20, 24, 32, 48}));
+    EXPECT_EQ(StoredSizes(L"A"), (std::set<int>{16, 20, 24, 32, 40, 48, 64, 128, 160, 192, 256}));
+    // The small-icon size at 96 to 192 DPI, and beyond.
+    for (int id : {IDI_TRAY_ON, IDI_TRAY_OFF, IDI_TRAY_ON_LIGHT, IDI_TRAY_OFF_LIGHT})
+        EXPECT_EQ(StoredSizes(MAKEINTRESOURCEW(id)), (std::set<int>{16, 20, 24, 28, 32, 40, 48})) << id;
+    // The links' 16 pixels at 96 to 192 DPI.
+    for (int id : {IDI_LINK_PAGE, IDI_LINK_CIRCLES, IDI_LINK_FOLLOW, IDI_LINK_FEED, IDI_LINK_BOOKMARK,
+                   IDI_LINK_RECOMMEND})
+        EXPECT_EQ(StoredSizes(MAKEINTRESOURCEW(id)), (std::set<int>{16, 20, 24, 28, 32})) << id;
 }
 
 TEST(Resources, ApplicationIconLoadsAtEachSizeWithTransparency) {
