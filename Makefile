@@ -53,7 +53,7 @@ run: win
 # QUORLIN_SIGN_PKCS12 and QUORLIN_SIGN_PASSWORD are set. See README.md, "Install".
 dist: deps $(WIN)/CMakeCache.txt
 	cmake --build $(WIN) -j $(JOBS) --target Quorlin
-	python3 scripts/dist.py --exe $(WIN)/Quorlin.exe --out dist
+	QUORLIN_WEBSITE=$(QUORLIN_WEBSITE) python3 scripts/dist.py --exe $(WIN)/Quorlin.exe --out dist
 
 # Measurements (bench/): every benchmark under Wine and natively; writes docs/PERFORMANCE.md.
 # Not part of make test. Options for bench/run.py go in BENCH_ARGS (see bench/run.py --help).
