@@ -14,6 +14,7 @@
 
 #include "QuorlinProcess.h"
 #include "TestSupport.h"
+#include "TrayProbe.h"
 
 using namespace testsupport;
 
@@ -143,6 +144,20 @@ std::map<std::wstring, std::pair<DWORD, std::string>> SettingsValues() {
     return values;
 }
 
+// The running program's process (found by its application window), for waiting on its end.
+quorlin::UniqueHandle RunningQuorlin() {
+    HWND window = FindWindowW(L"TApplication", L"Quorlin");
+    DWORD pid = 0;
+    if (window) GetWindowThreadProcessId(window, &pid);
+    return quorlin::UniqueHandle(pid ? OpenProcess(SYNCHRONIZE, FALSE, pid) : nullptr);
+}
+
+bool ShowsTrayIcon() {
+    for (const TrayTool& tool : TrayTools())
+        if (!IsRectEmpty(&tool.rect) && tool.text.rfind(L"Quorlin (", 0) == 0) return true;
+    return false;
+}
+
 TEST(Installer, InstallsUpgradesAndUninstallsForTheUserWhileTheProgramRuns) {
     const std::wstring oldMsi = FindMsi(UnixPathFromEnv(L"QUORLIN_DIST_OLD"));
     const std::wstring newMsi = FindMsi(UnixPathFromEnv(L"QUORLIN_DIST_NEW"));
@@ -174,7 +189,8 @@ TEST(Installer, InstallsUpgradesAndUninstallsForTheUserWhileTheProgramRuns) {
     ASSERT_FALSE(settings.empty());
 
     // A higher version installed while the program runs: the old package ends it first (no
-    // question), the new file takes the old one's place, one entry is left and the settings stay.
+    // question), the new file takes the old one's place and one entry is left. The program starts
+    // at logon, so the new version is started again at once, with the settings as they were.
     QuorlinProcess second(exe);
     ASSERT_TRUE(second.Start()) << second.Problem();
     ASSERT_EQ(Msiexec(L"/i \"" + newMsi + L"\" /qn"), 0u);
@@ -184,16 +200,21 @@ TEST(Installer, InstallsUpgradesAndUninstallsForTheUserWhileTheProgramRuns) {
     EXPECT_EQ(entries[0].version, VersionInName(newMsi));
     EXPECT_EQ(ProductIcons().size(), 1u);
     EXPECT_EQ(ReadFileText(exe), ReadFileText(newExe)) << "the installed program is not the new one";
+    quorlin::UniqueHandle again;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            if (!again) again = RunningQuorlin();
+            return again && ShowsTrayIcon() && ValueType(L"Quorlin.exe", kRunKey).has_value();
+        },
+        15000))
+        << "the new version did not start again with its tray icon and logon entry";
     EXPECT_EQ(SettingsValues(), settings);
-    EXPECT_TRUE(ValueType(L"Quorlin.exe", kRunKey).has_value()) << "an upgrade keeps the logon entry";
 
     // Uninstalled while the program runs: it ends as at the end of the session, which saves the
     // settings (written anew here into a deleted key), and everything else of it goes.
-    QuorlinProcess third(exe);
-    ASSERT_TRUE(third.Start()) << third.Problem();
     DeleteSettingsKey();
     ASSERT_EQ(Msiexec(L"/x \"" + newMsi + L"\" /qn"), 0u);
-    EXPECT_NE(third.WaitExit(5000), STILL_ACTIVE) << "the uninstall left the program running";
+    EXPECT_EQ(WaitForSingleObject(again.get(), 5000), WAIT_OBJECT_0) << "the uninstall left the program running";
     EXPECT_FALSE(Exists(exe));
     EXPECT_FALSE(Exists(folder));
     EXPECT_FALSE(Exists(shortcut));
