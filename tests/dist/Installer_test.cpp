@@ -63,19 +63,8 @@ DWORD Msiexec(const std::wstring& args) {
 
 std::wstring Text(HKEY key, const wchar_t* name) {
     wchar_t value[1024] = {};
-    DWORD size = sizeof value - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
-        return {};
-    return value;
-}
-
-DWORD Number(HKEY key, const wchar_t* name) {
-    DWORD value = 0, size = sizeof value;
-    return RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS
-               ? value
-               : 0;
+    DWORD size = sizeof value;
+    return RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS ? value : L"";
 }
 
 // Calls visit(subkey) for every subkey of root\path.
@@ -109,7 +98,8 @@ std::vector<UninstallEntry> UninstallEntries() {
         ForEachSubkey(root, kUninstallKey, [&](HKEY key) {
             if (Text(key, L"DisplayName") != L"Quorlin") return;
             // Windows computes EstimatedSize; Wine leaves it 0 and shows the package's size as Size.
-            DWORD size = Number(key, L"EstimatedSize");
+            DWORD size = 0, length = sizeof size;
+            RegGetValueW(key, nullptr, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size, &length);
             if (!size) size = static_cast<DWORD>(_wtoi(Text(key, L"Size").c_str()));
             entries.push_back({Text(key, L"DisplayVersion"), Text(key, L"Publisher"), size});
         });
