@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN := build/win
 
-.PHONY: all deps configure native win test test-native test-win test-fuzz run bench fuzz soak screenshot clean
+.PHONY: all deps configure native win test test-native test-win test-fuzz run dist bench fuzz soak screenshot clean
 
 all: native win
 
@@ -49,6 +49,12 @@ test: deps
 run: win
 	@bash scripts/run-quorlin.sh
 
+# The release packages in dist/ (MSI, portable zip, SHA256SUMS, winget manifests); signed when
+# QUORLIN_SIGN_PKCS12 and QUORLIN_SIGN_PASSWORD are set. See README.md, "Install".
+dist: deps $(WIN)/CMakeCache.txt
+	cmake --build $(WIN) -j $(JOBS) --target Quorlin
+	QUORLIN_WEBSITE=$(QUORLIN_WEBSITE) python3 scripts/dist.py --exe $(WIN)/Quorlin.exe --out dist
+
 # Measurements (bench/): every benchmark under Wine and natively; writes docs/PERFORMANCE.md.
 # Not part of make test. Options for bench/run.py go in BENCH_ARGS (see bench/run.py --help).
 bench: deps $(WIN)/CMakeCache.txt $(NATIVE)/CMakeCache.txt
@@ -67,4 +73,4 @@ soak: win
 	bash scripts/soak.sh $(SOAK_EVENTS)
 
 clean:
-	rm -rf build
+	rm -rf build dist

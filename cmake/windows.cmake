@@ -111,6 +111,18 @@ quorlin_wine_tests(e2e 600)
 # The windows at 150 %: this test's prefix has a system DPI of 144.
 set_tests_properties(win_HighDpi_test PROPERTIES ENVIRONMENT QUORLIN_LOGPIXELS=144)
 
+# The release packages (make dist): their contents and signatures, and the MSI installed, upgraded
+# and uninstalled under Wine by a driver of its own (tests/dist).
+if(TARGET Quorlin)
+  add_executable(dist_Installer_test tests/dist/Installer_test.cpp ${QUORLIN_RC})
+  target_link_libraries(dist_Installer_test PRIVATE qtestsupport gtest_main)
+  add_dependencies(dist_Installer_test Quorlin)
+  add_test(NAME dist_packages COMMAND ${CMAKE_SOURCE_DIR}/tests/dist/dist_test.sh ${CMAKE_BINARY_DIR})
+  add_test(NAME dist_signing COMMAND ${CMAKE_SOURCE_DIR}/tests/dist/signing_test.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(dist_packages PROPERTIES TIMEOUT 300 LABELS e2e)
+  set_tests_properties(dist_signing PROPERTIES TIMEOUT 120 LABELS dist)
+endif()
+
 # DLL planting guard: every executable we build (the program, the programs tests start and the
 # test executables, which are linked the same way) imports only DLLs Windows takes from the
 # system folder, and no compiler runtime DLL. The fake driver's DLLs are test doubles of a vendor's
@@ -124,7 +136,7 @@ foreach(tier win e2e)
   endforeach()
 endforeach()
 if(TARGET Quorlin)
-  list(APPEND IMPORT_CHECKED Quorlin)
+  list(APPEND IMPORT_CHECKED Quorlin dist_Installer_test)
 endif()
 set(IMPORT_CHECKED_FILES)
 foreach(target ${IMPORT_CHECKED})

@@ -4,7 +4,8 @@ set -euo pipefail
 
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for p in g++ make cmake googletest libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick x11-utils python3 fonts-liberation fonts-wine clang libclang-rt-dev; do
+for p in g++ make cmake googletest libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick x11-utils python3 fonts-liberation fonts-wine clang libclang-rt-dev \
+         wixl msitools osslsigncode zip unzip openssl python3-yaml; do
   have_pkg "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0

@@ -4,6 +4,7 @@
 #include "base/Text_win.h"
 #include "base/resource.h"
 #include "shell/Application.h"
+#include "shell/OneInstance_win.h"
 #include "shell/Component.h"
 #include "shell/WindowClass_win.h"
 
@@ -32,6 +33,11 @@ HWND FrontWindow(HWND applicationWindow) {
     return found == applicationWindow ? nullptr : found;
 }
 
+BOOL CALLBACK CollectWindow(HWND window, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(window);
+    return TRUE;
+}
+
 }  // namespace
 
 TApplication& TApplication::Instance() {
@@ -47,6 +53,10 @@ LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
             PostMessageW(app.mainWindow_, WM_CLOSE, 0, 0);
         else
             app.Terminate();
+        return 0;
+    }
+    if (msg == WM_END_INSTANCE) {
+        Instance().EndAsSession();
         return 0;
     }
     if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE) {
@@ -103,6 +113,18 @@ void TApplication::SetTitle(const std::wstring& title) {
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::EndAsSession() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    // ENDSESSION_CLOSEAPP: what an installer sends to a program whose files it must replace.
+    bool agreed = true;
+    for (HWND window : windows)
+        if (IsWindow(window) && !SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP)) agreed = false;
+    for (HWND window : windows)
+        if (IsWindow(window)) SendMessageW(window, WM_ENDSESSION, agreed, ENDSESSION_CLOSEAPP);
+    if (agreed) Terminate();
+}
 
 void TApplication::BringToFront() {
     if (!handle_) return;

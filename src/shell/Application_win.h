@@ -63,6 +63,10 @@ public:
     void SetMainWindow(HWND window) { mainWindow_ = window; }
 
     void Terminate();                           // PostQuitMessage(0)
+    // Ends the program as the end of the Windows session does: every top-level window of the
+    // program is asked WM_QUERYENDSESSION (the main window saves the settings there) and told
+    // WM_ENDSESSION; when none refused, the loop ends. Nothing is asked of the user.
+    void EndAsSession();
     bool Terminated() const { return terminated_; }
     void BringToFront();
 

@@ -124,4 +124,15 @@ bool SwitchToPrevInstance() {
     return true;
 }
 
+bool EndPrevInstance(DWORD timeoutMs) {
+    HWND window = FindPrevInstance();
+    if (!window) return true;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    UniqueHandle process(pid ? OpenProcess(SYNCHRONIZE, FALSE, pid) : nullptr);
+    if (!PostMessageW(window, WM_END_INSTANCE, 0, 0)) return !IsWindow(window);
+    if (!process) return false;  // asked, but its end cannot be awaited
+    return WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
 }  // namespace quorlin

@@ -14,6 +14,9 @@ namespace quorlin {
 // Posted to the running instance's application window: wParam the sender's application window,
 // lParam the sender's module instance handle.
 constexpr UINT WM_ACTIVATE_INSTANCE = 0x8AE5;
+// Posted to the running instance's application window by a start with "/exit": end as the end of
+// the Windows session does (TApplication::EndAsSession).
+constexpr UINT WM_END_INSTANCE = 0x8AE6;
 
 class TOneInstance : public TComponentBase {
 public:
@@ -48,5 +51,8 @@ std::wstring CurrentUserName();
 HWND FindPrevInstance();
 // Restores or brings forward the other instance and posts it WM_ACTIVATE_INSTANCE.
 bool SwitchToPrevInstance();
+// Asks the other instance to end (WM_END_INSTANCE) and waits up to timeoutMs for its process to
+// end. True when it ended or none runs; false when it still runs.
+bool EndPrevInstance(DWORD timeoutMs);
 
 }  // namespace quorlin

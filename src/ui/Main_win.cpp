@@ -10,6 +10,9 @@
 #include "base/Text_win.h"
 #include "ui/FormMain_win.h"
 #include "base/resource.h"
+#include "settings/Settings_win.h"
+#include "shell/OneInstance_win.h"
+#include "ui/StartCommand.h"
 
 namespace {
 
@@ -24,10 +27,26 @@ void HardenDllSearch() {
     SetDllDirectoryW(L"");
 }
 
+// How long "/exit" waits for the running instance to save and end.
+constexpr DWORD kEndInstanceTimeoutMs = 10000;
+
+// "/exit" and "/uninstall" (run by the installer): the running instance, found by its title as a
+// second start finds it, ends as at the end of the session; "/uninstall" then deletes the logon
+// entry, after that end, since the instance could still write it. 0 when no instance runs any more.
+int RunStartCommand(quorlin::StartCommand command) {
+    quorlin::TApplication::Instance().SetTitle(quorlin::LoadResString(IDS_TITLE));
+    const bool ended = quorlin::EndPrevInstance(kEndInstanceTimeoutMs);
+    if (command == quorlin::StartCommand::Uninstall) quorlin::SetRunEntry(false);
+    return ended ? 0 : 1;
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR arguments, int) {
     HardenDllSearch();
+    if (const auto command = quorlin::ParseStartCommand(arguments ? arguments : L"");
+        command != quorlin::StartCommand::Run)
+        return RunStartCommand(command);
     quorlin::InitSynapticsApi();  // also brings COM up as a single-threaded apartment
     quorlin::LoadKeyCaptionTable();
 

@@ -247,7 +247,7 @@ void SafeRightClick(int x, int y, DWORD quietMs) {
 // ---- The program ----
 
 void QuorlinProcess::Launch() {
-    process_ = testsupport::Start(ExeDir() + L"\\Quorlin.exe");
+    process_ = testsupport::Start(exe_.empty() ? ExeDir() + L"\\Quorlin.exe" : exe_);
     window_ = nullptr;
 }
 

@@ -56,6 +56,8 @@ void SafeRightClick(int x, int y, DWORD quietMs = 650);
 class QuorlinProcess {
 public:
     QuorlinProcess() = default;
+    // Another copy of the program than the build's (an installed one).
+    explicit QuorlinProcess(std::wstring exe) : exe_(std::move(exe)) {}
     QuorlinProcess(const QuorlinProcess&) = delete;
     QuorlinProcess& operator=(const QuorlinProcess&) = delete;
     ~QuorlinProcess() { Kill(); }
@@ -86,6 +88,7 @@ public:
     void Kill();
 
 private:
+    std::wstring exe_;
     Process process_;
     HWND window_ = nullptr;
     std::string problem_;
