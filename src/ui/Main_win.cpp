@@ -28,7 +28,7 @@ void HardenDllSearch() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     HardenDllSearch();
-    quorlin::InitSynapticsApi();  // also brings COM up as a single-threaded apartment
+    quorlin::InitSynapticsApi();  // brings COM up only for an installed driver
     quorlin::LoadKeyCaptionTable();
 
     auto& app = quorlin::TApplication::Instance();
