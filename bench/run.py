@@ -21,6 +21,8 @@ and reads the measured programs' CPU time and memory from /proc around each comm
   soak       memory while input is injected without a pause (--soak SECONDS writes the curve
              to docs/perf/soak-SECONDS.csv, which the document shows)
   trace      where the start-up time goes (WINEDEBUG=+timestamp,+loaddll,+win)
+  idle       wake-ups (context switches) and CPU time per minute with the window hidden, no input
+             and the pointer parked away from every window, against the minimal tray program
 
 Usage: bench/run.py [--rounds N] [--soak SECONDS] [--parts a,b,...] [--no-doc | --doc]
 A run of all parts (make bench) writes the document; a run of some parts prints its results.
@@ -45,7 +47,7 @@ WIN = os.path.join(ROOT, "build", "win")
 NATIVE = os.path.join(ROOT, "build", "native")
 DOC = os.path.join(ROOT, "docs", "PERFORMANCE.md")
 PERF_DIR = os.path.join(ROOT, "docs", "perf")
-ALL_PARTS = ["startup", "hooks", "scaling", "latency", "soak", "trace", "inputdelay"]
+ALL_PARTS = ["startup", "hooks", "scaling", "latency", "soak", "trace", "inputdelay", "idle"]
 
 # The three options of the smart blocking; a build without them ignores the values.
 SMART_OPTIONS = ["PauseFullScreen", "IgnoreShortcutKeys", "IgnoreHeldKeys"]
@@ -75,6 +77,21 @@ def proc_cpu_ns(pid):
         try:
             with open(path) as f:
                 total += int(f.read().split()[0])
+        except (OSError, ValueError, IndexError):
+            pass  # a thread that ended in between
+    return total
+
+
+def proc_wakeups(pid):
+    """Context switches of every thread of a process so far: each one a wake-up (voluntary: it
+    slept and was woken; nonvoluntary: it was preempted while running)."""
+    total = 0
+    for path in glob.glob(f"/proc/{pid}/task/*/status"):
+        try:
+            with open(path) as f:
+                for line in f:
+                    if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                        total += int(line.split()[1])
         except (OSError, ValueError, IndexError):
             pass  # a thread that ended in between
     return total
@@ -403,6 +420,36 @@ def parse_trace(lines, exe):
     return events
 
 
+IDLE_CONFIGS = [
+    # name, program, tip, settings written before start
+    ("reference", "bench_TrayRef.exe", "TrayRef", None),
+    ("quorlin", "Quorlin.exe", "Quorlin_(", TRAY_SETTINGS),
+    ("quorlin_fullscreen", "Quorlin.exe", "Quorlin_(", dict(TRAY_SETTINGS, PauseFullScreen=1)),
+]
+IDLE_SETTLE_S = 3.0  # past Quorlin's run-once timer (1.5 s) and the first paints
+
+
+def measure_idle(driver, seconds):
+    """Wake-ups and CPU time of a program at rest: window hidden, no input, the pointer parked in a
+    corner away from every window (Wine's themed check boxes wake their program about 1000 times a
+    second while the pointer rests on one). Counted from /proc over the given seconds."""
+    out = {"seconds": seconds, "pointer": [1270, 10], "programs": {}}
+    subprocess.run(["xdotool", "mousemove", *map(str, out["pointer"])], check=False)
+    for name, exe, tip, settings in IDLE_CONFIGS:
+        driver.prepare(settings)
+        t0 = time.monotonic()
+        driver.start(exe, tip)
+        time.sleep(max(0.0, IDLE_SETTLE_S - (time.monotonic() - t0)))
+        target = driver.target
+        w0, c0, s0 = proc_wakeups(target), proc_cpu_ns(target), time.monotonic()
+        time.sleep(seconds)
+        w1, c1, s1 = proc_wakeups(target), proc_cpu_ns(target), time.monotonic()
+        driver.stop()
+        minutes = (s1 - s0) / 60
+        out["programs"][name] = {"wakeups_per_min": (w1 - w0) / minutes, "cpu_ms_per_min": (c1 - c0) / 1e6 / minutes}
+    return out
+
+
 def measure_inputdelay(runs):
     out = subprocess.run(["wine", os.path.join(WIN, "bench_StartInputDelay.exe"), str(runs)], cwd=ROOT,
                          capture_output=True, text=True, timeout=600)
@@ -428,6 +475,8 @@ def inside(args):
                 results[part] = measure_soak(driver, args.soak)
             elif part == "latency":
                 results[part] = measure_latency(driver)
+            elif part == "idle":
+                results[part] = measure_idle(driver, args.idle_seconds)
             else:
                 continue
             print(f"  {part}: {time.monotonic() - t:.0f} s", file=sys.stderr, flush=True)
@@ -490,7 +539,8 @@ def run_inside(args, parts):
     inner = [sys.executable, os.path.abspath(__file__), "--inside", result_path, "--parts", ",".join(parts),
              "--rounds", str(args.rounds), "--memory-rounds", str(args.memory_rounds),
              "--hook-rounds", str(args.hook_rounds), "--cycles", str(args.cycles), "--moves", str(args.moves),
-             "--soak", str(args.soak), "--inputdelay-runs", str(args.inputdelay_runs)]
+             "--soak", str(args.soak), "--idle-seconds", str(args.idle_seconds),
+             "--inputdelay-runs", str(args.inputdelay_runs)]
     cpu = pinned_cpu()
     command = ["taskset", "-c", str(cpu), os.path.join(ROOT, "scripts", "wine-run.sh"), "--sh", shlex.join(inner)]
     subprocess.run(command, check=True, cwd=ROOT)
@@ -525,6 +575,7 @@ def main():
     ap.add_argument("--cycles", type=int, default=1000, help="key cycles per hook block (1000)")
     ap.add_argument("--moves", type=int, default=8, help="moves after each key press and release (8)")
     ap.add_argument("--soak", type=float, default=60, help="seconds of the memory soak (60)")
+    ap.add_argument("--idle-seconds", type=float, default=60, help="seconds each program rests in the idle part (60)")
     ap.add_argument("--inputdelay-runs", type=int, default=5, help="starts of bench_StartInputDelay (5)")
     ap.add_argument("--no-doc", action="store_true", help="print the results instead of writing the document")
     ap.add_argument("--doc", action="store_true", help="write the document also after a run of some parts only")

@@ -19,7 +19,8 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${GEN_DIR} -I${CMAKE_SOURCE_DIR}/src/ui/
 file(GLOB RES_DEPS CONFIGURE_DEPENDS src/ui/res/* src/base/resource.h)
 set_source_files_properties(${QUORLIN_RC} PROPERTIES OBJECT_DEPENDS "${RES_DEPS};${GEN_DIR}/version.h")
 
-set(WIN_LIBS user32 gdi32 shell32 advapi32 ole32 oleaut32 uuid comctl32)
+# No ole32 or oleaut32: COM is loaded from the system folder when first needed (base/System_win).
+set(WIN_LIBS user32 gdi32 shell32 advapi32 uuid comctl32)
 
 # Win32 edge: every src/**/*_win.cpp except the program entry.
 file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS src/*_win.cpp)
@@ -174,7 +175,7 @@ foreach(prog ${BENCH_REFERENCES})
     set(rc ${dir}/${name}.rc)
   endif()
   add_executable(bench_${name} WIN32 EXCLUDE_FROM_ALL ${prog} ${rc})
-  target_link_libraries(bench_${name} PRIVATE user32 shell32 ole32 oleaut32 comctl32)
+  target_link_libraries(bench_${name} PRIVATE user32 shell32 comctl32)
   target_link_options(bench_${name} PRIVATE -municode -s -Wl,--file-alignment=4096)
   target_compile_options(bench_${name} PRIVATE -Wall -Wextra)
   add_dependencies(benchmarks bench_${name})

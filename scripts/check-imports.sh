@@ -3,6 +3,8 @@
 # folder, so a DLL planted beside the program (or in the current folder) is never loaded.
 # Allowed: KnownDLLs of Windows Vista and later, ntdll (mapped before anything else), and
 # comctl32, which the manifest's side-by-side dependency takes from the system's assembly store.
+# COM (ole32, oleaut32) is a KnownDLL too but stays out on purpose: the program loads it only when
+# the touchpad driver or the shell needs it, so that a machine without the driver never pays for it.
 # Anything else, including the compiler's runtime DLLs (static linking must hold), fails.
 #
 # Usage: check-imports.sh EXE...      (objdump from $OBJDUMP, default i686-w64-mingw32-objdump)
@@ -10,7 +12,7 @@
 set -uo pipefail
 
 OBJDUMP=${OBJDUMP:-i686-w64-mingw32-objdump}
-ALLOWED=" kernel32 user32 gdi32 shell32 advapi32 ole32 oleaut32 comdlg32 msvcrt shlwapi ws2_32 ntdll comctl32 "
+ALLOWED=" kernel32 user32 gdi32 shell32 advapi32 comdlg32 msvcrt shlwapi ws2_32 ntdll comctl32 "
 
 # check_dump NAME: reads `objdump -p` output on stdin, prints each problem, returns 1 on any.
 check_dump() {
@@ -29,7 +31,10 @@ check_dump() {
         echo "$name: imports $dll: a compiler runtime DLL (the program must be linked statically)"
         bad=1 ;;
       *)
-        if [[ $ALLOWED != *" $base "* ]]; then
+        if [[ $base == ole32 || $base == oleaut32 ]]; then
+          echo "$name: imports $dll: COM is loaded at run time, only when needed"
+          bad=1
+        elif [[ $ALLOWED != *" $base "* ]]; then
           echo "$name: imports $dll: not a DLL that Windows always loads from the system folder"
           bad=1
         fi ;;
@@ -76,6 +81,8 @@ selftest() {
   expect fail winhttp-dll winhttp.dll <<<"$header"$'\tDLL Name: winhttp.dll\n\tDLL Name: USER32.dll\n'
   expect fail runtime-dll libstdc++-6.dll <<<"$header"$'\tDLL Name: KERNEL32.dll\n\tDLL Name: libstdc++-6.dll\n'
   expect fail pthread-dll libwinpthread-1.dll <<<"$header"$'\tDLL Name: libwinpthread-1.dll\n'
+  expect fail com-ole32 "COM is loaded at run time" <<<"$header"$'\tDLL Name: KERNEL32.dll\n\tDLL Name: ole32.dll\n'
+  expect fail com-oleaut32 "COM is loaded at run time" <<<"$header"$'\tDLL Name: OLEAUT32.dll\n'
   expect fail look-alike kernel32x.dll <<<"$header"$'\tDLL Name: kernel32x.dll\n'
   expect fail no-imports "no import table" <<<"$header"
   expect fail delay-load delay-loaded <<<$'Entry d 00012000 00000040 Delay Import Directory\n\tDLL Name: KERNEL32.dll\n'

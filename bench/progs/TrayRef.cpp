@@ -5,8 +5,6 @@
 #include <shellapi.h>
 #ifdef TRAYREF_WITH_QUORLIN_DLLS
 #include <commctrl.h>
-#include <objbase.h>
-#include <oleauto.h>
 #endif
 
 namespace {
@@ -38,15 +36,10 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR args, int) {
     const bool window = args && lstrcmpiW(args, L"/window") == 0;
 #ifdef TRAYREF_WITH_QUORLIN_DLLS
-    // Quorlin's DLLs brought up the way Quorlin does: COM as a single-threaded apartment, the
-    // common controls of version 6 (the manifest), one call into OLE Automation.
-    (void)CoInitialize(nullptr);
+    // Quorlin's DLLs brought up the way Quorlin does: the common controls of version 6 (the
+    // manifest). COM is loaded only for the touchpad driver, which this machine lacks.
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    double days = 0;
-    SystemTimeToVariantTime(&now, &days);
 #endif
     WNDCLASSW wc{};
     wc.lpfnWndProc = Proc;

@@ -18,6 +18,20 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+CoCreateInstanceFn EnterComApartment() {
+    static const CoCreateInstanceFn create = [] {
+        using InitFn = HRESULT(WINAPI*)(LPVOID);
+        const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");  // kept: the apartment lives on
+        if (!ole32) return CoCreateInstanceFn{};
+        const auto init = GetProc<InitFn>(ole32, "CoInitialize");
+        const auto make = GetProc<CoCreateInstanceFn>(ole32, "CoCreateInstance");
+        if (!init || !make) return CoCreateInstanceFn{};
+        (void)init(nullptr);  // already initialised by someone else is as good
+        return make;
+    }();
+    return create;
+}
+
 std::wstring RunningExePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

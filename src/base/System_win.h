@@ -2,6 +2,7 @@
 // executable's path and file version, and memory trimming.
 #pragma once
 #include <windows.h>
+#include <unknwn.h>
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,15 @@ template <typename Fn>
 Fn GetProc(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
+
+// COM's object creation, as ole32 exports it.
+using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
+
+// COM only where it is needed: on the first call, loads ole32 from the system folder and
+// initialises COM on the calling thread as a single-threaded apartment; later calls return the
+// same. Null when COM cannot be loaded. COM is never uninitialised and ole32 never unloaded, so
+// objects made in the apartment live until the process ends. GUI thread only.
+CoCreateInstanceFn EnterComApartment();
 
 // The full path of the running executable (long paths included), or "" when it cannot be had.
 std::wstring RunningExePath();

@@ -62,6 +62,20 @@ std::string DateText(int year, int month, int day) {
     return "date=" + DecimalText(year, 4) + "-" + DecimalText(month, 2) + "-" + DecimalText(day, 2);
 }
 
+double DateTimeDays(int year, int month, int day, int hour, int minute, int second) {
+    // Days from the civil calendar: March-based years, so the leap day ends a year.
+    const std::int64_t y = static_cast<std::int64_t>(year) - (month <= 2 ? 1 : 0);
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yearOfEra = y - era * 400;
+    const std::int64_t m = month > 2 ? month - 3 : month + 9;
+    const std::int64_t dayOfYear = (153 * m + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const std::int64_t sinceEpoch = era * 146097 + dayOfEra - 719468;  // days since 1 January 1970
+    constexpr std::int64_t k1970 = 25569;                              // 1 January 1970 counted from 30 December 1899
+    const double seconds = hour * 3600.0 + minute * 60.0 + second;
+    return static_cast<double>(sinceEpoch + k1970) + seconds / 86400.0;
+}
+
 std::int64_t WholeMinutesApart(double a, double b) {
     const double minutes = std::fabs(a - b) * 1440.0;
     // Beyond what a signed 64-bit number holds (or not a number at all) counts as very far apart.

@@ -45,6 +45,11 @@ std::string ComposeQuery(const ReportInputs& in, std::string_view extra);
 // The extra text of "start" and "running": "date=yyyy-mm-dd".
 std::string DateText(int year, int month, int day);
 
+// A local date and time as days since 30 December 1899, the time of day as the fraction (the
+// date-time that the report throttle compares). Seconds are the finest unit; the Gregorian
+// calendar throughout.
+double DateTimeDays(int year, int month, int day, int hour, int minute, int second);
+
 // Whole minutes between two date-times (days, the time of day as the fraction), either order;
 // 29 minutes 59 seconds give 29.
 std::int64_t WholeMinutesApart(double a, double b);

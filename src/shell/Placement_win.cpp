@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/System_win.h"
 #include "shell/Application_win.h"
 
 namespace quorlin {
@@ -87,6 +88,8 @@ ScreenRect NormalBoundsOnScreen(HWND window) {
 void OpenUrlInBrowser(std::wstring_view address) {
     // The wide call keeps addresses with characters outside the ANSI code page intact.
     const std::wstring url = UrlWithScheme(address);
+    // The shell may hand the address to an extension through COM, which it expects initialised.
+    EnterComApartment();
     ShellExecuteW(TApplication::Instance().Handle(), L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
 }
 

@@ -8,8 +8,9 @@ namespace quorlin {
 // True only when the whole connection sequence at start succeeded.
 extern bool SynapticsAvailable;
 
-// Initialises COM on the thread (single-threaded apartment) and connects to the driver. Once, at
-// the very start of the program.
+// Looks the driver's API class up in the registry; only when it is registered, initialises COM on
+// the thread (single-threaded apartment) and connects to the driver. Once, at the very start of
+// the program.
 void InitSynapticsApi();
 // True when the switch is available and the touchpad reports itself enabled; false otherwise.
 bool IsTouchpadEnabled();

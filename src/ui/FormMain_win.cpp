@@ -1,7 +1,5 @@
 #include "ui/FormMain_win.h"
 
-#include <oleauto.h>
-
 #include <algorithm>
 #include <random>
 #include <vector>
@@ -72,9 +70,7 @@ std::wstring ShortCutDisplay(TShortCut value) {
 // Local time as days since 30 December 1899, the time of day as the fraction; and today's date.
 double NowAsDays(SYSTEMTIME& local) {
     GetLocalTime(&local);
-    double days = 0;
-    SystemTimeToVariantTime(&local, &days);
-    return days;
+    return DateTimeDays(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
 }
 
 // The random part of the "running" report's interval, drawn afresh at each tick.

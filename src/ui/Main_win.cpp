@@ -47,7 +47,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR arguments, int) {
     if (const auto command = quorlin::ParseStartCommand(arguments ? arguments : L"");
         command != quorlin::StartCommand::Run)
         return RunStartCommand(command);
-    quorlin::InitSynapticsApi();  // also brings COM up as a single-threaded apartment
+    quorlin::InitSynapticsApi();  // brings COM up only for an installed driver
     quorlin::LoadKeyCaptionTable();
 
     auto& app = quorlin::TApplication::Instance();

@@ -61,6 +61,17 @@ TEST(ComposeQuery, PiecesInOrderWithShortcutsOnlyWhenSwitchedOn) {
     EXPECT_EQ(DateText(987, 3, 7), "date=0987-03-07");
 }
 
+TEST(DateTimeDays, CountsFromTheEndOf1899AcrossLeapYears) {
+    EXPECT_EQ(DateTimeDays(1899, 12, 30, 0, 0, 0), 0.0);
+    EXPECT_EQ(DateTimeDays(1899, 12, 29, 0, 0, 0), -1.0);
+    EXPECT_EQ(DateTimeDays(1900, 3, 1, 0, 0, 0), 61.0);  // 1900 has no 29 February
+    EXPECT_EQ(DateTimeDays(2000, 1, 1, 0, 0, 0), 36526.0);
+    EXPECT_EQ(DateTimeDays(2000, 3, 1, 0, 0, 0), 36586.0);  // 2000 has one
+    EXPECT_EQ(DateTimeDays(2024, 2, 29, 0, 0, 0), 45351.0);
+    EXPECT_EQ(DateTimeDays(2024, 3, 1, 18, 0, 0), 45352.75);
+    EXPECT_EQ(WholeMinutesApart(DateTimeDays(2026, 12, 31, 23, 45, 0), DateTimeDays(2027, 1, 1, 0, 14, 59)), 29);
+}
+
 TEST(WholeMinutesApart, TruncatesEitherWayRound) {
     EXPECT_EQ(WholeMinutesApart(kDay, kDay + Minutes(29 + 59 / 60.0)), 29);
     EXPECT_EQ(WholeMinutesApart(kDay + Minutes(29 + 59 / 60.0), kDay), 29);

@@ -2,10 +2,12 @@
 // in a folder of its own (with the DLL it needs beside it) and registered machine-wide, as a
 // driver installer does. What the double was asked is read from its call log.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,17 @@ bool HotkeyFree(UINT modifiers, UINT key) {
 bool Logged(const std::string& line) {
     const auto log = SynapticsDoubleLog();
     return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+// Whether a process has a DLL of that name loaded; nothing when its modules cannot be listed.
+std::optional<bool> HasModule(DWORD pid, const wchar_t* name) {
+    const quorlin::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32FirstW(snapshot.get(), &entry); more; more = Module32NextW(snapshot.get(), &entry))
+        if (lstrcmpiW(entry.szModule, name) == 0) return true;
+    return false;
 }
 
 void PressCtrlAltF9() {
@@ -93,6 +106,22 @@ TEST_F(TouchpadEndToEnd, HotkeyDisablesTheDeviceWithBalloonAndTheMenuItemSwitche
     EXPECT_TRUE(PumpUntil([] { return Logged(kWriteOn); }, 3000));
     EXPECT_FALSE(BalloonShown(L"Touchpad device is On use \"Ctrl+Alt+F9\" to switch", 2500)) << "the menu is silent";
     EXPECT_TRUE(TipShows(kDisableLine));
+}
+
+TEST_F(TouchpadEndToEnd, WithoutTheDriverComIsNeverLoaded) {
+    UnregisterSynapticsDouble();
+    // Hidden in the tray: Wine's input-method support brings COM in itself once a window is shown.
+    WriteDword(L"Visible", 0);
+    StartAndSettle();
+    EXPECT_FALSE(IsWindowEnabled(FindCheckBox(app_.Window(), kTouchpadBox)));
+    ASSERT_EQ(HasModule(app_.Pid(), L"user32.dll"), true) << "its modules can be listed";
+    EXPECT_EQ(HasModule(app_.Pid(), L"ole32.dll"), false);
+    EXPECT_EQ(HasModule(app_.Pid(), L"oleaut32.dll"), false);
+    // With the driver, as in the other cases here, COM is there.
+    app_.Stop();
+    ASSERT_FALSE(InstallSynapticsDouble().empty());
+    StartApp();
+    EXPECT_EQ(HasModule(app_.Pid(), L"ole32.dll"), true);
 }
 
 TEST_F(TouchpadEndToEnd, ItsShortcutWaitsForTheCheckBoxAndTheDriversOwnStateCounts) {
