@@ -19,6 +19,7 @@
 #include "shell/SystemMenu_win.h"
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
+#include "shortcuts/Capture.h"
 #include "base/Unique_win.h"
 
 namespace quorlin {
@@ -141,6 +142,7 @@ private:
     void MarkShortcutEdit(TEdit& edit, bool refused);
     bool blockerShortcutRefused_ = false;  // the last registration of the shortcut was refused
     bool touchpadShortcutRefused_ = false;
+    HeldModifierKeys captureKeys_;  // the modifiers held, as the focused shortcut edit saw them
     class TfrmAbout* about_ = nullptr;  // the About window while it is open
     bool messageLoopRunning_ = false;  // the message posted at the end of start-up has arrived
     bool hooksPosted_ = false;

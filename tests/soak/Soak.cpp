@@ -191,18 +191,24 @@ private:
             if (app_.OpenTrayMenu()) TypeKeyNoted(VK_ESCAPE);
             break;
         case 1:  // Alt+click shows the settings window; Esc hides it
-        case 2:  // so does the menu's Settings item
+        case 2: {  // so does the menu's Settings item
+            bool shown = false;
             if (what == 1) {
                 WaitAfterKeys(650);
+                // Alt is held, as a hand holds it, until the click has been handled.
                 SendKey(VK_MENU, false);
                 SafeClick(icon.x, icon.y);
+                shown = PumpUntil([&] { return app_.Visible(); }, 3000);
+                TypeKeyNoted(VK_CONTROL);  // so that letting go of Alt does not open a window's menu
                 SendKey(VK_MENU, true);
             } else {
                 Menu(2);
+                shown = PumpUntil([&] { return app_.Visible(); }, 3000);
             }
-            if (!PumpUntil([&] { return app_.Visible(); }, 3000)) trouble_ = what == 1 ? "Alt+click did not show the settings window" : "the Settings item did not show the settings window";
+            if (!shown) trouble_ = what == 1 ? "Alt+click did not show the settings window" : "the Settings item did not show the settings window";
             HideSettings();
             break;
+        }
         case 3: {  // About, closed with Enter
             Menu(3);
             HWND about = nullptr;
