@@ -587,7 +587,8 @@ void TfrmMain::MarkShortcutEdit(TEdit& edit, bool refused) {
 }
 
 // The capture follows the modifiers from the key messages the edit receives: the thread's key
-// state can disagree with them (under Wine it loses injected modifiers when the focus changes).
+// state can disagree with them (under Wine it was seen to say Ctrl is up while Ctrl's own press
+// was being handled).
 void TfrmMain::ShortcutKeyDown(TEdit& edit, WORD key) {
     if (!IsModifierKey(key)) return;  // Delete, Backspace, others
     // Shows the modifiers held so far: the key just pressed by its own name.
