@@ -253,16 +253,6 @@ void QuorlinProcess::Launch() {
 
 bool QuorlinProcess::Start(DWORD timeoutMs) {
     problem_.clear();
-    // A window that appears under the pointer makes Wine report a pointer move to where the X
-    // pointer was, handled whenever the program gets to it: after a later move of the test's it
-    // puts the pointer back, and a click goes elsewhere. So the program's windows appear away
-    // from the pointer, and any such report is handled before Start returns.
-    const POINT park{kParkX, kParkY};
-    MoveTo(park.x, park.y);
-    PumpUntil([&] {
-        POINT at{};
-        return GetCursorPos(&at) && at.x == park.x && at.y == park.y;
-    }, 1000);
     Launch();
     if (!process_.process) {
         problem_ = "Quorlin.exe did not start";
@@ -282,9 +272,6 @@ bool QuorlinProcess::Start(DWORD timeoutMs) {
         if (!Running()) problem_ += " (the process has ended)";
         return false;
     }
-    // The program's thread takes in the display's pending events whenever it looks for messages.
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored);
     return true;
 }
 

@@ -53,9 +53,6 @@ void SafeClickWindow(HWND hwnd);  // near the left edge, vertically centred: a c
 void SafeRightClick(int x, int y, DWORD quietMs = 650);
 
 // ---- The program ----
-// Where Start puts the pointer: on the desktop, clear of the program's and the tests' windows.
-inline constexpr int kParkX = 1260, kParkY = 500;
-
 class QuorlinProcess {
 public:
     QuorlinProcess() = default;
