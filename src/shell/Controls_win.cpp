@@ -254,6 +254,7 @@ void TEdit::Notify(WORD code) {
 }
 
 LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SETFOCUS && OnEnter) OnEnter(*this);
     const bool down = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
     const bool up = msg == WM_KEYUP || msg == WM_SYSKEYUP;
     if ((down && OnKeyDown) || (up && OnKeyUp)) {

@@ -135,6 +135,7 @@ public:
     bool ReadOnly() const;
 
     TNotifyEvent OnChange;
+    TNotifyEvent OnEnter;  // the edit got the focus
     TKeyEvent OnKeyDown;  // WM_KEYDOWN and WM_SYSKEYDOWN
     TKeyEvent OnKeyUp;    // WM_KEYUP and WM_SYSKEYUP
 

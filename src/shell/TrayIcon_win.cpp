@@ -44,15 +44,15 @@ bool IsWindowsNT() {
 
 std::uint32_t Handle32(const void* h) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h)); }
 
-std::uint8_t HeldKeys() {
-    std::uint8_t shift = 0;
-    if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
-    if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
-    if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+}  // namespace
+
+TShiftState ModifiersHeldNow() {
+    TShiftState shift = 0;
+    if (GetAsyncKeyState(VK_SHIFT) < 0) shift |= ssShift;
+    if (GetAsyncKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+    if (GetAsyncKeyState(VK_MENU) < 0) shift |= ssAlt;
     return shift;
 }
-
-}  // namespace
 
 DWORD ShellVersion() {
     static DWORD cached = 0;
@@ -244,7 +244,7 @@ LRESULT TTrayIcon::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 void TTrayIcon::HandleNotification(UINT code) {
     POINT pt{};
     GetCursorPos(&pt);
-    const std::uint8_t keys = HeldKeys();
+    const std::uint8_t keys = ModifiersHeldNow();
     switch (code) {
     case WM_MOUSEMOVE:
         DoMouseMove(keys, pt.x, pt.y);

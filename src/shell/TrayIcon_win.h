@@ -31,6 +31,10 @@ extern const UINT WM_TASKBAR_CREATED;
 // non-zero answer is kept for the life of the process.
 DWORD ShellVersion();
 
+// Shift, Ctrl and Alt as held on the keyboard now. A tray notification is no key message: the
+// thread's own key state has not seen keys that went to the window in front.
+TShiftState ModifiersHeldNow();
+
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 class TTrayIcon : public TComponentBase, private TWindow {

@@ -9,7 +9,10 @@ HotkeyParts ShortcutToHotkey(std::wstring_view text) { return HotkeyFromShortCut
 
 bool RegisterShortcutHotkey(HWND window, std::wstring_view text, int id) {
     const HotkeyParts hotkey = ShortcutToHotkey(text);
-    return RegisterHotKey(window, id, hotkey.modifiers, hotkey.key) != FALSE;
+    // Holding the shortcut down toggles once, not again with every key repeat.
+    if (RegisterHotKey(window, id, hotkey.modifiers | MOD_NOREPEAT, hotkey.key)) return true;
+    // A system that does not know the flag refuses it as a parameter: take the hotkey without it.
+    return GetLastError() == ERROR_INVALID_PARAMETER && RegisterHotKey(window, id, hotkey.modifiers, hotkey.key);
 }
 
 }  // namespace quorlin

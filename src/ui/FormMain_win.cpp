@@ -16,6 +16,7 @@
 #include "shell/Placement_win.h"
 #include "shell/SessionNotification_win.h"
 #include "shell/Theme_win.h"
+#include "shortcuts/Capture.h"
 #include "shortcuts/ShortcutText_win.h"
 #include "shortcuts/Hotkeys_win.h"
 #include "touchpad/PrecisionTouchpad_win.h"
@@ -53,7 +54,7 @@ std::wstring WebsiteCaption() {
     return caption;
 }
 
-// The modifier keys held now, as a shift state.
+// The modifier keys held, as this thread's key state has them.
 TShiftState HeldModifiers() {
     TShiftState shift = 0;
     if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
@@ -207,6 +208,7 @@ TfrmMain::TfrmMain()
     chbShtBlocker.OnClick = [this](TObject& sender) { ShortcutCheckBoxClick(sender); };
     chbShtTouchpad.OnClick = [this](TObject& sender) { ShortcutCheckBoxClick(sender); };
     for (TEdit* edit : {&edShtBlocker, &edShtTouchpad}) {
+        edit->OnEnter = [this](TObject&) { captureKeys_.Reset(HeldModifiers()); };
         edit->OnKeyDown = [this, edit](TObject&, WORD& key) { ShortcutKeyDown(*edit, key); };
         edit->OnKeyUp = [this, edit](TObject&, WORD& key) { ShortcutKeyUp(*edit, key); };
     }
@@ -627,18 +629,31 @@ void TfrmMain::MarkShortcutEdit(TEdit& edit, bool refused) {
         Hints.Remove(edit.Handle());
 }
 
+// The capture follows the modifiers from the key messages the edit receives: the thread's key
+// state can disagree with them (under Wine it was seen to say Ctrl is up while Ctrl's own press
+// was being handled).
 void TfrmMain::ShortcutKeyDown(TEdit& edit, WORD key) {
-    if (key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU) return;  // Delete, Backspace, others
+    if (!IsModifierKey(key)) return;  // Delete, Backspace, others
     // Shows the modifiers held so far: the key just pressed by its own name.
-    TShiftState shift = HeldModifiers();
-    shift &= static_cast<TShiftState>(~(key == VK_SHIFT ? ssShift : key == VK_CONTROL ? ssCtrl : ssAlt));
-    edit.SetText(FromAnsi(FormatShortCut(ComposeShortCut(key, shift))));
+    HeldModifierKeys others = captureKeys_;
+    others.KeyUp(key);
+    captureKeys_.KeyDown(key);
+    edit.SetText(FromAnsi(FormatShortCut(ComposeShortCut(key, others.Held()))));
 }
 
 void TfrmMain::ShortcutKeyUp(TEdit& edit, WORD key) {
-    if (key == VK_DELETE || key == VK_BACK || key == VK_TAB || key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU)
+    if (IsModifierKey(key)) {
+        captureKeys_.KeyUp(key);
         return;
-    edit.SetText(FromAnsi(FormatShortCut(ComposeShortCut(key, HeldModifiers()))));
+    }
+    if (key == VK_DELETE || key == VK_BACK || key == VK_TAB) return;
+    const std::string text = FormatShortCut(CapturedShortCut(key, captureKeys_.Held()));
+    if (text.empty()) {
+        // A typing key, or one without a name: the shortcut stays, and so does its text.
+        edit.SetText(&edit == &edShtBlocker ? BlockerShortcut : TouchpadShortcut);
+        return;
+    }
+    edit.SetText(FromAnsi(text));
     RegisterHotkeys();
 }
 
@@ -911,7 +926,7 @@ void TfrmMain::OpenWebsiteWithVersion() {
 // ---- Tray and menu commands ----
 
 void TfrmMain::TrayIconClick(TObject&) {
-    if (GetKeyState(VK_MENU) < 0) miPopupSetup.Click();
+    if (ModifiersHeldNow() & ssAlt) miPopupSetup.Click();
 }
 
 void TfrmMain::actSetupExecute() {

@@ -22,6 +22,7 @@
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
 #include "touchpad/PrecisionTouchpad.h"
+#include "shortcuts/Capture.h"
 #include "base/Unique_win.h"
 
 namespace quorlin {
@@ -155,6 +156,7 @@ private:
     void MarkShortcutEdit(TEdit& edit, bool refused);
     bool blockerShortcutRefused_ = false;  // the last registration of the shortcut was refused
     bool touchpadShortcutRefused_ = false;
+    HeldModifierKeys captureKeys_;  // the modifiers held, as the focused shortcut edit saw them
     class TfrmAbout* about_ = nullptr;  // the About window while it is open
     bool messageLoopRunning_ = false;  // the message posted at the end of start-up has arrived
     bool hooksPosted_ = false;

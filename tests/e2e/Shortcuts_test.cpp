@@ -19,16 +19,6 @@ const std::wstring kBlockerGroup = L"Block accidental taps and clicks";
 const std::wstring kBlockerSwitch = L"Turn blocker On and Off ";
 const std::wstring kTipBlockerLine = L"Block accidental clicks: Ctrl+F9";
 
-// Whether this process could take the hotkey, i.e. nobody holds it. Another holder answers 1409.
-bool HotkeyFree(UINT modifiers, UINT key) {
-    if (RegisterHotKey(nullptr, 0x5A5A, modifiers, key)) {
-        UnregisterHotKey(nullptr, 0x5A5A);
-        return true;
-    }
-    EXPECT_EQ(GetLastError(), 1409u);
-    return false;
-}
-
 void PressChord(std::initializer_list<WORD> keys) {
     WaitAfterKeys(650);
     for (WORD k : keys) SendKey(k, false);
@@ -67,6 +57,12 @@ protected:
     void StartApp() { ASSERT_TRUE(app_.Start()) << app_.Problem(); }
     HWND BlockerEdit() const { return FindChildStartingWith(app_.Window(), L"Edit", L""); }
     bool TipHas(const std::wstring& line) const { return app_.TrayTip().find(line) != std::wstring::npos; }
+    // Whether this process could take the hotkey, i.e. nobody holds it. Another holder answers 1409.
+    bool HotkeyFree(UINT modifiers, UINT key) const {
+        if (app_.HotkeyFree(modifiers, key)) return true;
+        EXPECT_EQ(GetLastError(), 1409u);
+        return false;
+    }
     QuorlinProcess app_;
 };
 
@@ -75,7 +71,7 @@ TEST_F(ShortcutsEndToEnd, BlockerHotkeyIsTakenAfterStartUpAndSwitchesWithBalloon
     StartApp();
     // The run-once timer takes the hotkeys 1.5 s after start; a slow start may already be past it.
     if (GetTickCount() - launched < 1000) EXPECT_TRUE(HotkeyFree(MOD_CONTROL, VK_F9)) << "taken too early";
-    ASSERT_TRUE(PumpUntil([] { return !HotkeyFree(MOD_CONTROL, VK_F9); }, 5000)) << "Ctrl+F9 never taken";
+    ASSERT_TRUE(PumpUntil([&] { return !HotkeyFree(MOD_CONTROL, VK_F9); }, 5000)) << "Ctrl+F9 never taken";
     EXPECT_TRUE(HotkeyFree(MOD_CONTROL | MOD_ALT, VK_F9)) << "the touchpad shortcut is off by default";
 
     HWND blocker = FindCheckBox(app_.Window(), kBlockerGroup);
@@ -91,11 +87,11 @@ TEST_F(ShortcutsEndToEnd, BlockerHotkeyIsTakenAfterStartUpAndSwitchesWithBalloon
 
 TEST_F(ShortcutsEndToEnd, ClearingTheBlockerShortcutFreesItAtOnceAndKeepsItsText) {
     StartApp();
-    ASSERT_TRUE(PumpUntil([] { return !HotkeyFree(MOD_CONTROL, VK_F9); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !HotkeyFree(MOD_CONTROL, VK_F9); }, 5000));
     HWND box = FindCheckBox(app_.Window(), kBlockerSwitch);
     ASSERT_TRUE(box);
     SafeClickWindow(box);
-    EXPECT_TRUE(PumpUntil([] { return HotkeyFree(MOD_CONTROL, VK_F9); }, 1000)) << "still held";
+    EXPECT_TRUE(PumpUntil([&] { return HotkeyFree(MOD_CONTROL, VK_F9); }, 1000)) << "still held";
     EXPECT_FALSE(IsWindowEnabled(BlockerEdit()));
     EXPECT_EQ(TextOf(BlockerEdit()), L"Ctrl+F9");
     app_.Stop();
@@ -105,7 +101,7 @@ TEST_F(ShortcutsEndToEnd, ClearingTheBlockerShortcutFreesItAtOnceAndKeepsItsText
 
 TEST_F(ShortcutsEndToEnd, NewShortcutIsCapturedInTheEditTakenAndSaved) {
     StartApp();
-    ASSERT_TRUE(PumpUntil([] { return !HotkeyFree(MOD_CONTROL, VK_F9); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !HotkeyFree(MOD_CONTROL, VK_F9); }, 5000));
     HWND edit = BlockerEdit();
     ASSERT_TRUE(edit);
     SafeClickWindow(edit);
@@ -118,7 +114,7 @@ TEST_F(ShortcutsEndToEnd, NewShortcutIsCapturedInTheEditTakenAndSaved) {
     PumpFor(300);  // as a hand does: the modifier goes after the key (a loaded Wine may reorder them)
     SendKey(VK_CONTROL, true);
     EXPECT_TRUE(PumpUntil([&] { return TextOf(edit) == L"Ctrl+F5"; }, 2000));
-    EXPECT_TRUE(PumpUntil([] { return !HotkeyFree(MOD_CONTROL, VK_F5); }, 2000)) << "Ctrl+F5 not taken";
+    EXPECT_TRUE(PumpUntil([&] { return !HotkeyFree(MOD_CONTROL, VK_F5); }, 2000)) << "Ctrl+F5 not taken";
     EXPECT_TRUE(HotkeyFree(MOD_CONTROL, VK_F9)) << "the old shortcut is still held";
 
     TypeKeyNoted(VK_BACK);
@@ -131,6 +127,27 @@ TEST_F(ShortcutsEndToEnd, NewShortcutIsCapturedInTheEditTakenAndSaved) {
 
     app_.Stop();
     EXPECT_EQ(ReadText(L"BlockerShortcut"), L"Ctrl+F5");
+}
+
+TEST_F(ShortcutsEndToEnd, TypingKeysAreRefusedInTheCaptureWhileAFunctionKeyIsTaken) {
+    StartApp();
+    ASSERT_TRUE(PumpUntil([&] { return !HotkeyFree(MOD_CONTROL, VK_F9); }, 5000));
+    HWND edit = BlockerEdit();
+    ASSERT_TRUE(edit);
+    SafeClickWindow(edit);
+    ASSERT_TRUE(PumpUntil([&] { return FocusOf(edit) == edit; }, 2000)) << "the edit has no focus";
+
+    for (WORD key : {WORD(VK_RETURN), WORD('A')}) {
+        TypeKeyNoted(key);
+        PumpFor(300);
+        EXPECT_EQ(TextOf(edit), L"Ctrl+F9") << "key " << key;
+        EXPECT_TRUE(HotkeyFree(0, key)) << "key " << key << " taken system-wide";
+        EXPECT_FALSE(HotkeyFree(MOD_CONTROL, VK_F9)) << "key " << key << " dropped the shortcut";
+    }
+    TypeKeyNoted(VK_F6);
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(edit) == L"F6"; }, 2000)) << "F6 not shown";
+    EXPECT_TRUE(PumpUntil([&] { return !HotkeyFree(0, VK_F6); }, 2000)) << "F6 not taken";
+    EXPECT_TRUE(HotkeyFree(MOD_CONTROL, VK_F9)) << "the old shortcut is still held";
 }
 
 TEST_F(ShortcutsEndToEnd, ShortcutHeldByAnotherProgramIsMarkedAndNotOfferedUntilItIsFree) {
@@ -150,7 +167,7 @@ TEST_F(ShortcutsEndToEnd, ShortcutHeldByAnotherProgramIsMarkedAndNotOfferedUntil
     HWND box = FindCheckBox(app_.Window(), kBlockerSwitch);
     SafeClickWindow(box);
     SafeClickWindow(box);
-    EXPECT_TRUE(PumpUntil([] { return !HotkeyFree(MOD_CONTROL, VK_F9); }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return !HotkeyFree(MOD_CONTROL, VK_F9); }, 2000));
     EXPECT_TRUE(PumpUntil([&] { return TipHas(kTipBlockerLine); }, 2000));
     EXPECT_TRUE(PumpUntil([&] { return RedPixels(edit) == 0; }, 2000));
 }
@@ -158,7 +175,7 @@ TEST_F(ShortcutsEndToEnd, ShortcutHeldByAnotherProgramIsMarkedAndNotOfferedUntil
 TEST_F(ShortcutsEndToEnd, WithoutTouchpadDeviceItsControlsAreGreyedYetItsHotkeySwitches) {
     WriteDword(L"TouchpadSwitch", 1);
     StartApp();
-    ASSERT_TRUE(PumpUntil([] { return !HotkeyFree(MOD_CONTROL | MOD_ALT, VK_F9); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !HotkeyFree(MOD_CONTROL | MOD_ALT, VK_F9); }, 5000));
     EXPECT_EQ(app_.TrayTip().find(L"touchpad"), std::wstring::npos) << "a tip line without a device";
     HWND box = FindCheckBox(app_.Window(), L"Enable/Disable touchpad *");
     ASSERT_TRUE(box);

@@ -27,12 +27,6 @@ const std::wstring kEnableLine = L"Enable touchpad: Ctrl+Alt+F9";
 const std::string kWriteOff = "device.set 0x10000171 1";
 const std::string kWriteOn = "device.set 0x10000171 0";
 
-bool HotkeyFree(UINT modifiers, UINT key) {
-    if (!RegisterHotKey(nullptr, 0x5A5B, modifiers, key)) return false;
-    UnregisterHotKey(nullptr, 0x5A5B);
-    return true;
-}
-
 bool Logged(const std::string& line) {
     const auto log = SynapticsDoubleLog();
     return std::find(log.begin(), log.end(), line) != log.end();
@@ -71,7 +65,7 @@ protected:
     // Past the run-once timer, which registers the hotkeys and refreshes tip and menu.
     void StartAndSettle() {
         StartApp();
-        ASSERT_TRUE(PumpUntil([] { return !HotkeyFree(MOD_CONTROL, VK_F9); }, 5000));
+        ASSERT_TRUE(PumpUntil([&] { return !app_.HotkeyFree(MOD_CONTROL, VK_F9); }, 5000));
     }
     bool TipShows(const std::wstring& line, DWORD ms = 3000) const {
         return PumpUntil([&] { return app_.TrayTip().find(line) != std::wstring::npos; }, ms);
@@ -126,9 +120,9 @@ TEST_F(TouchpadEndToEnd, WithoutTheDriverComIsNeverLoaded) {
 
 TEST_F(TouchpadEndToEnd, ItsShortcutWaitsForTheCheckBoxAndTheDriversOwnStateCounts) {
     StartAndSettle();
-    EXPECT_TRUE(HotkeyFree(MOD_CONTROL | MOD_ALT, VK_F9)) << "taken before the check box is checked";
+    EXPECT_TRUE(app_.HotkeyFree(MOD_CONTROL | MOD_ALT, VK_F9)) << "taken before the check box is checked";
     SafeClickWindow(FindCheckBox(app_.Window(), kTouchpadBox));
-    EXPECT_TRUE(PumpUntil([] { return !HotkeyFree(MOD_CONTROL | MOD_ALT, VK_F9); }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return !app_.HotkeyFree(MOD_CONTROL | MOD_ALT, VK_F9); }, 2000));
     EXPECT_TRUE(TipShows(kDisableLine));
 
     // Switched off behind the program's back: the menu offers to enable it, and enabling writes 0.

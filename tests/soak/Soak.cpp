@@ -9,6 +9,7 @@
 // checkpoint after the start to the last.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -73,6 +74,44 @@ Usage Measure(const QuorlinProcess& app, HANDLE process) {
     return u;
 }
 
+// The presses that got past the program's hooks, seen by a low-level mouse hook of this driver
+// on a thread of its own. It is installed before the program starts, so the program's hooks
+// (installed, and put back, later) run first: a press the program swallows never reaches it.
+// Whether a press arrived at the target says less: a window over it takes it too.
+class PassedPresses {
+public:
+    PassedPresses() {
+        thread_.reset(CreateThread(nullptr, 0, Run, nullptr, 0, &threadId_));
+        while (!ready_.load()) Sleep(1);
+    }
+    ~PassedPresses() {
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_.get(), INFINITE);
+    }
+    bool Installed() const { return installed_.load(); }
+    long Count() const { return count_.load(); }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
+        if (code == HC_ACTION && (wp == WM_LBUTTONDOWN || wp == WM_RBUTTONDOWN || wp == WM_MBUTTONDOWN)) ++count_;
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+    static DWORD WINAPI Run(void*) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue, for the quit message
+        HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, Hook, GetModuleHandleW(nullptr), 0);
+        installed_ = hook != nullptr;
+        ready_ = true;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+        if (hook) UnhookWindowsHookEx(hook);
+        return 0;
+    }
+    static inline std::atomic<long> count_{0};
+    static inline std::atomic<bool> ready_{false}, installed_{false};
+    quorlin::UniqueHandle thread_;
+    DWORD threadId_ = 0;
+};
+
 class Soak {
 public:
     explicit Soak(unsigned seed) : rng_(seed), target_(20, 20, 320, 220, L"Soak target") {}
@@ -85,6 +124,7 @@ public:
         WriteDword(L"Internet", 0);
         WriteDword(L"TouchpadSwitch", 1);
         WriteDword(L"BeepOnClick", 0);
+        if (!passed_.Installed()) return std::printf("start failed: the driver's mouse hook\n"), false;
         if (!app_.Start()) return std::printf("start failed: %s\n", app_.Problem().c_str()), false;
         process_.reset(OpenProcess(PROCESS_ALL_ACCESS, FALSE, app_.Pid()));
         HideSettings();
@@ -105,7 +145,7 @@ public:
     }
 
     Usage Sample() const { return Measure(app_, process_.get()); }
-    int Blocked() const { return presses_ - arrived_; }
+    int Blocked() const { return blocked_; }
     int Presses() const { return presses_; }
     // What went wrong in the driver's own steps since the last call (a window that did not
     // show in time); such a step is noted and the run goes on.
@@ -152,6 +192,7 @@ private:
             return;
         }
         target_.Clear();
+        const long passedBefore = passed_.Count();
         MouseButton(kButtons[b][0]);
         MouseButton(kButtons[b][1]);
         ++presses_;
@@ -160,7 +201,11 @@ private:
             --presses_;
             return;
         }
-        if (target_.Received(kMessages[b][0])) ++arrived_;
+        // The release passed every hook, so the press's way through them is settled.
+        const bool swallowed = passed_.Count() == passedBefore;
+        if (swallowed) ++blocked_;
+        if (!swallowed && !target_.Received(kMessages[b][0])) trouble_ = "a press got past the hooks but not to the target";
+        if (swallowed && target_.Received(kMessages[b][0])) trouble_ = "a press reached the target without passing the hooks";
     }
     void Shortcut(std::initializer_list<WORD> modifiers) {
         for (WORD m : modifiers) SendKey(m, false);
@@ -191,18 +236,24 @@ private:
             if (app_.OpenTrayMenu()) TypeKeyNoted(VK_ESCAPE);
             break;
         case 1:  // Alt+click shows the settings window; Esc hides it
-        case 2:  // so does the menu's Settings item
+        case 2: {  // so does the menu's Settings item
+            bool shown = false;
             if (what == 1) {
                 WaitAfterKeys(650);
+                // Alt is held, as a hand holds it, until the click has been handled.
                 SendKey(VK_MENU, false);
                 SafeClick(icon.x, icon.y);
+                shown = PumpUntil([&] { return app_.Visible(); }, 3000);
+                TypeKeyNoted(VK_CONTROL);  // so that letting go of Alt does not open a window's menu
                 SendKey(VK_MENU, true);
             } else {
                 Menu(2);
+                shown = PumpUntil([&] { return app_.Visible(); }, 3000);
             }
-            if (!PumpUntil([&] { return app_.Visible(); }, 3000)) trouble_ = what == 1 ? "Alt+click did not show the settings window" : "the Settings item did not show the settings window";
+            if (!shown) trouble_ = what == 1 ? "Alt+click did not show the settings window" : "the Settings item did not show the settings window";
             HideSettings();
             break;
+        }
         case 3: {  // About, closed with Enter
             Menu(3);
             HWND about = nullptr;
@@ -240,8 +291,9 @@ private:
     std::mt19937 rng_;
     QuorlinProcess app_;
     quorlin::UniqueHandle process_;
+    PassedPresses passed_;  // before the program starts: see PassedPresses
     RecordingWindow target_;
-    int presses_ = 0, arrived_ = 0;
+    int presses_ = 0, blocked_ = 0;
     std::string trouble_;
 };
 

@@ -323,4 +323,23 @@ void QuorlinProcess::Kill() {
     if (Running()) process_.Kill();
 }
 
+bool QuorlinProcess::HotkeyFree(UINT modifiers, UINT key) const {
+    const DWORD tid = window_ ? GetWindowThreadProcessId(window_, nullptr) : 0;
+    HANDLE thread = tid ? OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, tid) : nullptr;
+    bool stopped = false;
+    if (thread && SuspendThread(thread) != static_cast<DWORD>(-1)) {
+        stopped = true;
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        GetThreadContext(thread, &context);  // returns once the thread has really stopped
+    }
+    const bool free = RegisterHotKey(nullptr, 0x5A5A, modifiers, key) != FALSE;
+    const DWORD error = free ? 0 : GetLastError();
+    if (free) UnregisterHotKey(nullptr, 0x5A5A);
+    if (stopped) ResumeThread(thread);
+    if (thread) CloseHandle(thread);
+    SetLastError(error);
+    return free;
+}
+
 }  // namespace testsupport

@@ -76,6 +76,11 @@ public:
     DWORD WaitExit(DWORD ms) const { return process_.process ? process_.Wait(ms) : 0; }
     bool Visible() const { return window_ && IsWindowVisible(window_); }
 
+    // Whether the hotkey is free (nobody holds it; GetLastError tells why not). The probe holds
+    // the hotkey for a moment, so the program's thread is stopped meanwhile: a registration of
+    // its own falling into that moment would be refused and marked as taken by another program.
+    bool HotkeyFree(UINT modifiers, UINT key) const;
+
     // The tray icon of this process: its tip and its screen rectangle (empty when not shown).
     std::wstring TrayTip() const;
     RECT TrayIconRect() const;

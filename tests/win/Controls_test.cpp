@@ -85,9 +85,12 @@ TEST(Controls, EditKeyEventsSeeRealKeysAndColourReachesTheScreen) {
     std::vector<WORD> downs, ups;
     edit.OnKeyDown = [&](TObject&, WORD& key) { downs.push_back(key); };
     edit.OnKeyUp = [&](TObject&, WORD& key) { ups.push_back(key); };
+    int entered = 0;
+    edit.OnEnter = [&](TObject&) { ++entered; };
 
     ASSERT_TRUE(host.Activate());
     edit.SetFocus();
+    EXPECT_EQ(1, entered) << "the focus arriving is announced before any key";
     SendKey(VK_CONTROL, false);
     TypeKey(VK_F5);
     SendKey(VK_CONTROL, true);

@@ -61,7 +61,9 @@ TEST_F(Kelvane, SuccessSendsExactlyTheAddressWithoutCacheAndSettlesOneSecond) {
     EXPECT_NE(seen[0].head.find("Cache-Control: no-cache"), std::string::npos) << seen[0].head;
     ASSERT_NE(seen[0].answeredTick, 0u);
     EXPECT_GE(returned - seen[0].answeredTick, 1000u) << "messages are processed a second after the load";
-    EXPECT_LT(returned - seen[0].answeredTick, 1500u);
+    // Not a second more: the answer's way back through WinHTTP and the wait's own steps come on
+    // top of the settling second, and took up to 509 ms with both cores busy.
+    EXPECT_LT(returned - seen[0].answeredTick, 2000u);
     EXPECT_TRUE(kelvane_.Browsers().empty());
 }
 
