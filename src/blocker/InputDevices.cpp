@@ -35,14 +35,29 @@ bool IsAcpiStyleId(std::wstring_view id) noexcept {
     return true;
 }
 
-}  // namespace
-
-PathClass ClassifyInterfacePath(std::wstring_view path) noexcept {
+std::wstring_view WithoutPrefix(std::wstring_view path) noexcept {
     for (std::wstring_view prefix : {L"\\\\?\\", L"\\??\\", L"\\\\.\\"})
         if (StartsWith(path, prefix)) {
             path.remove_prefix(prefix.size());
             break;
         }
+    return path;
+}
+
+}  // namespace
+
+std::wstring InstanceIdFromPath(std::wstring_view path) {
+    path = WithoutPrefix(path);
+    const std::size_t guid = path.rfind(L"#{");
+    if (guid != std::wstring_view::npos) path = path.substr(0, guid);
+    std::wstring id(path);
+    for (auto& c : id)
+        if (c == L'#') c = L'\\';
+    return id;
+}
+
+PathClass ClassifyInterfacePath(std::wstring_view path) noexcept {
+    path = WithoutPrefix(path);
     const std::size_t hash = path.find(L'#');
     if (hash == std::wstring_view::npos) return PathClass::Unknown;
     const std::wstring_view enumerator = path.substr(0, hash);

@@ -27,6 +27,10 @@ PathClass ClassifyInterfacePath(std::wstring_view path) noexcept;
 // computer", the path. A device nothing can place counts as built in, so it is blocked as before.
 bool IsBuiltIn(Placement placement, std::optional<bool> inLocalMachineContainer, std::wstring_view path) noexcept;
 
+// The device instance ID an interface path is made from: without its "\\?\" and its interface class
+// GUID, '#' back to '\': "\\?\HID#VID_045E&PID_0745#7&1a2b&0&0000#{...}" -> "HID\VID_045E&PID_0745\7&1a2b&0&0000".
+std::wstring InstanceIdFromPath(std::wstring_view path);
+
 // The registry value name of a device's placement: its interface path, upper-cased.
 std::wstring PlacementValueName(std::wstring_view path);
 

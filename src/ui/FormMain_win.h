@@ -22,6 +22,7 @@
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
 #include "touchpad/PrecisionTouchpad.h"
+#include "ui/DeviceMenu_win.h"
 #include "base/Unique_win.h"
 
 namespace quorlin {
@@ -54,6 +55,7 @@ public:
     ATOM TouchpadHotkeyId = 0;
     bool WantedTouchpadState = false;
     bool PauseFullScreen = false;
+    ExternalDevices Devices;
 
     // Blocker switch and accounting.
     void ApplyBlockerHooks();
@@ -188,6 +190,10 @@ public:
     TMenuItem& miSmartFullScreen;
     TMenuItem& miSmartShortcuts;
     TMenuItem& miSmartHeldKeys;
+    TMenuItem& miSmartExternalMouse;
+    TMenuItem& miSmartExternalKeyboard;
+    TMenuItem& miSmart1;
+    TMenuItem& miSmartDevices;
     TMenuItem& miPopup1;
     TMenuItem& miPopupClose;
     // The separator and About at the top of the window's system menu.
