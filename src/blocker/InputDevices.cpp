@@ -48,8 +48,10 @@ std::wstring_view WithoutPrefix(std::wstring_view path) noexcept {
 
 std::wstring InstanceIdFromPath(std::wstring_view path) {
     path = WithoutPrefix(path);
-    const std::size_t guid = path.rfind(L"#{");
-    if (guid != std::wstring_view::npos) path = path.substr(0, guid);
+    // The interface class is the last part, and a GUID; a Bluetooth ID may hold one of its own.
+    const std::size_t last = path.rfind(L'#');
+    if (last != std::wstring_view::npos && path.size() > last + 2 && path[last + 1] == L'{' && path.back() == L'}')
+        path = path.substr(0, last);
     std::wstring id(path);
     for (auto& c : id)
         if (c == L'#') c = L'\\';

@@ -37,6 +37,17 @@ TEST(InputDevicePaths, BusDecidesBuiltInOrExternal) {
     for (const auto& row : rows) EXPECT_EQ(ClassifyInterfacePath(row.Path), row.Expected) << std::wstring(row.Path).c_str();
 }
 
+TEST(InputDevicePaths, InstanceIdIsThePathWithoutPrefixAndInterfaceClass) {
+    EXPECT_EQ(InstanceIdFromPath(L"\\\\?\\HID#VID_046D&PID_C52B&MI_01&Col01#8&2d1b5e2f&0&0000#{378de44c-56ef-11d1-bc8c-00a0c91405dd}"),
+              L"HID\\VID_046D&PID_C52B&MI_01&Col01\\8&2d1b5e2f&0&0000");
+    EXPECT_EQ(InstanceIdFromPath(L"\\??\\ACPI#PNP0303#4&1d401fb5&0#{884b96c3-56ef-11d1-bc8c-00a0c91405dd}"),
+              L"ACPI\\PNP0303\\4&1d401fb5&0");
+    // A Bluetooth ID holds a GUID of its own; only the last one is the interface class.
+    EXPECT_EQ(InstanceIdFromPath(L"\\\\?\\BTHENUM#{00001124-0000-1000-8000-00805f9b34fb}_VID&0002046d#8&1e&0&0001"),
+              L"BTHENUM\\{00001124-0000-1000-8000-00805f9b34fb}_VID&0002046d\\8&1e&0&0001");
+    EXPECT_EQ(InstanceIdFromPath(L""), L"");
+}
+
 TEST(InputDevicePaths, PlacementThenContainerThenPathThenBuiltIn) {
     const wchar_t* usb = L"\\\\?\\HID#VID_046D&PID_C52B#1#{378de44c-56ef-11d1-bc8c-00a0c91405dd}";
     const wchar_t* rdp = L"\\\\?\\Root#RDP_MOU#0000#{378de44c-56ef-11d1-bc8c-00a0c91405dd}";
