@@ -7,6 +7,20 @@
 
 namespace quorlin {
 
+namespace {
+
+// Instance IDs are full of '&', which a menu would take for the next letter's underline.
+std::wstring MenuText(const std::wstring& name) {
+    std::wstring text;
+    for (wchar_t c : name) {
+        if (c == L'&') text += L'&';
+        text += c;
+    }
+    return text;
+}
+
+}  // namespace
+
 void ExternalDevices::Load(const AppSettings& s) {
     IgnoreMouse = s.IgnoreExternalMouse;
     IgnoreKeyboard = s.IgnoreExternalKeyboard;
@@ -46,7 +60,7 @@ void ExternalDevices::FillMenu(TMenuItem& submenu) {
                 found = true;
             }
         if (found) continue;
-        TMenuItem& item = submenu.Add(device.Name);
+        TMenuItem& item = submenu.Add(MenuText(device.Name));
         entries.push_back({device.Group, {device.Path}, IsBuiltIn(device, Overrides), &item});
     }
     for (Entry& e : entries) {
