@@ -109,7 +109,10 @@ def summary(r, curves):
         for config, label in (("quorlin_pass", "Hook CPU per event, events pass (µs)"),
                               ("quorlin_swallow", "Hook CPU per event, events swallowed (µs)"),
                               ("smart_pass", "… with the three smart-blocking options on, pass (µs)"),
-                              ("smart_swallow", "… with the three smart-blocking options on, swallowed (µs)")):
+                              ("smart_swallow", "… with the three smart-blocking options on, swallowed (µs)"),
+                              ("external", "… with both external-device options on (µs)")):
+            if config not in by:
+                continue
             values = [b["corrected_ns_per_event"] / 1000 for b in hk["blocks"] if b["config"] == config]
             nulls = [b["corrected_ns_per_event"] / 1000 for b in hk["blocks"] if b["config"] == "null"]
             rows.append([label, rng(values, 1), rng(nulls, 1), f"{ratio(by[config], null):.2f}", f"≤ {HOOK_TARGET}",
@@ -349,7 +352,8 @@ def hooks(r):
     hk = r["hooks"]
     names = {"null": "do-nothing hooks", "quorlin_pass": "Quorlin, events pass",
              "quorlin_swallow": "Quorlin, events swallowed",
-             "smart_pass": "Quorlin + smart options, pass", "smart_swallow": "Quorlin + smart options, swallowed"}
+             "smart_pass": "Quorlin + smart options, pass", "smart_swallow": "Quorlin + smart options, swallowed",
+             "external": "Quorlin + external-device options"}
     by = {}
     for b in hk["blocks"]:
         by.setdefault(b["config"], []).append(b)

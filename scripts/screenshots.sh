@@ -10,6 +10,7 @@
 #   docs/screenshots/tray-menu-touchpad.png  the tray menu with that driver
 #   docs/screenshots/close-question.png  the question that Close in the tray menu asks
 #   docs/screenshots/tray-menu-smart.png  the tray menu with its "Smart blocking" submenu open
+#   docs/screenshots/tray-menu-devices.png  its "Input devices" submenu, Wine's keyboard placed built in
 #   docs/screenshots/settings-144.png, about-144.png, close-question-144.png  the same at 144 DPI
 #   docs/screenshots/tray-icons.png    the four tray pictures on a dark and on a light taskbar
 # Usage: scripts/screenshots.sh [path/to/Quorlin.exe]   (default: build/win/Quorlin.exe)
@@ -138,6 +139,29 @@ import -window root "$WINEPREFIX/root.png"
 convert "$WINEPREFIX/root.png" -crop 460x120+825+904 +repage "$QUORLIN_SHOTS/tray-menu-smart.png"
 xdotool key Escape Escape
 ' || rc=1
+# The "Input devices" submenu, with Wine's keyboard placed built in.
+"$here/wine-run.sh" --sh '
+set -u
+for value in "Visible 0" "Balloons 0" "IgnoreExternalMouse 1"; do
+  set -- $value
+  wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v $1 /t REG_DWORD /d $2 /f >/dev/null 2>&1
+done
+wine reg add "HKCU\\Software\\VENTARIS\\Quorlin\\Devices" /v "\\\\?\\HID#VID_845E&PID_0002#0&0000&0&0#{884B96C3-56EF-11D1-BC8C-00A0C91405DD}" /t REG_DWORD /d 1 /f >/dev/null 2>&1
+xdotool mousemove 1200 40
+wine "$QUORLIN_EXE" &
+sleep 4
+xdotool mousemove 1270 1014 click 3
+sleep 1
+xdotool mousemove 1110 987
+sleep 1.5
+xdotool mousemove 1000 987
+sleep 0.3
+xdotool mousemove 940 987
+sleep 1.5
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 690x144+590+880 +repage "$QUORLIN_SHOTS/tray-menu-devices.png"
+xdotool key Escape Escape Escape
+' || rc=1
 fi
 
 # At 144 DPI (150 %): the settings window, then, with it hidden, About and the close question
@@ -189,6 +213,6 @@ done
 convert "$out/.tray-dark.png" "$out/.tray-light.png" +append -filter point -resize 400% "$out/tray-icons.png" || rc=1
 rm -f "$out"/.tray-*.png
 
-ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/about.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png "$out"/tray-menu-smart.png \
+ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/about.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png "$out"/tray-menu-smart.png "$out"/tray-menu-devices.png \
   "$out"/settings-144.png "$out"/about-144.png "$out"/close-question-144.png "$out"/tray-icons.png
 exit $rc

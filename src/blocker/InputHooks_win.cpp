@@ -14,6 +14,111 @@ QUORLIN_HOOK_DATA BlockerStateRecord BlockerState;
 
 namespace {
 
+// Which device each hook event came from, while an option asks: the hook thread's alone.
+struct RawInputState {
+    devices::DeviceTable Table;
+    devices::RawInputMatcher Matcher;
+    HWND Window = nullptr;  // message-only, on the hook thread, the target of raw input
+    bool Mouse = false;     // registered kinds
+    bool Keyboard = false;
+};
+QUORLIN_HOOK_DATA RawInputState Raw;
+
+QUORLIN_HOOK_CODE void TakeRawInput(LPARAM handle, DWORD time) {
+    RAWINPUT data;
+    UINT size = sizeof data;
+    if (GetRawInputData(reinterpret_cast<HRAWINPUT>(handle), RID_INPUT, &data, &size, sizeof data.header) ==
+        static_cast<UINT>(-1))
+        return;
+    const auto device = reinterpret_cast<std::uintptr_t>(data.header.hDevice);
+    if (data.header.dwType == RIM_TYPEMOUSE) {
+        const RAWMOUSE& m = data.data.mouse;
+        const bool moved = m.lLastX != 0 || m.lLastY != 0 || (m.usFlags & MOUSE_MOVE_ABSOLUTE) != 0;
+        Raw.Matcher.AddRaw({devices::Kind::Mouse, device, time, devices::MouseParts(m.usButtonFlags, moved)});
+    } else if (data.header.dwType == RIM_TYPEKEYBOARD) {
+        const RAWKEYBOARD& k = data.data.keyboard;
+        Raw.Matcher.AddRaw({devices::Kind::Keyboard, device, time, devices::KeyPart(k.VKey, (k.Flags & RI_KEY_BREAK) != 0)});
+    }
+}
+
+// The system queues an event's raw report before it calls the low-level hooks. Only input messages
+// are taken: a sent message dispatched here would call a hook inside a hook.
+QUORLIN_HOOK_CODE void DrainRawInput() {
+    MSG msg;
+    while (PeekMessageW(&msg, Raw.Window, WM_INPUT, WM_INPUT, PM_REMOVE | PM_QS_INPUT)) {
+        TakeRawInput(msg.lParam, msg.time);
+        DefWindowProcW(msg.hwnd, msg.message, msg.wParam, msg.lParam);  // releases the report
+    }
+}
+
+// Whether the hook event came from a device the table calls external. Input that raw input did not
+// report, or reported without a device, counts as built in: blocked as before.
+QUORLIN_HOOK_CODE bool FromExternalDevice(devices::Kind kind, std::uint32_t part, DWORD time) {
+    if (part == 0) return false;
+    DrainRawInput();
+    const std::optional<std::uintptr_t> device = Raw.Matcher.Match(kind, part, time);
+    return device && Raw.Table.IsExternal(*device);
+}
+
+LRESULT CALLBACK RawInputWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    // Reports that arrive between hook calls (events no hook waits on) are kept for matching too.
+    if (msg == WM_INPUT) TakeRawInput(lp, static_cast<DWORD>(GetMessageTime()));
+    if (msg == WM_INPUT_DEVICE_CHANGE) {
+        PostMessageW(BlockerState.NotifyWindow.load(), WM_INPUT_DEVICES_CHANGED, 0, 0);
+        return 0;
+    }
+    return DefWindowProcW(window, msg, wp, lp);
+}
+
+HWND CreateRawInputWindow() {
+    constexpr wchar_t kClass[] = L"QuorlinRawInput";
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = RawInputWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassExW(&wc);  // fails harmlessly when a former hook thread registered it
+    return CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
+struct DevicesJob {
+    bool Mouse;
+    bool Keyboard;
+    const devices::DeviceTable* Table;
+};
+
+// Registers raw input for the kinds asked for and removes it for the others; the options turn on
+// only once their registration stands, so a refusal leaves the blocker as it was.
+void ApplyDevices(const DevicesJob& job) {
+    Raw.Table = *job.Table;
+    if (!Raw.Window && (job.Mouse || job.Keyboard)) Raw.Window = CreateRawInputWindow();
+    BlockerState.IgnoreExternalMouse = Raw.Mouse && job.Mouse;
+    BlockerState.IgnoreExternalKeyboard = Raw.Keyboard && job.Keyboard;
+    RAWINPUTDEVICE rid[2]{};
+    UINT n = 0;
+    // Registered again only on a change: each registration reports every present device as arrived.
+    const auto want = [&](bool wanted, bool& registered, USHORT usage) {
+        if (wanted == registered) return;
+        rid[n++] = {1, usage, wanted ? DWORD{RIDEV_INPUTSINK | RIDEV_DEVNOTIFY} : DWORD{RIDEV_REMOVE},
+                    wanted ? Raw.Window : nullptr};
+    };
+    want(job.Mouse, Raw.Mouse, 2);
+    want(job.Keyboard, Raw.Keyboard, 6);
+    if (n > 0 && Raw.Window && RegisterRawInputDevices(rid, n, sizeof *rid)) {
+        Raw.Mouse = job.Mouse;
+        Raw.Keyboard = job.Keyboard;
+    }
+    BlockerState.IgnoreExternalMouse = Raw.Mouse && job.Mouse;
+    BlockerState.IgnoreExternalKeyboard = Raw.Keyboard && job.Keyboard;
+}
+
+void EndRawInput() {
+    const devices::DeviceTable none;
+    ApplyDevices({false, false, &none});
+    if (Raw.Window) DestroyWindow(Raw.Window);
+    Raw.Window = nullptr;
+}
+
 // Releases the hook never saw (while it was out, or on another desktop) would leave keys held for
 // good; the system's own view of the keyboard settles them.
 void ForgetReleasedKeys() {
@@ -40,13 +145,14 @@ void PutHooks(HWND window) {
     BlockerState.MouseHook = SetWindowsHookExA(WH_MOUSE_LL, MouseHookProc, module, 0);
 }
 
-enum class Job : WPARAM { Install, Uninstall, Settle };
+enum class Job : WPARAM { Install, Uninstall, Settle, Devices };
 
-void Do(Job job, HWND window) {
+void Do(Job job, LPARAM param) {
     switch (job) {
-    case Job::Install: PutHooks(window); break;
+    case Job::Install: PutHooks(reinterpret_cast<HWND>(param)); break;
     case Job::Uninstall: RemoveHooks(); break;
     case Job::Settle: ForgetReleasedKeys(); break;
+    case Job::Devices: ApplyDevices(*reinterpret_cast<const DevicesJob*>(param)); break;
     }
 }
 
@@ -73,10 +179,10 @@ public:
     HookThread(const HookThread&) = delete;
     HookThread& operator=(const HookThread&) = delete;
 
-    void Run(Job job, HWND window) {
+    void Run(Job job, LPARAM param) {
         // Without a thread of their own the hooks live on the caller's, as a last resort.
-        if (!thread_ || !PostThreadMessageW(id_, kWmHookJob, static_cast<WPARAM>(job), reinterpret_cast<LPARAM>(window))) {
-            Do(job, window);
+        if (!thread_ || !PostThreadMessageW(id_, kWmHookJob, static_cast<WPARAM>(job), param)) {
+            Do(job, param);
             return;
         }
         WaitForSingleObject(done_.get(), INFINITE);
@@ -95,13 +201,14 @@ private:
         SetEvent(self.done_.get());
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             if (msg.hwnd == nullptr && msg.message == kWmHookJob) {
-                Do(static_cast<Job>(msg.wParam), reinterpret_cast<HWND>(msg.lParam));
+                Do(static_cast<Job>(msg.wParam), msg.lParam);
                 SetEvent(self.done_.get());
             } else {
                 DispatchMessageW(&msg);
             }
         }
         RemoveHooks();
+        EndRawInput();
         return 0;
     }
 
@@ -115,6 +222,12 @@ std::optional<HookThread>& TheHookThread() {
     return thread;
 }
 
+HookThread& StartedHookThread() {
+    auto& thread = TheHookThread();
+    if (!thread) thread.emplace();
+    return *thread;
+}
+
 }  // namespace
 
 void BlockerStateRecord::Reset() noexcept {
@@ -124,29 +237,36 @@ void BlockerStateRecord::Reset() noexcept {
     NotifyWindow = nullptr;
     Smart.Store({});
     FullScreenPause = false;
+    IgnoreExternalMouse = false;
+    IgnoreExternalKeyboard = false;
     FullScreen = nullptr;
     Keys = {};
 }
 
 void InstallHooks(HWND window) {
     LockHookPages();
-    auto& thread = TheHookThread();
-    if (!thread) thread.emplace();
-    thread->Run(Job::Install, window);
+    StartedHookThread().Run(Job::Install, reinterpret_cast<LPARAM>(window));
 }
 
 void UninstallHooks() {
     if (auto& thread = TheHookThread())
-        thread->Run(Job::Uninstall, nullptr);
+        thread->Run(Job::Uninstall, 0);
     else
         RemoveHooks();
 }
 
 void SettleHeldKeys() {
     if (auto& thread = TheHookThread())
-        thread->Run(Job::Settle, nullptr);
+        thread->Run(Job::Settle, 0);
     else
         ForgetReleasedKeys();
+}
+
+void SetExternalDevices(bool ignoreMouse, bool ignoreKeyboard, const devices::DeviceTable& table) {
+    // Nothing to take down while no thread ever took anything up.
+    if (!ignoreMouse && !ignoreKeyboard && !TheHookThread()) return;
+    const DevicesJob job{ignoreMouse, ignoreKeyboard, &table};
+    StartedHookThread().Run(Job::Devices, reinterpret_cast<LPARAM>(&job));
 }
 
 void EndHookThread() { TheHookThread().reset(); }
@@ -160,7 +280,10 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LP
         // The program's own keys (the touchpad combination) are no typing, not even held keys.
         if (!IsOwnInput(info->dwExtraInfo) &&
             rule::KeyStartsInterval(BlockerState.Keys, nCode, wParam, info->vkCode, (info->flags & LLKHF_EXTENDED) != 0,
-                                    smart, BlockerState.FullScreenPause.load(std::memory_order_relaxed)))
+                                    smart, BlockerState.FullScreenPause.load(std::memory_order_relaxed)) &&
+            !(BlockerState.IgnoreExternalKeyboard.load(std::memory_order_relaxed) &&
+              FromExternalDevice(devices::Kind::Keyboard, devices::KeyPart(info->vkCode, (info->flags & LLKHF_UP) != 0),
+                                 info->time)))
             BlockerState.LastKeyTick.store(GetTickCount(), std::memory_order_relaxed);
     }
     return CallNextHookEx(BlockerState.KeyboardHook, nCode, wParam, lParam);
@@ -170,7 +293,11 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARA
     constexpr auto relaxed = std::memory_order_relaxed;
     if (rule::ShouldBlockMouse(nCode, wParam, BlockerState.BlockOtherEvents.load(relaxed), GetTickCount(),
                                BlockerState.LastKeyTick.load(relaxed), BlockerState.BlockInterval.load(relaxed),
-                               BlockerState.FullScreenPause.load(relaxed))) {
+                               BlockerState.FullScreenPause.load(relaxed)) &&
+        !(BlockerState.IgnoreExternalMouse.load(relaxed) &&
+          FromExternalDevice(devices::Kind::Mouse,
+                             devices::MouseHookPart(wParam, reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->mouseData),
+                             reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->time))) {
         PostMessageA(BlockerState.NotifyWindow.load(relaxed), WM_BLOCKED_EVENT, wParam, 0);
         return 1;
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "blocker/BlockingRule.h"
+#include "blocker/InputDevices.h"
 
 namespace quorlin {
 
@@ -40,6 +41,9 @@ struct BlockerStateRecord {
     SharedSmartOptions Smart;
     // Kept up to date outside the hooks while pausing in full-screen programs is on.
     std::atomic<bool> FullScreenPause{false};
+    // Set on the hook thread once raw input for that kind is registered there.
+    std::atomic<bool> IgnoreExternalMouse{false};
+    std::atomic<bool> IgnoreExternalKeyboard{false};
     FullScreenWatch* FullScreen = nullptr;  // the watch that sets FullScreenPause, while one lives (GUI thread)
     rule::KeyboardState Keys;               // the hook thread's alone
 
@@ -57,6 +61,14 @@ void UninstallHooks();
 // Forgets, on the hook thread, held keys the system no longer reports down: their releases may
 // have gone to another desktop (the lock screen, the secure attention screen).
 void SettleHeldKeys();
+// Posted to the notify window when raw input reports a device that came or went.
+inline constexpr UINT WM_INPUT_DEVICES_CHANGED = WM_APP + 0x41;
+
+// Hands the hook thread the devices present and which kinds of external device to ignore. Raw input
+// is registered there for those kinds only (its window posts WM_INPUT_DEVICES_CHANGED), and removed
+// when both are off; returns when done.
+void SetExternalDevices(bool ignoreMouse, bool ignoreKeyboard, const devices::DeviceTable& table);
+
 // Removes the hooks and ends their thread; InstallHooks starts a new one.
 void EndHookThread();
 

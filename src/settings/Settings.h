@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -51,6 +52,13 @@ struct AppSettings {
     bool PauseFullScreen{};
     bool IgnoreShortcutKeys{};
     bool IgnoreHeldKeys{};
+    // A pointing device that is not part of the computer is never blocked; a keyboard that is not
+    // starts no interval.
+    bool IgnoreExternalMouse{};
+    bool IgnoreExternalKeyboard{};
+    // The user's placement of single devices, kept in the subkey kDevicesSubkey: value name (the
+    // upper-cased interface path) -> 1 built in, 2 external. Only those two are loaded or kept.
+    std::map<std::wstring, std::uint32_t> DeviceOverrides;
 
     AppSettings();
     bool operator==(const AppSettings&) const = default;
@@ -89,7 +97,12 @@ inline constexpr std::tuple kSettingsTable{
     BoolSetting{{L"PauseFullScreen"}, &AppSettings::PauseFullScreen, false},
     BoolSetting{{L"IgnoreShortcutKeys"}, &AppSettings::IgnoreShortcutKeys, false},
     BoolSetting{{L"IgnoreHeldKeys"}, &AppSettings::IgnoreHeldKeys, false},
+    BoolSetting{{L"IgnoreExternalMouse"}, &AppSettings::IgnoreExternalMouse, false},
+    BoolSetting{{L"IgnoreExternalKeyboard"}, &AppSettings::IgnoreExternalKeyboard, false},
 };
+inline constexpr std::wstring_view kDevicesSubkey = L"Devices";
+// More placements than anyone makes by hand are not read, so a hostile subkey cannot cost much.
+inline constexpr std::size_t kMaxDeviceOverrides = 256;
 
 // Calls f with every row of the table, in its order.
 template <typename F>

@@ -38,6 +38,8 @@ public:
     // The items of its submenu; an item that has any opens them instead of being chosen.
     TMenuItem& Add(std::wstring caption);
     const std::vector<std::unique_ptr<TMenuItem>>& Items() const { return items_; }
+    // For a submenu made anew each time it opens; not while the menu is open.
+    void ClearItems() { items_.clear(); }
 
 private:
     std::uint16_t command_;

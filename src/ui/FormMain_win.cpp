@@ -107,6 +107,10 @@ TfrmMain::TfrmMain()
       miSmartFullScreen(miPopupSmart.Add(LoadResString(IDS_MI_PAUSE_FULL_SCREEN))),
       miSmartShortcuts(miPopupSmart.Add(LoadResString(IDS_MI_IGNORE_SHORTCUTS))),
       miSmartHeldKeys(miPopupSmart.Add(LoadResString(IDS_MI_IGNORE_HELD_KEYS))),
+      miSmartExternalMouse(miPopupSmart.Add(LoadResString(IDS_MI_IGNORE_EXTERNAL_MOUSE))),
+      miSmartExternalKeyboard(miPopupSmart.Add(LoadResString(IDS_MI_IGNORE_EXTERNAL_KEYBOARD))),
+      miSmart1(miPopupSmart.Add(L"-")),
+      miSmartDevices(miPopupSmart.Add(LoadResString(IDS_MI_INPUT_DEVICES))),
       miPopup1(pmPopup.Add(L"-")),
       miPopupClose(pmPopup.Add(LoadResString(IDS_MI_CLOSE))),
       lbInfo(Handle(), ControlBounds(10, 10, 292, 50), LoadResString(IDS_INFO)),
@@ -182,6 +186,14 @@ TfrmMain::TfrmMain()
     miSmartFullScreen.OnClick = [this](TObject&) { SetPauseFullScreen(!PauseFullScreen); };
     miSmartShortcuts.OnClick = [](TObject&) { BlockerState.Smart.IgnoreShortcutKeys = !BlockerState.Smart.IgnoreShortcutKeys; };
     miSmartHeldKeys.OnClick = [](TObject&) { BlockerState.Smart.IgnoreHeldKeys = !BlockerState.Smart.IgnoreHeldKeys; };
+    miSmartExternalMouse.OnClick = [this](TObject&) {
+        Devices.IgnoreMouse = !Devices.IgnoreMouse;
+        Devices.Apply();
+    };
+    miSmartExternalKeyboard.OnClick = [this](TObject&) {
+        Devices.IgnoreKeyboard = !Devices.IgnoreKeyboard;
+        Devices.Apply();
+    };
     smiSplit.SetMenuItem(&miPopup1);
     smiAbout.SetMenuItem(&miPopupAbout);
     miPopupClose.OnClick = [this](TObject&) { actCloseExecute(); };
@@ -435,6 +447,8 @@ bool TfrmMain::LoadSettings() {
     TouchpadShortcut = s.TouchpadShortcut;
     SetPauseFullScreen(s.PauseFullScreen);
     BlockerState.Smart.Store({s.IgnoreShortcutKeys, s.IgnoreHeldKeys});
+    Devices.Load(s);
+    Devices.Apply();
 
     SyncControls();
     return true;
@@ -474,6 +488,7 @@ AppSettings TfrmMain::CurrentSettings() const {
     s.PauseFullScreen = PauseFullScreen;
     s.IgnoreShortcutKeys = BlockerState.Smart.IgnoreShortcutKeys;
     s.IgnoreHeldKeys = BlockerState.Smart.IgnoreHeldKeys;
+    Devices.Store(s);
     return s;
 }
 
@@ -526,6 +541,9 @@ void TfrmMain::UpdatePopupMenu() {
     miSmartFullScreen.Checked = PauseFullScreen;
     miSmartShortcuts.Checked = BlockerState.Smart.IgnoreShortcutKeys;
     miSmartHeldKeys.Checked = BlockerState.Smart.IgnoreHeldKeys;
+    miSmartExternalMouse.Checked = Devices.IgnoreMouse;
+    miSmartExternalKeyboard.Checked = Devices.IgnoreKeyboard;
+    Devices.FillMenu(miSmartDevices);
     if (!SynapticsAvailable) touchpadReport_ = touchpad::ReadSystemTouchpad();
     if (!TouchpadOffered()) {
         miPopupTouchpad.Visible = false;
@@ -802,6 +820,10 @@ LRESULT TfrmMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     // it straight to the window, past the application's message hook.
     if (msg == WM_BLOCKED_EVENT) {
         OnBlockedEvent(MSG{Handle(), msg, wp, lp, 0, {}});
+        return 0;
+    }
+    if (msg == WM_INPUT_DEVICES_CHANGED) {
+        Devices.Apply();
         return 0;
     }
     if (msg == WM_QUERYENDSESSION) return WMQueryEndSession();

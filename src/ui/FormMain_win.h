@@ -23,6 +23,7 @@
 #include "shell/TrayIcon_win.h"
 #include "touchpad/PrecisionTouchpad.h"
 #include "shortcuts/Capture.h"
+#include "ui/DeviceMenu_win.h"
 #include "base/Unique_win.h"
 
 namespace quorlin {
@@ -55,6 +56,7 @@ public:
     ATOM TouchpadHotkeyId = 0;
     bool WantedTouchpadState = false;
     bool PauseFullScreen = false;
+    ExternalDevices Devices;
 
     // Blocker switch and accounting.
     void ApplyBlockerHooks();
@@ -190,6 +192,10 @@ public:
     TMenuItem& miSmartFullScreen;
     TMenuItem& miSmartShortcuts;
     TMenuItem& miSmartHeldKeys;
+    TMenuItem& miSmartExternalMouse;
+    TMenuItem& miSmartExternalKeyboard;
+    TMenuItem& miSmart1;
+    TMenuItem& miSmartDevices;
     TMenuItem& miPopup1;
     TMenuItem& miPopupClose;
     // The separator and About at the top of the window's system menu.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwctype>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -696,6 +697,70 @@ TEST_F(QuorlinEndToEnd, StoredFullScreenPauseLetsClicksPassWhileAnotherProgramFi
     EXPECT_TRUE(PumpUntil([&] { return PressArrivesAfterKey(100); }, 6000));
     SetWindowPos(target_->hwnd(), nullptr, 20, 20, 240, 160, SWP_NOZORDER);
     EXPECT_TRUE(PumpUntil([&] { return !PressArrivesAfterKey(100); }, 6000)) << "blocked again at normal size";
+}
+
+// ---- External mice and keyboards ----
+
+// The interface path raw input gives this machine's first device of the kind, as Quorlin names
+// its placement: upper-cased.
+std::wstring FirstDevicePath(DWORD type) {
+    RAWINPUTDEVICELIST list[16];
+    UINT count = 16;
+    const UINT got = GetRawInputDeviceList(list, &count, sizeof *list);
+    for (UINT i = 0; got != static_cast<UINT>(-1) && i < got; ++i) {
+        if (list[i].dwType != type) continue;
+        wchar_t name[512] = {};
+        UINT chars = 512;
+        if (GetRawInputDeviceInfoW(list[i].hDevice, RIDI_DEVICENAME, name, &chars) == static_cast<UINT>(-1)) break;
+        std::wstring path(name);
+        for (auto& c : path) c = static_cast<wchar_t>(towupper(c));
+        return path;
+    }
+    return {};
+}
+
+const std::wstring kDevicesKey = std::wstring(kQuorlinKey) + L"\\Devices";
+
+// Opens "Input devices" in "Smart blocking" and chooses its item at index (mouse first).
+void ChooseInputDevice(QuorlinProcess& app, int index) {
+    ASSERT_TRUE(app.OpenTrayMenu());
+    for (WORD key : {VK_UP, VK_UP, VK_RIGHT}) TypeKeyNoted(key);
+    for (int i = 0; i < 5; ++i) TypeKeyNoted(VK_DOWN);  // past the five options and their separator
+    TypeKeyNoted(VK_RIGHT);
+    for (int i = 0; i < index; ++i) TypeKeyNoted(VK_DOWN);
+    TypeKeyNoted(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
+}
+
+// Wine's input devices are USB-style: external unless placed otherwise.
+TEST_F(QuorlinEndToEnd, StoredIgnoreExternalMouseLetsClicksPassUntilTheMouseIsPlacedBuiltInFromTheMenu) {
+    const std::wstring mouse = FirstDevicePath(RIM_TYPEMOUSE);
+    ASSERT_FALSE(mouse.empty());
+    WriteDword(L"Balloons", 0);  // none may cover the tray menu
+    WriteDword(L"IgnoreExternalMouse", 1);
+    StartApp();
+    EXPECT_TRUE(PressArrivesAfterKey(100)) << "an external mouse is never blocked";
+    ChooseInputDevice(app_, 0);
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "placed built in: blocked at once";
+    EXPECT_FALSE(ValueType(mouse.c_str(), kDevicesKey.c_str()).has_value()) << "stored with the next save";
+    PressEscIn(app_.Window());
+    EXPECT_TRUE(PumpUntil([&] { return ReadDword(mouse.c_str(), kDevicesKey.c_str()) == 1u; }, 3000));
+}
+
+TEST_F(QuorlinEndToEnd, StoredIgnoreExternalKeyboardStartsNoIntervalUntilTheKeyboardIsPlacedBuiltIn) {
+    const std::wstring mouse = FirstDevicePath(RIM_TYPEMOUSE);
+    const std::wstring keyboard = FirstDevicePath(RIM_TYPEKEYBOARD);
+    ASSERT_FALSE(keyboard.empty());
+    WriteDword(L"Balloons", 0);
+    WriteDword(L"IgnoreExternalKeyboard", 1);
+    WriteDword(mouse.c_str(), 2, kDevicesKey.c_str());  // external, but its option is off
+    WriteDword(keyboard.c_str(), 7, kDevicesKey.c_str());  // no placement: automatic
+    StartApp();
+    EXPECT_TRUE(PressArrivesAfterKey(100)) << "typing on an external keyboard blocks nothing";
+    ChooseInputDevice(app_, 1);
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "placed built in, its keys block; the mouse's option is off";
+    PressEscIn(app_.Window());
+    EXPECT_TRUE(PumpUntil([&] { return ReadDword(keyboard.c_str(), kDevicesKey.c_str()) == 1u; }, 3000));
 }
 
 TEST_F(QuorlinEndToEnd, ClickSwallowedWhileTheTrayMenuIsOpenIsCounted) {

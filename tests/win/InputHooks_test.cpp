@@ -158,6 +158,61 @@ TEST_F(InputHooks, HookProceduresAllocateNothing) {
     EXPECT_GT(blocked, 1000) << "the hooks should have swallowed the presses";
 }
 
+// The system's mouse and keyboard, placed as asked.
+devices::DeviceTable Placed(bool mouseExternal, bool keyboardExternal) {
+    devices::DeviceTable table;
+    RAWINPUTDEVICELIST list[16];
+    UINT count = 16;
+    const UINT got = GetRawInputDeviceList(list, &count, sizeof *list);
+    for (UINT i = 0; got != static_cast<UINT>(-1) && i < got; ++i)
+        table.Add(reinterpret_cast<std::uintptr_t>(list[i].hDevice),
+                  list[i].dwType == RIM_TYPEMOUSE ? mouseExternal : keyboardExternal);
+    return table;
+}
+
+// Waits without pumping, so the blocked-event messages stay queued for the window to count.
+template <typename Pred>
+bool WaitFor(Pred pred, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!pred()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+// Real input: the hooks find each event's raw report (queued before they run, with the same time
+// stamp) and its device in the table.
+TEST_F(InputHooks, ExternalDevicesAreToldApartByTheirRawInputWithoutAllocating) {
+    InstallHooks(window_.get());
+    const long before = g_allocations.load();
+
+    SetExternalDevices(true, true, Placed(false, true));
+    ASSERT_TRUE(BlockerState.IgnoreExternalMouse && BlockerState.IgnoreExternalKeyboard);
+    const DWORD stamp = GetTickCount() - 100;
+    BlockerState.LastKeyTick = stamp;
+    testsupport::SendKey('B', false);
+    testsupport::SendKey('B', true);
+    testsupport::MouseButton(MOUSEEVENTF_MIDDLEDOWN);
+    testsupport::MouseButton(MOUSEEVENTF_MIDDLEUP);
+    // The press, built in, is swallowed; by then the key before it has been seen.
+    EXPECT_TRUE(WaitFor([&] { return window_.Drain() > 0; }, 3000));
+    EXPECT_EQ(BlockerState.LastKeyTick, stamp) << "a key from an external keyboard starts nothing";
+
+    SetExternalDevices(true, true, Placed(true, false));
+    BlockerState.LastKeyTick = stamp;
+    testsupport::MouseButton(MOUSEEVENTF_MIDDLEDOWN);
+    testsupport::MouseButton(MOUSEEVENTF_MIDDLEUP);
+    testsupport::SendKey('B', false);
+    testsupport::SendKey('B', true);
+    EXPECT_TRUE(WaitFor([&] { return BlockerState.LastKeyTick != stamp; }, 3000));
+    EXPECT_EQ(window_.Drain(), 0) << "a press from an external mouse passes";
+    EXPECT_EQ(g_allocations.load() - before, 0);
+
+    SetExternalDevices(false, false, {});
+    EXPECT_FALSE(BlockerState.IgnoreExternalMouse || BlockerState.IgnoreExternalKeyboard);
+}
+
 // ---- The hook path stays resident ----
 
 bool Inside(const void* p, const void* begin, const void* end) {

@@ -1,6 +1,7 @@
 // The settings store and the logon entry against the real registry of a throwaway Wine prefix.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,31 @@ TEST_F(SettingsStore, SaveWritesEveryValueWithItsTypeAndLoadReadsItBack) {
     ASSERT_TRUE(SaveAppSettings(n));
     EXPECT_EQ(Raw(L"Delay").Dword(), 0xFFFFFFFFu);
     EXPECT_EQ(LoadAppSettings(), n);
+}
+
+TEST_F(SettingsStore, DevicePlacementsLiveInTheDevicesSubkeyAndOnlyOneOrTwoIsRead) {
+    const std::wstring devices = std::wstring(kKey) + L"\\Devices";
+    const auto put = [&](const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, devices.c_str(), name, type, data, size), ERROR_SUCCESS);
+    };
+    const DWORD one = 1, two = 2, zero = 0, three = 3;
+    put(L"A", REG_DWORD, &one, 4);
+    put(L"B", REG_DWORD, &two, 4);
+    put(L"C", REG_DWORD, &zero, 4);
+    put(L"D", REG_DWORD, &three, 4);
+    put(L"E", REG_SZ, L"1", 4);
+    put(L"F", REG_BINARY, &one, 2);
+    const std::map<std::wstring, std::uint32_t> placed{{L"A", 1}, {L"B", 2}};
+    EXPECT_EQ(LoadAppSettings().DeviceOverrides, placed);
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VENTARIS");
+    ASSERT_TRUE(SaveAppSettings(AppSettings{}));
+    EXPECT_EQ(QueryRaw(HKEY_CURRENT_USER, devices.c_str(), L"A").status, ERROR_FILE_NOT_FOUND) << "none made for none";
+    AppSettings s;
+    s.DeviceOverrides = placed;
+    ASSERT_TRUE(SaveAppSettings(s));
+    EXPECT_EQ(QueryRaw(HKEY_CURRENT_USER, devices.c_str(), L"B").Dword(), 2u);
+    EXPECT_EQ(LoadAppSettings(), s);
 }
 
 TEST_F(SettingsStore, ReaderHandsOutSingleValuesAndAbsenceSeparately) {
