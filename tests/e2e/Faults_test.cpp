@@ -36,8 +36,7 @@ protected:
         target_->Clear();
         TypeKeyNoted('A');
         PumpFor(delayMs);
-        MouseButton(MOUSEEVENTF_LEFTDOWN);
-        MouseButton(MOUSEEVENTF_LEFTUP);
+        PressAndReleaseAt(target_->Center().x, target_->Center().y);
         EXPECT_TRUE(PumpUntil([&] { return target_->Received(WM_LBUTTONUP); }, 12000));
         return target_->Received(WM_LBUTTONDOWN);
     }
@@ -77,8 +76,7 @@ TEST_F(FaultsEndToEnd, AfterAStalledGuiThreadTheMinutesTickLeavesTheHooksWorking
     const DWORD before = GetTickCount();
     target_->Clear();
     TypeKeyNoted('A');
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
-    MouseButton(MOUSEEVENTF_LEFTUP);
+    PressAndReleaseAt(target_->Center().x, target_->Center().y);
     const bool arrived = PumpUntil([&] { return target_->Received(WM_LBUTTONUP); }, 12000);
     const DWORD latency = GetTickCount() - before;
     resume.join();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 
 namespace testsupport {
 
@@ -129,21 +130,26 @@ void MouseButton(DWORD flags, DWORD data) {
     SendInput(1, &in, sizeof in);
 }
 
-void Click(int x, int y) {
-    // The press and release carry the position themselves: Wine may otherwise place a bare
-    // button event at a stale pointer location.
+namespace {
+// Absolute input carries the position itself: Wine may otherwise place a bare button event at a
+// stale pointer location.
+void SendAt(int x, int y, std::initializer_list<DWORD> flags) {
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     INPUT in[3] = {};
-    for (auto& i : in) {
-        i.type = INPUT_MOUSE;
-        i.mi.dx = (x * 65535 + (w - 1) / 2) / (w - 1);
-        i.mi.dy = (y * 65535 + (h - 1) / 2) / (h - 1);
+    UINT n = 0;
+    for (DWORD f : flags) {
+        in[n].type = INPUT_MOUSE;
+        in[n].mi.dx = (x * 65535 + (w - 1) / 2) / (w - 1);
+        in[n].mi.dy = (y * 65535 + (h - 1) / 2) / (h - 1);
+        in[n++].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | f;
     }
-    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
-    in[2].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
-    SendInput(3, in, sizeof(INPUT));
+    SendInput(n, in, sizeof(INPUT));
 }
+}  // namespace
+
+void Click(int x, int y) { SendAt(x, y, {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}); }
+
+void PressAndReleaseAt(int x, int y) { SendAt(x, y, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}); }
 
 void Wheel(int delta) {
     MouseButton(MOUSEEVENTF_WHEEL, static_cast<DWORD>(delta));

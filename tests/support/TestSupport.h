@@ -44,6 +44,7 @@ void TypeKey(WORD vk);               // press and release
 void MoveTo(int x, int y);           // absolute screen position
 void MouseButton(DWORD flags, DWORD data = 0);
 void Click(int x, int y);            // move, left down, left up
+void PressAndReleaseAt(int x, int y);  // left down and up at a position, with no move before them
 void Wheel(int delta);
 
 // A visible top-level window of the test's own that records the mouse messages it receives.
