@@ -316,10 +316,20 @@ void LatencyCommand(KeySink& sink, const Running& run, const LoopbackHttpServer*
     }
     sink.Drain();
     if (situation == "touchpad") {
-        // The switch must have reached the driver, or the moves measured nothing but idle.
-        bool switched = false;
-        for (const std::string& call : SynapticsDoubleLog()) switched = switched || call.rfind("device.set", 0) == 0;
-        if (!switched) return Answer("failed touchpad-not-switched");
+        // The switch must reach the driver, or the moves measured nothing but idle. The hotkey reads
+        // the driver's state before it sets it, each call as slow as the double is told to be, so
+        // the set may come after the last move.
+        const auto switched = [] {
+            for (const std::string& call : SynapticsDoubleLog())
+                if (call.rfind("device.set", 0) == 0) return true;
+            return false;
+        };
+        for (const double t1 = NowMs(); !switched(); Sleep(10))
+            if (NowMs() - t1 > 10000) {
+                std::string calls;
+                for (const std::string& call : SynapticsDoubleLog()) calls += " " + call;
+                return Answer("failed touchpad-not-switched" + calls);
+            }
     }
     std::sort(ms.begin(), ms.end());
     char line[128];
