@@ -53,13 +53,23 @@ if [ $load -eq 1 ]; then
   done
 fi
 
+# Each executable runs with the environment its ctest entry gives it (the 144-DPI prefix, say).
+declare -A test_env=()
+while IFS=$'\t' read -r tname tenv; do test_env[$tname]=$tenv; done < <(
+  ctest --test-dir build/win --show-only=json-v1 2>/dev/null | python3 -c '
+import json, sys
+for t in json.load(sys.stdin).get("tests", []):
+    env = [v for p in t.get("properties", []) if p["name"] == "ENVIRONMENT" for v in p["value"]]
+    if env: print(t["name"], " ".join(env), sep="\t")' 2>/dev/null)
+
 start=$(date +%s)
 for run in $(seq "$runs"); do
   for exe in "${exes[@]}"; do
     name=$(basename "$exe" .exe)
     log=$out/$name.run$run.log
     t0=$(date +%s)
-    timeout 900 bash scripts/wine-run.sh "$exe" </dev/null 2>&1 | tr -d '\r' >"$log"
+    # shellcheck disable=SC2086
+    timeout 900 env ${test_env[$name]:-} bash scripts/wine-run.sh "$exe" </dev/null 2>&1 | tr -d '\r' >"$log"
     rc=${PIPESTATUS[0]}
     echo "exit $rc" >>"$log"
     printf 'run %d/%d %-34s exit %3d  %3d s\n' "$run" "$runs" "$name" "$rc" $(( $(date +%s) - t0 ))
