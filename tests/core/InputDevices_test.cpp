@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
 using namespace quorlin::devices;
 
 TEST(InputDevicePaths, BusDecidesBuiltInOrExternal) {
@@ -80,61 +85,175 @@ TEST(InputDeviceTable, UnknownAndMissingHandlesCountAsBuiltIn) {
     EXPECT_TRUE(table.IsExternal(3));
 }
 
+// ---- Tying hook events to devices, in both orders of report and hook ----
+
 namespace {
-RawEvent Move(std::uintptr_t device, std::uint32_t time) { return {Kind::Mouse, device, time, MouseParts(0, true)}; }
-RawEvent Key(std::uintptr_t device, std::uint32_t time, std::uint32_t vk, bool up) {
-    return {Kind::Keyboard, device, time, KeyPart(vk, up)};
+
+enum class Order { ReportFirst, HookFirst };
+constexpr std::uintptr_t kExternalMouse = 1, kTouchpad = 2, kOtherExternalMouse = 3, kPrecisionTouchpad = 0;
+constexpr std::uintptr_t kExternalKeyboard = 5, kBuiltInKeyboard = 6;
+constexpr std::uint32_t kInterval = 500;
+
+struct Event {
+    Kind Type;
+    std::uintptr_t Device;
+    std::uint32_t Time;
+    std::uint32_t Part;  // kMovePart, a button's, or a key's
+    bool Reported = true;
+};
+Event Key(std::uintptr_t device, std::uint32_t time, bool reported = true) {
+    return {Kind::Keyboard, device, time, KeyPart('A', false), reported};
 }
-const std::uint32_t kMove = MouseHookPart(0x200, 0);
-const std::uint32_t kLeftDown = MouseHookPart(0x201, 0);
+Event Move(std::uintptr_t device, std::uint32_t time) { return {Kind::Mouse, device, time, kMovePart}; }
+Event Press(std::uintptr_t device, std::uint32_t time, bool reported = true) {
+    return {Kind::Mouse, device, time, MouseHookPart(0x201, 0), reported};
+}
+
+// Plays the events as the system delivers them: each event's report before its hooks run or
+// after (then only for events that pass), and the hooks decide as Quorlin's do (both options on). Answers, per mouse event, whether
+// it was swallowed, in the order of the events.
+struct Replay {
+    DeviceDecider Devices;
+    std::uint32_t LastKey;
+    std::vector<std::uint32_t> Late;  // indexes of reports that come after the next event's hooks
+
+    explicit Replay(std::uint32_t start = 0) : LastKey(start - 10 * kInterval) {
+        for (auto [device, external] : {std::pair{kExternalMouse, true}, {kTouchpad, false}, {kOtherExternalMouse, true},
+                                        {kExternalKeyboard, true}, {kBuiltInKeyboard, false}})
+            Devices.Table.Add(device, external);
+    }
+    bool Hook(const Event& e) {
+        Devices.Expire(e.Time);
+        if (e.Type == Kind::Keyboard) {
+            if (Devices.Key(e.Part, e.Time, true) == DeviceDecider::KeyFrom::BuiltIn) LastKey = e.Time;
+            Devices.Settle(LastKey);
+            return false;
+        }
+        Devices.Settle(LastKey);
+        return e.Time - Devices.StartForPress(LastKey) < kInterval && !Devices.PassesAsExternal(e.Time, e.Part != kMovePart);
+    }
+    void Report(const Event& e) {
+        if (e.Reported) Devices.Report({e.Type, e.Device, e.Time, e.Type == Kind::Mouse ? MouseParts(e.Part & 0xFFFF, e.Part == kMovePart) : e.Part});
+    }
+    std::string Run(Order order, const std::vector<Event>& events) {
+        std::string swallowed;
+        for (const Event& e : events) {
+            if (order == Order::ReportFirst) Report(e);
+            const bool blocked = Hook(e);
+            // Where reports come after the hooks, a swallowed event gets none.
+            if (order == Order::HookFirst && !blocked) Report(e);
+            if (e.Type == Kind::Mouse) swallowed += blocked ? 'S' : 'p';
+        }
+        return swallowed;
+    }
+};
+
+// Each case: the events, and per order the fate of its mouse events (S swallowed, p passes).
+struct Case {
+    const char* Name;
+    std::vector<Event> Events;
+    const char* ReportFirst;
+    const char* HookFirst;
+};
+
 }  // namespace
 
-TEST(RawInputMatching, RawFirstHookFirstAndMissing) {
-    RawInputMatcher m;
-    // Raw first, the usual order; a raw button report carries its move too.
-    m.AddRaw({Kind::Mouse, 7, 1000, MouseParts(0x0001, true)});
-    EXPECT_EQ(m.Match(Kind::Mouse, kLeftDown, 1000), 7u);
-    EXPECT_EQ(m.Pending(), 0);
-    // Hook first: nothing fits yet, and the late raw event is taken by the next event it fits.
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, 1010), std::nullopt);
-    m.AddRaw(Move(7, 1010));
-    m.AddRaw(Move(7, 1020));
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, 1020), 7u);
-    EXPECT_EQ(m.Pending(), 0);  // the older one was the missed hook event's
-    // Raw missing (another hook swallowed or the device sent none): no device.
-    EXPECT_EQ(m.Match(Kind::Keyboard, KeyPart(0x41, false), 1030), std::nullopt);
-    // Sided modifiers match raw input's unsided ones; a release does not take a press.
-    m.AddRaw(Key(2, 1040, 17, false));
-    EXPECT_EQ(m.Match(Kind::Keyboard, KeyPart(162, true), 1040), std::nullopt);
-    EXPECT_EQ(m.Match(Kind::Keyboard, KeyPart(162, false), 1040), 2u);
-    // Stale raw events beyond the tolerance never match.
-    m.AddRaw(Move(9, 2000));
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, 2000 + RawInputMatcher::kTolerance + 1), std::nullopt);
-    EXPECT_EQ(m.Pending(), 0);
+TEST(DeviceDecisions, EachCaseInBothOrders) {
+    const Case cases[] = {
+        {"built-in key, external mouse moves and clicks",
+         {Key(kBuiltInKeyboard, 1000), Move(kExternalMouse, 1060), Press(kExternalMouse, 1100)}, "pp", "pp"},
+        {"built-in key, touchpad moves and clicks: a new motion's first move passes where its report comes after",
+         {Key(kBuiltInKeyboard, 1000), Move(kTouchpad, 1060), Press(kTouchpad, 1100)}, "SS", "pS"},
+        {"external key, touchpad clicks",
+         {Key(kExternalKeyboard, 1000), Move(kTouchpad, 1060), Press(kTouchpad, 1100)}, "pp", "pp"},
+        {"key report missing: built in",
+         {Key(kExternalKeyboard, 1000, false), Move(kTouchpad, 1060), Press(kTouchpad, 1100)}, "SS", "pS"},
+        {"press report missing: the move before decides",
+         {Key(kBuiltInKeyboard, 1000), Move(kExternalMouse, 1060), Press(kExternalMouse, 1100, false)}, "pp", "pp"},
+        {"a burst of moves",
+         {Move(kTouchpad, 0), Key(kBuiltInKeyboard, 1000), Move(kExternalMouse, 1010), Move(kExternalMouse, 1018),
+          Move(kExternalMouse, 1026), Press(kExternalMouse, 1030), Move(kTouchpad, 1200), Move(kTouchpad, 1208)},
+         "pppppSS", "ppppppS"},
+        {"two mice and a keyboard interleaved",
+         {Key(kExternalKeyboard, 1000), Key(kBuiltInKeyboard, 1005), Move(kTouchpad, 1010), Press(kTouchpad, 1020),
+          Move(kExternalMouse, 1150), Press(kExternalMouse, 1170), Key(kExternalKeyboard, 1180),
+          Move(kOtherExternalMouse, 1300), Press(kOtherExternalMouse, 1320), Move(kTouchpad, 1450)},
+         "SSppppS", "pSppppp"},
+        {"an external mouse taken up within 100 ms of the touchpad's last move",
+         {Key(kBuiltInKeyboard, 1000), Move(kTouchpad, 1010), Move(kExternalMouse, 1040), Move(kExternalMouse, 1048),
+          Press(kExternalMouse, 1100)},
+         "Sppp", "pSSS"},
+        {"precision touchpad tap 100 ms after an external mouse moved: taken for the mouse where reports come after",
+         {Key(kBuiltInKeyboard, 1000), Move(kExternalMouse, 1010), Press(kPrecisionTouchpad, 1110)}, "pS", "pp"},
+        {"the same tap once the window has passed",
+         {Key(kBuiltInKeyboard, 1000), Move(kExternalMouse, 1010), Press(kPrecisionTouchpad, 1320)}, "pS", "pS"},
+        {"external-mouse click with no movement before it",
+         {Move(kExternalMouse, 0), Key(kBuiltInKeyboard, 1000), Press(kExternalMouse, 1100)}, "pp", "pS"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Replay().Run(Order::ReportFirst, c.Events), c.ReportFirst) << c.Name;
+        EXPECT_EQ(Replay().Run(Order::HookFirst, c.Events), c.HookFirst) << c.Name;
+        // Across the wrap of the tick count: the same outcome.
+        std::vector<Event> wrapped = c.Events;
+        const std::uint32_t shift = 0xFFFFFFFFu - 1050;
+        for (Event& e : wrapped) e.Time += shift;
+        EXPECT_EQ(Replay(shift).Run(Order::ReportFirst, wrapped), c.ReportFirst) << c.Name << " (wrapped)";
+        EXPECT_EQ(Replay(shift).Run(Order::HookFirst, wrapped), c.HookFirst) << c.Name << " (wrapped)";
+    }
 }
 
-TEST(RawInputMatching, BurstsAndInterleavedDevicesKeepTheirOrder) {
-    RawInputMatcher m;
-    // Two mice and a keyboard interleaved, all queued before the hooks run; wrapping tick counter.
-    const std::uint32_t t = 0xFFFFFFF0u;
-    m.AddRaw(Move(1, t));
-    m.AddRaw(Key(5, t + 1, 0x41, false));
-    m.AddRaw(Move(2, t + 2));
-    m.AddRaw({Kind::Mouse, 2, t + 20, MouseParts(0x0001, false)});
-    m.AddRaw(Move(1, t + 30));
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, t), 1u);
-    EXPECT_EQ(m.Match(Kind::Keyboard, KeyPart(0x41, false), t + 1), 5u);
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, t + 2), 2u);
-    EXPECT_EQ(m.Match(Kind::Mouse, kLeftDown, t + 20), 2u);
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, t + 30), 1u);
-    // A burst longer than the ring: the newest are kept, each matched once in order.
-    for (std::uint32_t i = 0; i < 100; ++i) m.AddRaw(Move(i % 2 ? 3 : 4, 100 + i));
-    EXPECT_EQ(m.Pending(), RawInputMatcher::kCapacity);
-    for (std::uint32_t i = 100 - RawInputMatcher::kCapacity; i < 100; ++i)
-        EXPECT_EQ(m.Match(Kind::Mouse, kMove, 100 + i), i % 2 ? 3u : 4u) << i;
-    EXPECT_EQ(m.Pending(), 0);
-    // Several events in one millisecond, and raw time stamps a little off the hooks': still in order.
-    for (std::uintptr_t d : {1u, 2u, 1u, 2u}) m.AddRaw(Move(d, 500));
-    for (std::uintptr_t d : {1u, 2u}) EXPECT_EQ(m.Match(Kind::Mouse, kMove, 500), d);
-    for (std::uintptr_t d : {1u, 2u}) EXPECT_EQ(m.Match(Kind::Mouse, kMove, 503), d);
+TEST(DeviceDecisions, PendingKeysSettleByTheirReportsInOrder) {
+    Replay r;
+    // Hook first: three keys wait; the second's report is missing, so the third's report settles
+    // it as built in; a press before any report treats the newest as built in.
+    for (std::uint32_t t : {1000u, 1010u, 1020u}) EXPECT_EQ(r.Devices.Key(KeyPart('A' + t % 7, false), t, true), DeviceDecider::KeyFrom::Pending);
+    EXPECT_EQ(r.Devices.StartForPress(r.LastKey), 1020u);
+    r.Devices.Report({Kind::Keyboard, kExternalKeyboard, 1000, KeyPart('A' + 1000 % 7, false)});
+    r.Devices.Report({Kind::Keyboard, kExternalKeyboard, 1020, KeyPart('A' + 1020 % 7, false)});
+    r.Devices.Settle(r.LastKey);
+    EXPECT_EQ(r.LastKey, 1010u) << "the key without a report is built in, the external ones start nothing";
+    EXPECT_EQ(r.Devices.StartForPress(r.LastKey), 1010u);
+    // A key that does not ask (a release, a held key) still takes its report, and a report of an
+    // event that never reached the hook is passed over; sided Ctrl meets raw input's unsided one.
+    EXPECT_EQ(r.Devices.Key(KeyPart(162, true), 1100, false), DeviceDecider::KeyFrom::Pending);
+    r.Devices.Report({Kind::Keyboard, kBuiltInKeyboard, 1090, KeyPart('Q', false)});
+    r.Devices.Report({Kind::Keyboard, kBuiltInKeyboard, 1100, KeyPart(17, true)});
+    r.Devices.Settle(r.LastKey);
+    EXPECT_EQ(r.LastKey, 1010u);
+    // Report first: a key takes its own and drops the ones before it whose keys never came.
+    r.Devices.Report({Kind::Keyboard, kBuiltInKeyboard, 1200, KeyPart('B', false)});
+    r.Devices.Report({Kind::Keyboard, kExternalKeyboard, 1210, KeyPart('C', false)});
+    EXPECT_EQ(r.Devices.Key(KeyPart('C', false), 1210, true), DeviceDecider::KeyFrom::External);
+    EXPECT_EQ(r.Devices.Key(KeyPart('B', false), 1220, true), DeviceDecider::KeyFrom::Pending);
+    // Overdue, it counts as built in; so does the oldest when more wait than fit.
+    r.Devices.Expire(1220 + DeviceDecider::kReportWait + 1);
+    r.Devices.Settle(r.LastKey);
+    EXPECT_EQ(r.LastKey, 1220u);
+    for (std::uint32_t i = 0; i <= DeviceDecider::kCapacity; ++i) r.Devices.Key(KeyPart('D', false), 2000 + i, i == 0);
+    r.Devices.Settle(r.LastKey);
+    EXPECT_EQ(r.LastKey, 2000u);
+}
+
+TEST(ReportRingTest, OneWriterOneReaderKeepOrderAndRefuseWhenFull) {
+    ReportRing ring;
+    EXPECT_EQ(ring.Peek(), nullptr);
+    for (std::uint32_t i = 0; i < ReportRing::kCapacity; ++i) EXPECT_TRUE(ring.Push({Kind::Mouse, 1, i, kMovePart}));
+    EXPECT_FALSE(ring.Push({Kind::Mouse, 1, 999, kMovePart}));
+    ring.Clear();
+    EXPECT_EQ(ring.Peek(), nullptr);
+    // Across threads, past the wrap of the array many times over.
+    constexpr std::uint32_t kCount = 100000;
+    std::thread writer([&] {
+        for (std::uint32_t i = 0; i < kCount;)
+            if (ring.Push({Kind::Keyboard, 2, i, 0})) ++i;
+    });
+    std::uint32_t next = 0;
+    while (next < kCount)
+        if (const RawEvent* e = ring.Peek()) {
+            ASSERT_EQ(e->Time, next);
+            ring.Pop();
+            ++next;
+        }
+    writer.join();
+    EXPECT_EQ(ring.Peek(), nullptr);
 }

@@ -181,8 +181,8 @@ bool WaitFor(Pred pred, DWORD timeoutMs) {
     return true;
 }
 
-// Real input: the hooks find each event's raw report (queued before they run, with the same time
-// stamp) and its device in the table.
+// Real input: the reports the raw input thread hands over tie keys and presses to the devices in
+// the table, in whichever order they come.
 TEST_F(InputHooks, ExternalDevicesAreToldApartByTheirRawInputWithoutAllocating) {
     InstallHooks(window_.get());
     const long before = g_allocations.load();
@@ -201,6 +201,8 @@ TEST_F(InputHooks, ExternalDevicesAreToldApartByTheirRawInputWithoutAllocating) 
 
     SetExternalDevices(true, true, Placed(true, false));
     BlockerState.LastKeyTick = stamp;
+    testsupport::MouseButton(MOUSEEVENTF_MOVE);  // the mouse moves, then presses
+    Sleep(30);
     testsupport::MouseButton(MOUSEEVENTF_MIDDLEDOWN);
     testsupport::MouseButton(MOUSEEVENTF_MIDDLEUP);
     testsupport::SendKey('B', false);
