@@ -158,6 +158,7 @@ public:
 
     void Reset() noexcept {
         count_ = 0;
+        reports_ = false;
         hasPointer_ = false;
         hasSettled_ = false;
     }
@@ -174,13 +175,13 @@ public:
         if (reports_ || count_ == 0) {
             if (count_ == kCapacity) RemoveFirst(1);
             reports_ = true;
-            queue_[count_++] = {report.Parts, report.Device, false};
+            At(count_++) = {report.Parts, report.Device, false};
             return;
         }
         for (int i = 0; i < count_; ++i) {
-            if (queue_[i].Part != report.Parts) continue;
-            for (int j = 0; j < i; ++j) SettleBuiltIn(queue_[j]);
-            if (!Table.IsExternal(report.Device)) SettleBuiltIn(queue_[i]);
+            if (At(i).Part != report.Parts) continue;
+            for (int j = 0; j < i; ++j) SettleBuiltIn(At(j));
+            if (!Table.IsExternal(report.Device)) SettleBuiltIn(At(i));
             RemoveFirst(i + 1);
             return;
         }
@@ -192,19 +193,19 @@ public:
     KeyFrom Key(std::uint32_t part, std::uint32_t tick, bool asks) noexcept {
         if (reports_) {
             for (int i = 0; i < count_; ++i) {
-                if (queue_[i].Part != part) continue;
-                const bool external = Table.IsExternal(queue_[i].Value);
+                if (At(i).Part != part) continue;
+                const bool external = Table.IsExternal(At(i).Value);
                 RemoveFirst(i + 1);  // with the reports of events that never reached this hook
                 return external ? KeyFrom::External : KeyFrom::BuiltIn;
             }
             count_ = 0;  // all for events before this one
         }
         if (count_ == kCapacity) {
-            SettleBuiltIn(queue_[0]);
+            SettleBuiltIn(At(0));
             RemoveFirst(1);
         }
         reports_ = false;
-        queue_[count_++] = {part, tick, asks};
+        At(count_++) = {part, tick, asks};
         return KeyFrom::Pending;
     }
 
@@ -212,7 +213,7 @@ public:
     void Expire(std::uint32_t now) noexcept {
         if (reports_) return;
         int n = 0;
-        while (n < count_ && now - queue_[n].Value > kReportWait) SettleBuiltIn(queue_[n++]);
+        while (n < count_ && now - static_cast<std::uint32_t>(At(n).Value) > kReportWait) SettleBuiltIn(At(n++));
         RemoveFirst(n);
     }
 
@@ -226,8 +227,8 @@ public:
     // as built in, as when none comes.
     std::uint32_t StartForPress(std::uint32_t lastKey) const noexcept {
         for (int i = reports_ ? 0 : count_; i > 0; --i)
-            if (queue_[i - 1].Asks) {
-                const auto tick = static_cast<std::uint32_t>(queue_[i - 1].Value);
+            if (At(i - 1).Asks) {
+                const auto tick = static_cast<std::uint32_t>(At(i - 1).Value);
                 return static_cast<std::int32_t>(tick - lastKey) > 0 ? tick : lastKey;
             }
         return lastKey;
@@ -252,8 +253,11 @@ private:
         std::uintptr_t Value;  // a report's device, a key's tick
         bool Asks;
     };
+    // A ring, so that taking from the front moves nothing.
+    Entry& At(int i) noexcept { return queue_[(head_ + i) % kCapacity]; }
+    const Entry& At(int i) const noexcept { return queue_[(head_ + i) % kCapacity]; }
     void RemoveFirst(int n) noexcept {
-        for (int i = n; i < count_; ++i) queue_[i - n] = queue_[i];
+        head_ = (head_ + n) % kCapacity;
         count_ -= n;
     }
     void SettleBuiltIn(const Entry& key) noexcept {
@@ -264,6 +268,7 @@ private:
     }
 
     Entry queue_[kCapacity]{};  // pending keys, or reports that came before their keys
+    int head_ = 0;
     int count_ = 0;
     bool reports_ = false;  // which of the two the queue holds
     RawEvent pointer_{};

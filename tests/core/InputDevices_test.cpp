@@ -226,6 +226,8 @@ TEST(DeviceDecisions, PendingKeysSettleByTheirReportsInOrder) {
     EXPECT_EQ(r.Devices.Key(KeyPart('C', false), 1210, true), DeviceDecider::KeyFrom::External);
     EXPECT_EQ(r.Devices.Key(KeyPart('B', false), 1220, true), DeviceDecider::KeyFrom::Pending);
     // Overdue, it counts as built in; so does the oldest when more wait than fit.
+    r.Devices.Expire(1220 + DeviceDecider::kReportWait);
+    EXPECT_EQ(r.Devices.StartForPress(0), 1220u) << "not yet overdue";
     r.Devices.Expire(1220 + DeviceDecider::kReportWait + 1);
     r.Devices.Settle(r.LastKey);
     EXPECT_EQ(r.LastKey, 1220u);
