@@ -4,7 +4,6 @@
 
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 using namespace quorlin::devices;
@@ -89,173 +88,113 @@ TEST(InputDeviceTable, UnknownAndMissingHandlesCountAsBuiltIn) {
 
 namespace {
 
-enum class Order { ReportFirst, HookFirst };
-constexpr std::uintptr_t kExternalMouse = 1, kTouchpad = 2, kOtherExternalMouse = 3, kPrecisionTouchpad = 0;
-constexpr std::uintptr_t kExternalKeyboard = 5, kBuiltInKeyboard = 6;
-constexpr std::uint32_t kInterval = 500;
+// Devices; kNoReport marks an event whose report never comes.
+constexpr std::uintptr_t kMouse = 1, kTouchpad = 2, kMouse2 = 3, kPrecisionPad = 0, kKeyboard = 5, kOwnKeys = 6, kNoReport = 99;
+// Events as raw input reports them (a press's parts are the hook's too).
+RawEvent K(std::uintptr_t device, std::uint32_t t) { return {Kind::Keyboard, device, t, KeyPart('A', false)}; }
+RawEvent M(std::uintptr_t device, std::uint32_t t) { return {Kind::Mouse, device, t, kMovePart}; }
+RawEvent P(std::uintptr_t device, std::uint32_t t) { return {Kind::Mouse, device, t, MouseHookPart(0x201, 0)}; }
 
-struct Event {
-    Kind Type;
-    std::uintptr_t Device;
-    std::uint32_t Time;
-    std::uint32_t Part;  // kMovePart, a button's, or a key's
-    bool Reported = true;
-};
-Event Key(std::uintptr_t device, std::uint32_t time, bool reported = true) {
-    return {Kind::Keyboard, device, time, KeyPart('A', false), reported};
+// Plays the events with each report before its hooks run, or after them (then only for events
+// that pass: a swallowed one gets none there); the hooks decide as Quorlin's do, both options on,
+// a 500 ms interval. Per mouse event: S swallowed, p passed.
+std::string Replay(bool reportFirst, const std::vector<RawEvent>& events, std::uint32_t shift) {
+    DeviceDecider d;
+    for (std::uintptr_t device : {kMouse, kMouse2, kKeyboard, kTouchpad, kOwnKeys}) d.Table.Add(device, device != kTouchpad && device != kOwnKeys);
+    std::uint32_t lastKey = shift - 5000;
+    std::string fate;
+    for (RawEvent e : events) {
+        e.Time += shift;
+        const bool reported = e.Device != kNoReport;
+        if (reportFirst && reported) d.Report(e);
+        d.Expire(e.Time);
+        if (e.Type == Kind::Keyboard && d.Key(e.Parts, e.Time, true) == DeviceDecider::KeyFrom::BuiltIn) lastKey = e.Time;
+        d.Settle(lastKey);
+        const bool swallowed = e.Type == Kind::Mouse && e.Time - d.StartForPress(lastKey) < 500 &&
+                               !d.PassesAsExternal(e.Time, e.Parts != kMovePart);
+        if (e.Type == Kind::Mouse) fate += swallowed ? 'S' : 'p';
+        if (!reportFirst && reported && !swallowed) d.Report(e);
+    }
+    return fate;
 }
-Event Move(std::uintptr_t device, std::uint32_t time) { return {Kind::Mouse, device, time, kMovePart}; }
-Event Press(std::uintptr_t device, std::uint32_t time, bool reported = true) {
-    return {Kind::Mouse, device, time, MouseHookPart(0x201, 0), reported};
-}
-
-// Plays the events as the system delivers them: each event's report before its hooks run or
-// after (then only for events that pass), and the hooks decide as Quorlin's do (both options on). Answers, per mouse event, whether
-// it was swallowed, in the order of the events.
-struct Replay {
-    DeviceDecider Devices;
-    std::uint32_t LastKey;
-    std::vector<std::uint32_t> Late;  // indexes of reports that come after the next event's hooks
-
-    explicit Replay(std::uint32_t start = 0) : LastKey(start - 10 * kInterval) {
-        for (auto [device, external] : {std::pair{kExternalMouse, true}, {kTouchpad, false}, {kOtherExternalMouse, true},
-                                        {kExternalKeyboard, true}, {kBuiltInKeyboard, false}})
-            Devices.Table.Add(device, external);
-    }
-    bool Hook(const Event& e) {
-        Devices.Expire(e.Time);
-        if (e.Type == Kind::Keyboard) {
-            if (Devices.Key(e.Part, e.Time, true) == DeviceDecider::KeyFrom::BuiltIn) LastKey = e.Time;
-            Devices.Settle(LastKey);
-            return false;
-        }
-        Devices.Settle(LastKey);
-        return e.Time - Devices.StartForPress(LastKey) < kInterval && !Devices.PassesAsExternal(e.Time, e.Part != kMovePart);
-    }
-    void Report(const Event& e) {
-        if (e.Reported) Devices.Report({e.Type, e.Device, e.Time, e.Type == Kind::Mouse ? MouseParts(e.Part & 0xFFFF, e.Part == kMovePart) : e.Part});
-    }
-    std::string Run(Order order, const std::vector<Event>& events) {
-        std::string swallowed;
-        for (const Event& e : events) {
-            if (order == Order::ReportFirst) Report(e);
-            const bool blocked = Hook(e);
-            // Where reports come after the hooks, a swallowed event gets none.
-            if (order == Order::HookFirst && !blocked) Report(e);
-            if (e.Type == Kind::Mouse) swallowed += blocked ? 'S' : 'p';
-        }
-        return swallowed;
-    }
-};
-
-// Each case: the events, and per order the fate of its mouse events (S swallowed, p passes).
-struct Case {
-    const char* Name;
-    std::vector<Event> Events;
-    const char* ReportFirst;
-    const char* HookFirst;
-};
 
 }  // namespace
 
-TEST(DeviceDecisions, EachCaseInBothOrders) {
-    const Case cases[] = {
-        {"built-in key, external mouse moves and clicks",
-         {Key(kBuiltInKeyboard, 1000), Move(kExternalMouse, 1060), Press(kExternalMouse, 1100)}, "pp", "pp"},
-        {"built-in key, touchpad moves and clicks: a new motion's first move passes where its report comes after",
-         {Key(kBuiltInKeyboard, 1000), Move(kTouchpad, 1060), Press(kTouchpad, 1100)}, "SS", "pS"},
-        {"external key, touchpad clicks",
-         {Key(kExternalKeyboard, 1000), Move(kTouchpad, 1060), Press(kTouchpad, 1100)}, "pp", "pp"},
-        {"key report missing: built in",
-         {Key(kExternalKeyboard, 1000, false), Move(kTouchpad, 1060), Press(kTouchpad, 1100)}, "SS", "pS"},
-        {"press report missing: the move before decides",
-         {Key(kBuiltInKeyboard, 1000), Move(kExternalMouse, 1060), Press(kExternalMouse, 1100, false)}, "pp", "pp"},
+TEST(DeviceDecisions, EachCaseInBothOrdersAndAcrossTheTicksWrap) {
+    const struct {
+        const char* Name;
+        std::vector<RawEvent> Events;
+        const char *ReportFirst, *HookFirst;
+    } cases[] = {
+        {"external mouse after a built-in key", {K(kOwnKeys, 1000), M(kMouse, 1060), P(kMouse, 1100)}, "pp", "pp"},
+        {"touchpad: a new motion's first move passes where reports come after",
+         {K(kOwnKeys, 1000), M(kTouchpad, 1060), P(kTouchpad, 1100)}, "SS", "pS"},
+        {"external key", {K(kKeyboard, 1000), M(kTouchpad, 1060), P(kTouchpad, 1100)}, "pp", "pp"},
+        {"key report missing", {K(kNoReport, 1000), M(kTouchpad, 1060), P(kTouchpad, 1100)}, "SS", "pS"},
+        {"press report missing", {K(kOwnKeys, 1000), M(kMouse, 1060), P(kNoReport, 1100)}, "pp", "pp"},
         {"a burst of moves",
-         {Move(kTouchpad, 0), Key(kBuiltInKeyboard, 1000), Move(kExternalMouse, 1010), Move(kExternalMouse, 1018),
-          Move(kExternalMouse, 1026), Press(kExternalMouse, 1030), Move(kTouchpad, 1200), Move(kTouchpad, 1208)},
+         {M(kTouchpad, 0), K(kOwnKeys, 1000), M(kMouse, 1010), M(kMouse, 1018), M(kMouse, 1026), P(kMouse, 1030),
+          M(kTouchpad, 1200), M(kTouchpad, 1208)},
          "pppppSS", "ppppppS"},
         {"two mice and a keyboard interleaved",
-         {Key(kExternalKeyboard, 1000), Key(kBuiltInKeyboard, 1005), Move(kTouchpad, 1010), Press(kTouchpad, 1020),
-          Move(kExternalMouse, 1150), Press(kExternalMouse, 1170), Key(kExternalKeyboard, 1180),
-          Move(kOtherExternalMouse, 1300), Press(kOtherExternalMouse, 1320), Move(kTouchpad, 1450)},
+         {K(kKeyboard, 1000), K(kOwnKeys, 1005), M(kTouchpad, 1010), P(kTouchpad, 1020), M(kMouse, 1150),
+          P(kMouse, 1170), K(kKeyboard, 1180), M(kMouse2, 1300), P(kMouse2, 1320), M(kTouchpad, 1450)},
          "SSppppS", "pSppppp"},
-        {"an external mouse taken up within 100 ms of the touchpad's last move",
-         {Key(kBuiltInKeyboard, 1000), Move(kTouchpad, 1010), Move(kExternalMouse, 1040), Move(kExternalMouse, 1048),
-          Press(kExternalMouse, 1100)},
-         "Sppp", "pSSS"},
-        {"precision touchpad tap 100 ms after an external mouse moved: taken for the mouse where reports come after",
-         {Key(kBuiltInKeyboard, 1000), Move(kExternalMouse, 1010), Press(kPrecisionTouchpad, 1110)}, "pS", "pp"},
-        {"the same tap once the window has passed",
-         {Key(kBuiltInKeyboard, 1000), Move(kExternalMouse, 1010), Press(kPrecisionTouchpad, 1320)}, "pS", "pS"},
-        {"external-mouse click with no movement before it",
-         {Move(kExternalMouse, 0), Key(kBuiltInKeyboard, 1000), Press(kExternalMouse, 1100)}, "pp", "pS"},
+        {"external mouse taken up within 100 ms of the touchpad's last move",
+         {K(kOwnKeys, 1000), M(kTouchpad, 1010), M(kMouse, 1040), M(kMouse, 1048), P(kMouse, 1100)}, "Sppp", "pSSS"},
+        {"precision touchpad tap 100 ms after an external mouse moved",
+         {K(kOwnKeys, 1000), M(kMouse, 1010), P(kPrecisionPad, 1110)}, "pS", "pp"},
+        {"the same 310 ms after", {K(kOwnKeys, 1000), M(kMouse, 1010), P(kPrecisionPad, 1320)}, "pS", "pS"},
+        {"external-mouse click with no movement before it", {M(kMouse, 0), K(kOwnKeys, 1000), P(kMouse, 1100)}, "pp", "pS"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Replay().Run(Order::ReportFirst, c.Events), c.ReportFirst) << c.Name;
-        EXPECT_EQ(Replay().Run(Order::HookFirst, c.Events), c.HookFirst) << c.Name;
-        // Across the wrap of the tick count: the same outcome.
-        std::vector<Event> wrapped = c.Events;
-        const std::uint32_t shift = 0xFFFFFFFFu - 1050;
-        for (Event& e : wrapped) e.Time += shift;
-        EXPECT_EQ(Replay(shift).Run(Order::ReportFirst, wrapped), c.ReportFirst) << c.Name << " (wrapped)";
-        EXPECT_EQ(Replay(shift).Run(Order::HookFirst, wrapped), c.HookFirst) << c.Name << " (wrapped)";
-    }
+    for (const auto& c : cases)
+        for (std::uint32_t shift : {0u, 0xFFFFFFFFu - 1050}) {
+            EXPECT_EQ(Replay(true, c.Events, shift), c.ReportFirst) << c.Name << ", shifted by " << shift;
+            EXPECT_EQ(Replay(false, c.Events, shift), c.HookFirst) << c.Name << ", shifted by " << shift;
+        }
 }
 
-TEST(DeviceDecisions, PendingKeysSettleByTheirReportsInOrder) {
-    Replay r;
-    // Hook first: three keys wait; the second's report is missing, so the third's report settles
-    // it as built in; a press before any report treats the newest as built in.
-    for (std::uint32_t t : {1000u, 1010u, 1020u}) EXPECT_EQ(r.Devices.Key(KeyPart('A' + t % 7, false), t, true), DeviceDecider::KeyFrom::Pending);
-    EXPECT_EQ(r.Devices.StartForPress(r.LastKey), 1020u);
-    r.Devices.Report({Kind::Keyboard, kExternalKeyboard, 1000, KeyPart('A' + 1000 % 7, false)});
-    r.Devices.Report({Kind::Keyboard, kExternalKeyboard, 1020, KeyPart('A' + 1020 % 7, false)});
-    r.Devices.Settle(r.LastKey);
-    EXPECT_EQ(r.LastKey, 1010u) << "the key without a report is built in, the external ones start nothing";
-    EXPECT_EQ(r.Devices.StartForPress(r.LastKey), 1010u);
-    // A key that does not ask (a release, a held key) still takes its report, and a report of an
-    // event that never reached the hook is passed over; sided Ctrl meets raw input's unsided one.
-    EXPECT_EQ(r.Devices.Key(KeyPart(162, true), 1100, false), DeviceDecider::KeyFrom::Pending);
-    r.Devices.Report({Kind::Keyboard, kBuiltInKeyboard, 1090, KeyPart('Q', false)});
-    r.Devices.Report({Kind::Keyboard, kBuiltInKeyboard, 1100, KeyPart(17, true)});
-    r.Devices.Settle(r.LastKey);
-    EXPECT_EQ(r.LastKey, 1010u);
-    // Report first: a key takes its own and drops the ones before it whose keys never came.
-    r.Devices.Report({Kind::Keyboard, kBuiltInKeyboard, 1200, KeyPart('B', false)});
-    r.Devices.Report({Kind::Keyboard, kExternalKeyboard, 1210, KeyPart('C', false)});
-    EXPECT_EQ(r.Devices.Key(KeyPart('C', false), 1210, true), DeviceDecider::KeyFrom::External);
-    EXPECT_EQ(r.Devices.Key(KeyPart('B', false), 1220, true), DeviceDecider::KeyFrom::Pending);
-    // Overdue, it counts as built in; so does the oldest when more wait than fit.
-    r.Devices.Expire(1220 + DeviceDecider::kReportWait);
-    EXPECT_EQ(r.Devices.StartForPress(0), 1220u) << "not yet overdue";
-    r.Devices.Expire(1220 + DeviceDecider::kReportWait + 1);
-    r.Devices.Settle(r.LastKey);
-    EXPECT_EQ(r.LastKey, 1220u);
-    for (std::uint32_t i = 0; i <= DeviceDecider::kCapacity; ++i) r.Devices.Key(KeyPart('D', false), 2000 + i, i == 0);
-    r.Devices.Settle(r.LastKey);
-    EXPECT_EQ(r.LastKey, 2000u);
+TEST(DeviceDecisions, PendingKeysSettleInOrderAndCountAsBuiltInUntilThen) {
+    DeviceDecider d;
+    d.Table.Add(kKeyboard, true);
+    std::uint32_t lastKey = 0;
+    // Hook first: three keys wait, the second's report never comes; a press meanwhile takes the
+    // newest as built in. A report of a key that never reached the hook is passed over.
+    for (std::uint32_t vk : {'G', 'C', 'F'}) EXPECT_EQ(d.Key(KeyPart(vk, false), 1000 + vk, true), DeviceDecider::KeyFrom::Pending);
+    EXPECT_EQ(d.StartForPress(lastKey), 1000u + 'F');
+    for (std::uint32_t vk : {'G', 'Q', 'F'}) d.Report({Kind::Keyboard, kKeyboard, 0, KeyPart(vk, false)});
+    d.Settle(lastKey);
+    EXPECT_EQ(lastKey, 1000u + 'C');
+    // Report first, with sided and unsided Ctrl; a key that does not ask still takes its report.
+    d.Report({Kind::Keyboard, kOwnKeys, 0, KeyPart(17, false)});
+    d.Report({Kind::Keyboard, kKeyboard, 0, KeyPart('B', false)});
+    EXPECT_EQ(d.Key(KeyPart(162, false), 1200, false), DeviceDecider::KeyFrom::BuiltIn);
+    EXPECT_EQ(d.Key(KeyPart('B', false), 1210, true), DeviceDecider::KeyFrom::External);
+    // Overdue, a key counts as built in; so does the oldest when more wait than fit.
+    d.Key(KeyPart('D', false), 1220, true);
+    d.Expire(1220 + DeviceDecider::kReportWait);
+    EXPECT_EQ(d.StartForPress(0), 1220u) << "not yet overdue";
+    d.Expire(1221 + DeviceDecider::kReportWait);
+    d.Settle(lastKey);
+    EXPECT_EQ(lastKey, 1220u);
+    for (std::uint32_t i = 0; i <= DeviceDecider::kCapacity; ++i) d.Key(KeyPart('E', false), 3000 + i, i == 0);
+    d.Settle(lastKey);
+    EXPECT_EQ(lastKey, 3000u) << "the oldest of too many";
 }
 
-TEST(ReportRingTest, OneWriterOneReaderKeepOrderAndRefuseWhenFull) {
+TEST(ReportRingTest, OneWriterOneReaderKeepOrderAndAFullRingRefuses) {
     ReportRing ring;
-    EXPECT_EQ(ring.Peek(), nullptr);
-    for (std::uint32_t i = 0; i < ReportRing::kCapacity; ++i) EXPECT_TRUE(ring.Push({Kind::Mouse, 1, i, kMovePart}));
-    EXPECT_FALSE(ring.Push({Kind::Mouse, 1, 999, kMovePart}));
+    for (std::uint32_t i = 0; i <= ReportRing::kCapacity; ++i) EXPECT_EQ(ring.Push({}), i < ReportRing::kCapacity);
     ring.Clear();
     EXPECT_EQ(ring.Peek(), nullptr);
-    // Across threads, past the wrap of the array many times over.
-    constexpr std::uint32_t kCount = 100000;
+    constexpr std::uint32_t kCount = 20000;  // across threads, past the array's end many times
     std::thread writer([&] {
-        for (std::uint32_t i = 0; i < kCount;)
-            if (ring.Push({Kind::Keyboard, 2, i, 0})) ++i;
+        for (std::uint32_t i = 0; i < kCount;) i += ring.Push({Kind::Keyboard, 2, i, 0}) ? 1 : 0;
     });
-    std::uint32_t next = 0;
-    while (next < kCount)
+    for (std::uint32_t next = 0; next < kCount;)
         if (const RawEvent* e = ring.Peek()) {
-            ASSERT_EQ(e->Time, next);
+            ASSERT_EQ(e->Time, next++);
             ring.Pop();
-            ++next;
         }
     writer.join();
-    EXPECT_EQ(ring.Peek(), nullptr);
 }

@@ -101,18 +101,13 @@ protected:
         PumpFor(delayMs);
         // At the target's place again: Wine can move the pointer back to where the X pointer is
         // (seen: a click at the program's check box, where an earlier test had left it).
-        if (moveToPress) {
-            Click(c.x, c.y);
-        } else {
-            MouseButton(MOUSEEVENTF_LEFTDOWN);
-            MouseButton(MOUSEEVENTF_LEFTUP);
-        }
+        if (moveToPress) Click(c.x, c.y);
+        else for (DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) MouseButton(button);
         // Releases are never blocked: once it is there, so is the press, if it passed.
         EXPECT_TRUE(PumpUntil([&] { return w.Received(WM_LBUTTONUP); }, 3000)) << "the click went elsewhere";
         PumpFor(50);
         return w.Received(WM_LBUTTONDOWN);
     }
-    bool MovedPressArrivesAfterKey();
     // Types a letter, then moves the pointer over the target 50 ms later; true when the move arrived.
     bool MoveArrivesAfterKey() {
         RecordingWindow& w = Target();
@@ -739,65 +734,54 @@ void ChooseInputDevice(QuorlinProcess& app, int index) {
     ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
 }
 
-// The shipped program, and the test-only build of it that takes each event's raw input report
-// only after deciding that event (Wine queues the report first; Windows is reported to do so after).
-const wchar_t* const kBuilds[] = {L"Quorlin.exe", L"QuorlinReportsAfterHooks.exe"};
-
-// Types a letter, moves the pointer to the target 50 ms later, as a hand moves a mouse and clicks,
-// and clicks there after 50 ms more; true when the press arrived.
-bool QuorlinEndToEnd::MovedPressArrivesAfterKey() {
-    const POINT c = Target().Center();
-    return PressArrivesAfterKey(50, [c] {
-        TypeKeyNoted('A');
-        PumpFor(50);
-        MoveTo(c.x, c.y);
-    });
-}
+// The shipped program, and the test-only build that takes each event's raw input report only after
+// deciding the event (Wine queues it before; Windows is reported to queue it after).
+class DevicesEndToEnd : public QuorlinEndToEnd, public ::testing::WithParamInterface<const wchar_t*> {
+protected:
+    void SetUp() override {
+        QuorlinEndToEnd::SetUp();
+        app_.UseExe(ExeDir() + L"\\" + GetParam());
+    }
+    // A letter, then the pointer moved to the target 50 ms later, as a hand moves a mouse to click.
+    std::function<void()> KeyThenMove() {
+        const POINT c = Target().Center();
+        return [c] { TypeKeyNoted('A'), PumpFor(50), MoveTo(c.x, c.y); };
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Builds, DevicesEndToEnd, ::testing::Values(L"Quorlin.exe", L"QuorlinReportsAfterHooks.exe"));
 
 // Wine's input devices are USB-style: external unless placed otherwise.
-TEST_F(QuorlinEndToEnd, StoredIgnoreExternalMouseLetsClicksPassUntilTheMouseIsPlacedBuiltInFromTheMenu) {
+TEST_P(DevicesEndToEnd, StoredIgnoreExternalMouseLetsClicksPassUntilTheMouseIsPlacedBuiltInFromTheMenu) {
     const std::wstring mouse = FirstDevicePath(RIM_TYPEMOUSE);
     ASSERT_FALSE(mouse.empty());
-    for (const wchar_t* build : kBuilds) {
-        SCOPED_TRACE(Narrow(build));
-        DeleteSettingsKey();
-        WriteDword(L"Balloons", 0);  // none may cover the tray menu
-        WriteDword(L"IgnoreExternalMouse", 1);
-        QuorlinProcess app(ExeDir() + L"\\" + build);
-        ASSERT_TRUE(app.Start()) << app.Problem();
-        EXPECT_TRUE(MovedPressArrivesAfterKey()) << "an external mouse is never blocked";
-        if (build == kBuilds[1])
-            EXPECT_FALSE(PressArrivesAfterKey(100, [] { TypeKeyNoted('A'); }, false))
-                << "with no move before it, only the press's own report names the mouse, and it comes after";
-        ChooseInputDevice(app, 0);
-        EXPECT_FALSE(MovedPressArrivesAfterKey()) << "placed built in: blocked at once";
-        EXPECT_FALSE(ValueType(mouse.c_str(), kDevicesKey.c_str()).has_value()) << "stored with the next save";
-        PressEscIn(app.Window());
-        EXPECT_TRUE(PumpUntil([&] { return ReadDword(mouse.c_str(), kDevicesKey.c_str()) == 1u; }, 3000));
-        app.Stop();
-    }
+    WriteDword(L"Balloons", 0);  // none may cover the tray menu
+    WriteDword(L"IgnoreExternalMouse", 1);
+    StartApp();
+    EXPECT_TRUE(PressArrivesAfterKey(50, KeyThenMove())) << "an external mouse is never blocked";
+    if (GetParam() != std::wstring(L"Quorlin.exe"))
+        EXPECT_FALSE(PressArrivesAfterKey(100, [] { TypeKeyNoted('A'); }, false))
+            << "no move before it: only the press's own report names the mouse, and it comes after";
+    ChooseInputDevice(app_, 0);
+    EXPECT_FALSE(PressArrivesAfterKey(50, KeyThenMove())) << "placed built in: blocked at once";
+    EXPECT_FALSE(ValueType(mouse.c_str(), kDevicesKey.c_str()).has_value()) << "stored with the next save";
+    PressEscIn(app_.Window());
+    EXPECT_TRUE(PumpUntil([&] { return ReadDword(mouse.c_str(), kDevicesKey.c_str()) == 1u; }, 3000));
 }
 
-TEST_F(QuorlinEndToEnd, StoredIgnoreExternalKeyboardStartsNoIntervalUntilTheKeyboardIsPlacedBuiltIn) {
+TEST_P(DevicesEndToEnd, StoredIgnoreExternalKeyboardStartsNoIntervalUntilTheKeyboardIsPlacedBuiltIn) {
     const std::wstring mouse = FirstDevicePath(RIM_TYPEMOUSE);
     const std::wstring keyboard = FirstDevicePath(RIM_TYPEKEYBOARD);
     ASSERT_FALSE(keyboard.empty());
-    for (const wchar_t* build : kBuilds) {
-        SCOPED_TRACE(Narrow(build));
-        DeleteSettingsKey();
-        WriteDword(L"Balloons", 0);
-        WriteDword(L"IgnoreExternalKeyboard", 1);
-        WriteDword(mouse.c_str(), 2, kDevicesKey.c_str());  // external, but its option is off
-        WriteDword(keyboard.c_str(), 7, kDevicesKey.c_str());  // no placement: automatic
-        QuorlinProcess app(ExeDir() + L"\\" + build);
-        ASSERT_TRUE(app.Start()) << app.Problem();
-        EXPECT_TRUE(PressArrivesAfterKey(100)) << "typing on an external keyboard blocks nothing";
-        ChooseInputDevice(app, 1);
-        EXPECT_FALSE(PressArrivesAfterKey(100)) << "placed built in, its keys block; the mouse's option is off";
-        PressEscIn(app.Window());
-        EXPECT_TRUE(PumpUntil([&] { return ReadDword(keyboard.c_str(), kDevicesKey.c_str()) == 1u; }, 3000));
-        app.Stop();
-    }
+    WriteDword(L"Balloons", 0);
+    WriteDword(L"IgnoreExternalKeyboard", 1);
+    WriteDword(mouse.c_str(), 2, kDevicesKey.c_str());  // external, but its option is off
+    WriteDword(keyboard.c_str(), 7, kDevicesKey.c_str());  // no placement: automatic
+    StartApp();
+    EXPECT_TRUE(PressArrivesAfterKey(100)) << "typing on an external keyboard blocks nothing";
+    ChooseInputDevice(app_, 1);
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "placed built in, its keys block; the mouse's option is off";
+    PressEscIn(app_.Window());
+    EXPECT_TRUE(PumpUntil([&] { return ReadDword(keyboard.c_str(), kDevicesKey.c_str()) == 1u; }, 3000));
 }
 
 TEST_F(QuorlinEndToEnd, ClickSwallowedWhileTheTrayMenuIsOpenIsCounted) {
