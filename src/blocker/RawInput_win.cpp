@@ -18,6 +18,7 @@ namespace {
 // low-level keyboard hook no longer being called, and a thread of its own also keeps the reports'
 // wake-ups and system calls out of the hook thread and its hooks.
 constexpr UINT kWmApply = WM_APP + 1;
+constexpr DWORD kGatherMs = 4;
 
 void TakeReport(HRAWINPUT handle, DWORD time) {
     RAWINPUT data;
@@ -102,7 +103,15 @@ private:
         if (window) SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&self.registered_));
         SetEvent(self.ready_.get());
         MSG msg;
-        while (window && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+        while (window && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            DispatchMessageW(&msg);
+            if (msg.message != WM_INPUT) continue;
+            // While input flows, the reports that came meanwhile are read together: one wake-up
+            // for a few events, not one for each. The hooks decide right whenever they come.
+            Sleep(kGatherMs);
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT) DispatchMessageW(&msg);
+            if (msg.message == WM_QUIT) break;
+        }
         return 0;
     }
 
