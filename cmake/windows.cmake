@@ -48,6 +48,15 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/Main_win.cpp)
               -P ${CMAKE_SOURCE_DIR}/cmake/check-size.cmake
       VERBATIM)
   endif()
+
+  # Test only, never shipped: the same program with the hook path built to take each event's raw
+  # input report only after deciding that event, as the order reported for Windows has it (Wine
+  # queues the report first). Its own copy of the hook code stands in for the library's.
+  add_executable(QuorlinReportsAfterHooks WIN32 src/ui/Main_win.cpp src/blocker/InputHooks_win.cpp ${QUORLIN_RC})
+  target_compile_definitions(QuorlinReportsAfterHooks PRIVATE QUORLIN_REPORTS_AFTER_HOOKS)
+  target_link_libraries(QuorlinReportsAfterHooks PRIVATE qwin)
+  target_compile_options(QuorlinReportsAfterHooks PRIVATE -Wall -Wextra ${SECTION_PER_FUNCTION})
+  target_link_options(QuorlinReportsAfterHooks PRIVATE -municode -Wl,--gc-sections -Wl,--file-alignment=4096)
 endif()
 
 # GoogleTest from Debian's sources, built with MinGW.
@@ -101,7 +110,7 @@ function(quorlin_wine_tests tier timeout)
     target_link_libraries(${target} PRIVATE qtestsupport gtest_main)
     add_dependencies(${target} ${TEST_PROG_TARGETS} ${TEST_DLL_TARGETS})
     if(TARGET Quorlin)
-      add_dependencies(${target} Quorlin)
+      add_dependencies(${target} Quorlin QuorlinReportsAfterHooks)
     endif()
     add_test(NAME ${target} COMMAND ${WINE_RUN} $<TARGET_FILE:${target}> --gtest_brief=1)
     set_tests_properties(${target} PROPERTIES TIMEOUT ${timeout} LABELS ${tier})
@@ -137,7 +146,7 @@ foreach(tier win e2e)
   endforeach()
 endforeach()
 if(TARGET Quorlin)
-  list(APPEND IMPORT_CHECKED Quorlin dist_Installer_test)
+  list(APPEND IMPORT_CHECKED Quorlin QuorlinReportsAfterHooks dist_Installer_test)
 endif()
 set(IMPORT_CHECKED_FILES)
 foreach(target ${IMPORT_CHECKED})

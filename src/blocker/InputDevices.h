@@ -1,6 +1,7 @@
 // Which input devices are part of the computer, and which device a hook event came from. Free of
 // system calls: the hooks and the device list feed it what the system says.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,7 +44,12 @@ public:
     void Add(std::uintptr_t handle, bool external) noexcept;
     // No handle (a precision touchpad's own pointer input, or input injected without a device) and
     // a handle the table does not know both count as built in.
-    bool IsExternal(std::uintptr_t handle) const noexcept;
+    bool IsExternal(std::uintptr_t handle) const noexcept {
+        if (handle == 0) return false;
+        for (int i = 0; i < count_; ++i)
+            if (entries_[i].Handle == handle) return entries_[i].External;
+        return false;
+    }
 
 private:
     struct Entry {
@@ -102,26 +108,180 @@ constexpr std::uint32_t KeyPart(std::uint32_t vk, bool up) noexcept {
     return (vk & 0xFFu) | (up ? kKeyUpPart : 0u);
 }
 
-// Pairs each hook event with the raw input event the system queued for it. Raw events are kept in
-// arrival order in a fixed ring; a hook event takes the oldest one of its kind that holds its part
-// and lies within kTolerance of its time. Older ones of that kind are dropped: their hook events
-// never came (another program's hook took them), so they can never match again.
-class RawInputMatcher {
+// Raw input reports, handed from the thread that reads them to the hook thread: one writer, one
+// reader, no lock, a fixed array. A full ring refuses the new report; its event then has none.
+class ReportRing {
 public:
-    static constexpr int kCapacity = 64;
-    static constexpr std::uint32_t kTolerance = 250;  // ms between an event's raw and hook time stamps
-
-    void AddRaw(const RawEvent& event) noexcept;
-    // The device of the hook event, or nothing when no queued raw event fits it.
-    std::optional<std::uintptr_t> Match(Kind type, std::uint32_t part, std::uint32_t time) noexcept;
-    int Pending() const noexcept { return count_; }
+    static constexpr std::uint32_t kCapacity = 64;
+    bool Push(const RawEvent& event) noexcept {
+        const std::uint32_t tail = tail_.load(std::memory_order_relaxed);
+        if (tail - head_.load(std::memory_order_acquire) == kCapacity) return false;
+        slots_[tail % kCapacity] = event;
+        tail_.store(tail + 1, std::memory_order_release);
+        return true;
+    }
+    // The oldest report not yet taken, or null; the reader's side, as Pop and Clear.
+    const RawEvent* Peek() const noexcept {
+        const std::uint32_t head = head_.load(std::memory_order_relaxed);
+        return head == tail_.load(std::memory_order_acquire) ? nullptr : &slots_[head % kCapacity];
+    }
+    void Pop() noexcept { head_.store(head_.load(std::memory_order_relaxed) + 1, std::memory_order_release); }
+    void Clear() noexcept { head_.store(tail_.load(std::memory_order_acquire), std::memory_order_release); }
 
 private:
-    RawEvent& At(int i) noexcept { return ring_[(head_ + i) % kCapacity]; }
-    void Remove(int i) noexcept;
-    RawEvent ring_[kCapacity]{};
+    RawEvent slots_[kCapacity]{};
+    std::atomic<std::uint32_t> head_{0};
+    std::atomic<std::uint32_t> tail_{0};
+};
+
+// Ties hook events to devices using only the reports that have arrived when a hook decides, so it
+// is right whether the system queues an event's report before its low-level hooks run or after.
+// Keys are never swallowed: a key whose report is not there yet is pending, and its report settles
+// it later. A mouse event is decided from the pointer stream: the device of the latest report.
+// Times are tick counts passed in by the caller; nothing allocates. The hook thread's alone.
+class DeviceDecider {
+public:
+    // A pointer report this recent still names the device of a press: long enough for the pause
+    // between the end of a pointing movement and its click (while the option matters, the press
+    // comes within the block interval after a key, so the hand has just moved to the mouse), short
+    // of the 400 ms a hand takes at best to go from one pointing device to another.
+    static constexpr std::uint32_t kPointerWindow = 300;
+    // The same for a move or a wheel turn: a device in motion reports every 1 to 8 ms (1000 to
+    // 125 Hz), so a gap this long starts a new motion, which may be another device's.
+    static constexpr std::uint32_t kMotionWindow = 100;
+    // A key whose report has not come by then will get none: it counts as built in.
+    static constexpr std::uint32_t kReportWait = 1000;
+    static constexpr int kCapacity = 16;
+    enum class KeyFrom { BuiltIn, External, Pending };
+
+    DeviceTable Table;
+
+    void Reset() noexcept {
+        count_ = 0;
+        reports_ = false;
+        hasPointer_ = false;
+        hasSettled_ = false;
+    }
+
+    // A report has arrived. A mouse report becomes the latest of the pointer stream; a keyboard
+    // report settles the oldest pending key it fits (earlier pending keys got none), or waits for
+    // its key when it came first.
+    void Report(const RawEvent& report) noexcept {
+        if (report.Type == Kind::Mouse) {
+            pointer_ = report;
+            hasPointer_ = true;
+            return;
+        }
+        if (reports_ || count_ == 0) {
+            if (count_ == kCapacity) RemoveFirst(1);
+            reports_ = true;
+            At(count_++) = {report.Parts, report.Device, false};
+            return;
+        }
+        for (int i = 0; i < count_; ++i) {
+            if (At(i).Part != report.Parts) continue;
+            for (int j = 0; j < i; ++j) SettleBuiltIn(At(j));
+            if (!Table.IsExternal(report.Device)) SettleBuiltIn(At(i));
+            RemoveFirst(i + 1);
+            return;
+        }
+        // Fits no pending key: the report of an event that never reached this hook.
+    }
+
+    // A key event reached the hook at tick. Every key takes its place in the order, so reports
+    // pair with their keys; asks tells whether the key would start the interval if built in.
+    KeyFrom Key(std::uint32_t part, std::uint32_t tick, bool asks) noexcept {
+        if (reports_) {
+            for (int i = 0; i < count_; ++i) {
+                if (At(i).Part != part) continue;
+                const bool external = Table.IsExternal(At(i).Value);
+                RemoveFirst(i + 1);  // with the reports of events that never reached this hook
+                return external ? KeyFrom::External : KeyFrom::BuiltIn;
+            }
+            count_ = 0;  // all for events before this one
+        }
+        if (count_ == kCapacity) {
+            SettleBuiltIn(At(0));
+            RemoveFirst(1);
+        }
+        reports_ = false;
+        At(count_++) = {part, tick, asks};
+        return KeyFrom::Pending;
+    }
+
+    // Pending keys whose report is overdue count as built in.
+    void Expire(std::uint32_t now) noexcept {
+        if (reports_) return;
+        int n = 0;
+        while (n < count_ && now - static_cast<std::uint32_t>(At(n).Value) > kReportWait) SettleBuiltIn(At(n++));
+        RemoveFirst(n);
+    }
+
+    // Raises lastKey, the start of the interval, to the newest key settled as built in since.
+    void Settle(std::uint32_t& lastKey) noexcept {
+        if (hasSettled_ && static_cast<std::int32_t>(settled_ - lastKey) > 0) lastKey = settled_;
+        hasSettled_ = false;
+    }
+
+    // The start of the interval a press is judged by: a key still waiting for its report counts
+    // as built in, as when none comes.
+    std::uint32_t StartForPress(std::uint32_t lastKey) const noexcept {
+        for (int i = reports_ ? 0 : count_; i > 0; --i)
+            if (At(i - 1).Asks) {
+                const auto tick = static_cast<std::uint32_t>(At(i - 1).Value);
+                return static_cast<std::int32_t>(tick - lastKey) > 0 ? tick : lastKey;
+            }
+        return lastKey;
+    }
+
+    // Whether a mouse event at time passes as coming from an external device: the latest report of
+    // the pointer stream is its own (report first) or the one before it (hook first), if recent.
+    // With none recent, a press counts as built in, as input nothing can place; a move or a wheel
+    // turn passes, because where a swallowed event gets no report, swallowing it would leave the
+    // stream without one for as long as the interval lasts, and its report names the device for
+    // the events after it.
+    bool PassesAsExternal(std::uint32_t time, bool press) const noexcept {
+        const auto age = static_cast<std::int32_t>(time - pointer_.Time);
+        const auto window = static_cast<std::int32_t>(press ? kPointerWindow : kMotionWindow);
+        if (!hasPointer_ || age > window || age < -window) return !press;
+        return Table.IsExternal(pointer_.Device);
+    }
+
+private:
+    struct Entry {
+        std::uint32_t Part;
+        std::uintptr_t Value;  // a report's device, a key's tick
+        bool Asks;
+    };
+    // A ring, so that taking from the front moves nothing.
+    Entry& At(int i) noexcept { return queue_[(head_ + i) % kCapacity]; }
+    const Entry& At(int i) const noexcept { return queue_[(head_ + i) % kCapacity]; }
+    void RemoveFirst(int n) noexcept {
+        head_ = (head_ + n) % kCapacity;
+        count_ -= n;
+    }
+    void SettleBuiltIn(const Entry& key) noexcept {
+        if (!key.Asks) return;
+        const auto tick = static_cast<std::uint32_t>(key.Value);
+        if (!hasSettled_ || static_cast<std::int32_t>(tick - settled_) > 0) settled_ = tick;
+        hasSettled_ = true;
+    }
+
+    Entry queue_[kCapacity]{};  // pending keys, or reports that came before their keys
     int head_ = 0;
     int count_ = 0;
+    bool reports_ = false;  // which of the two the queue holds
+    RawEvent pointer_{};
+    bool hasPointer_ = false;
+    std::uint32_t settled_ = 0;
+    bool hasSettled_ = false;
 };
+
+// Whether a report may be the one the system queues for the hook event of that kind, part and time:
+// it fits, and is no older.
+constexpr bool IsReportOf(const RawEvent& report, Kind type, std::uint32_t part, std::uint32_t time) noexcept {
+    if (report.Type != type || static_cast<std::int32_t>(report.Time - time) < 0) return false;
+    return type == Kind::Keyboard ? report.Parts == part : (report.Parts & part) != 0;
+}
 
 }  // namespace quorlin::devices

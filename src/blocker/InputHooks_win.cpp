@@ -3,6 +3,7 @@
 #include "blocker/BlockingRule.h"
 #include "blocker/HookPages_win.h"
 #include "base/OwnInput.h"
+#include "blocker/RawInput_win.h"
 
 #include <optional>
 
@@ -15,71 +16,39 @@ QUORLIN_HOOK_DATA BlockerStateRecord BlockerState;
 namespace {
 
 // Which device each hook event came from, while an option asks: the hook thread's alone.
-struct RawInputState {
-    devices::DeviceTable Table;
-    devices::RawInputMatcher Matcher;
-    HWND Window = nullptr;  // message-only, on the hook thread, the target of raw input
-    bool Mouse = false;     // registered kinds
-    bool Keyboard = false;
-};
-QUORLIN_HOOK_DATA RawInputState Raw;
+QUORLIN_HOOK_DATA devices::DeviceDecider Devices;
 
-QUORLIN_HOOK_CODE void TakeRawInput(LPARAM handle, DWORD time) {
-    RAWINPUT data;
-    UINT size = sizeof data;
-    if (GetRawInputData(reinterpret_cast<HRAWINPUT>(handle), RID_INPUT, &data, &size, sizeof data.header) ==
-        static_cast<UINT>(-1))
-        return;
-    const auto device = reinterpret_cast<std::uintptr_t>(data.header.hDevice);
-    if (data.header.dwType == RIM_TYPEMOUSE) {
-        const RAWMOUSE& m = data.data.mouse;
-        const bool moved = m.lLastX != 0 || m.lLastY != 0 || (m.usFlags & MOUSE_MOVE_ABSOLUTE) != 0;
-        Raw.Matcher.AddRaw({devices::Kind::Mouse, device, time, devices::MouseParts(m.usButtonFlags, moved)});
-    } else if (data.header.dwType == RIM_TYPEKEYBOARD) {
-        const RAWKEYBOARD& k = data.data.keyboard;
-        Raw.Matcher.AddRaw({devices::Kind::Keyboard, device, time, devices::KeyPart(k.VKey, (k.Flags & RI_KEY_BREAK) != 0)});
+// Takes the reports that have arrived, before an event of that kind, part and time is decided.
+// The test build that imitates the order of reports reported for Windows (where an event's own
+// report comes only after its low-level hooks) leaves that event's report for after the decision.
+QUORLIN_HOOK_CODE void TakeReports([[maybe_unused]] devices::Kind kind, [[maybe_unused]] std::uint32_t part,
+                                   [[maybe_unused]] DWORD time) {
+    while (const devices::RawEvent* report = RawReports.Peek()) {
+#ifdef QUORLIN_REPORTS_AFTER_HOOKS
+        if (devices::IsReportOf(*report, kind, part, time)) return;
+#endif
+        Devices.Report(*report);
+        RawReports.Pop();
     }
 }
 
-// The system queues an event's raw report before it calls the low-level hooks. Only input messages
-// are taken: a sent message dispatched here would call a hook inside a hook.
-QUORLIN_HOOK_CODE void DrainRawInput() {
-    MSG msg;
-    while (PeekMessageW(&msg, Raw.Window, WM_INPUT, WM_INPUT, PM_REMOVE | PM_QS_INPUT)) {
-        TakeRawInput(msg.lParam, msg.time);
-        DefWindowProcW(msg.hwnd, msg.message, msg.wParam, msg.lParam);  // releases the report
+// Keys settled as built in: the interval starts at a key's own time, if that is the newest.
+QUORLIN_HOOK_CODE void ApplySettledKeys() {
+    std::uint32_t lastKey = BlockerState.LastKeyTick.load(std::memory_order_relaxed);
+    Devices.Settle(lastKey);
+    BlockerState.LastKeyTick.store(lastKey, std::memory_order_relaxed);
+}
+
+#ifdef QUORLIN_REPORTS_AFTER_HOOKS
+// In that test build, the report left for after the decision.
+QUORLIN_HOOK_CODE void TakeHeldReport() {
+    while (const devices::RawEvent* report = RawReports.Peek()) {
+        Devices.Report(*report);
+        RawReports.Pop();
     }
+    ApplySettledKeys();
 }
-
-// Whether the hook event came from a device the table calls external. Input that raw input did not
-// report, or reported without a device, counts as built in: blocked as before.
-QUORLIN_HOOK_CODE bool FromExternalDevice(devices::Kind kind, std::uint32_t part, DWORD time) {
-    if (part == 0) return false;
-    DrainRawInput();
-    const std::optional<std::uintptr_t> device = Raw.Matcher.Match(kind, part, time);
-    return device && Raw.Table.IsExternal(*device);
-}
-
-LRESULT CALLBACK RawInputWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-    // Reports that arrive between hook calls (events no hook waits on) are kept for matching too.
-    if (msg == WM_INPUT) TakeRawInput(lp, static_cast<DWORD>(GetMessageTime()));
-    if (msg == WM_INPUT_DEVICE_CHANGE) {
-        PostMessageW(BlockerState.NotifyWindow.load(), WM_INPUT_DEVICES_CHANGED, 0, 0);
-        return 0;
-    }
-    return DefWindowProcW(window, msg, wp, lp);
-}
-
-HWND CreateRawInputWindow() {
-    constexpr wchar_t kClass[] = L"QuorlinRawInput";
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = RawInputWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClass;
-    RegisterClassExW(&wc);  // fails harmlessly when a former hook thread registered it
-    return CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-}
+#endif
 
 struct DevicesJob {
     bool Mouse;
@@ -87,36 +56,14 @@ struct DevicesJob {
     const devices::DeviceTable* Table;
 };
 
-// Registers raw input for the kinds asked for and removes it for the others; the options turn on
-// only once their registration stands, so a refusal leaves the blocker as it was.
+// The options turn on only for the kinds whose raw input is registered, so a refusal leaves the
+// blocker as it was; reports from before are dropped.
 void ApplyDevices(const DevicesJob& job) {
-    Raw.Table = *job.Table;
-    if (!Raw.Window && (job.Mouse || job.Keyboard)) Raw.Window = CreateRawInputWindow();
-    BlockerState.IgnoreExternalMouse = Raw.Mouse && job.Mouse;
-    BlockerState.IgnoreExternalKeyboard = Raw.Keyboard && job.Keyboard;
-    RAWINPUTDEVICE rid[2]{};
-    UINT n = 0;
-    // Registered again only on a change: each registration reports every present device as arrived.
-    const auto want = [&](bool wanted, bool& registered, USHORT usage) {
-        if (wanted == registered) return;
-        rid[n++] = {1, usage, wanted ? DWORD{RIDEV_INPUTSINK | RIDEV_DEVNOTIFY} : DWORD{RIDEV_REMOVE},
-                    wanted ? Raw.Window : nullptr};
-    };
-    want(job.Mouse, Raw.Mouse, 2);
-    want(job.Keyboard, Raw.Keyboard, 6);
-    if (n > 0 && Raw.Window && RegisterRawInputDevices(rid, n, sizeof *rid)) {
-        Raw.Mouse = job.Mouse;
-        Raw.Keyboard = job.Keyboard;
-    }
-    BlockerState.IgnoreExternalMouse = Raw.Mouse && job.Mouse;
-    BlockerState.IgnoreExternalKeyboard = Raw.Keyboard && job.Keyboard;
-}
-
-void EndRawInput() {
-    const devices::DeviceTable none;
-    ApplyDevices({false, false, &none});
-    if (Raw.Window) DestroyWindow(Raw.Window);
-    Raw.Window = nullptr;
+    Devices.Table = *job.Table;
+    Devices.Reset();
+    RawReports.Clear();
+    BlockerState.IgnoreExternalMouse = job.Mouse;
+    BlockerState.IgnoreExternalKeyboard = job.Keyboard;
 }
 
 // Releases the hook never saw (while it was out, or on another desktop) would leave keys held for
@@ -208,7 +155,6 @@ private:
             }
         }
         RemoveHooks();
-        EndRawInput();
         return 0;
     }
 
@@ -263,41 +209,73 @@ void SettleHeldKeys() {
 }
 
 void SetExternalDevices(bool ignoreMouse, bool ignoreKeyboard, const devices::DeviceTable& table) {
+    const RawKinds registered = SetRawInput(ignoreMouse, ignoreKeyboard);
     // Nothing to take down while no thread ever took anything up.
     if (!ignoreMouse && !ignoreKeyboard && !TheHookThread()) return;
-    const DevicesJob job{ignoreMouse, ignoreKeyboard, &table};
+    const DevicesJob job{ignoreMouse && registered.Mouse, ignoreKeyboard && registered.Keyboard, &table};
     StartedHookThread().Run(Job::Devices, reinterpret_cast<LPARAM>(&job));
 }
 
-void EndHookThread() { TheHookThread().reset(); }
+void EndHookThread() {
+    SetRawInput(false, false);
+    TheHookThread().reset();
+}
 
 // Both procedures run for every input event of the desktop: a tick read, a few comparisons and
 // bit operations, no allocation, no I/O.
 QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION) {
+        constexpr auto relaxed = std::memory_order_relaxed;
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         const rule::SmartOptions smart = BlockerState.Smart.Load();
+        const DWORD now = GetTickCount();
         // The program's own keys (the touchpad combination) are no typing, not even held keys.
-        if (!IsOwnInput(info->dwExtraInfo) &&
+        const bool starts =
+            !IsOwnInput(info->dwExtraInfo) &&
             rule::KeyStartsInterval(BlockerState.Keys, nCode, wParam, info->vkCode, (info->flags & LLKHF_EXTENDED) != 0,
-                                    smart, BlockerState.FullScreenPause.load(std::memory_order_relaxed)) &&
-            !(BlockerState.IgnoreExternalKeyboard.load(std::memory_order_relaxed) &&
-              FromExternalDevice(devices::Kind::Keyboard, devices::KeyPart(info->vkCode, (info->flags & LLKHF_UP) != 0),
-                                 info->time)))
-            BlockerState.LastKeyTick.store(GetTickCount(), std::memory_order_relaxed);
+                                    smart, BlockerState.FullScreenPause.load(relaxed));
+        if (BlockerState.IgnoreExternalKeyboard.load(relaxed)) {
+            // Every key takes its place in the order its reports come in; an external one starts nothing.
+            const std::uint32_t part = devices::KeyPart(info->vkCode, (info->flags & LLKHF_UP) != 0);
+            TakeReports(devices::Kind::Keyboard, part, info->time);
+            Devices.Expire(now);
+            if (Devices.Key(part, now, starts) == devices::DeviceDecider::KeyFrom::BuiltIn && starts)
+                BlockerState.LastKeyTick.store(now, relaxed);
+            ApplySettledKeys();
+#ifdef QUORLIN_REPORTS_AFTER_HOOKS
+            TakeHeldReport();
+#endif
+        } else if (starts) {
+            BlockerState.LastKeyTick.store(now, relaxed);
+        }
     }
     return CallNextHookEx(BlockerState.KeyboardHook, nCode, wParam, lParam);
 }
 
 QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     constexpr auto relaxed = std::memory_order_relaxed;
-    if (rule::ShouldBlockMouse(nCode, wParam, BlockerState.BlockOtherEvents.load(relaxed), GetTickCount(),
-                               BlockerState.LastKeyTick.load(relaxed), BlockerState.BlockInterval.load(relaxed),
-                               BlockerState.FullScreenPause.load(relaxed)) &&
-        !(BlockerState.IgnoreExternalMouse.load(relaxed) &&
-          FromExternalDevice(devices::Kind::Mouse,
-                             devices::MouseHookPart(wParam, reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->mouseData),
-                             reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->time))) {
+    const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+    const bool mouseOption = nCode == HC_ACTION && BlockerState.IgnoreExternalMouse.load(relaxed);
+    const bool keyboardOption = nCode == HC_ACTION && BlockerState.IgnoreExternalKeyboard.load(relaxed);
+    const DWORD now = GetTickCount();
+    std::uint32_t lastKey = BlockerState.LastKeyTick.load(relaxed);
+    if (mouseOption || keyboardOption) {
+        // Reports that came since the last event settle pending keys before this one is decided.
+        TakeReports(devices::Kind::Mouse, devices::MouseHookPart(wParam, info->mouseData), info->time);
+        Devices.Expire(now);
+        ApplySettledKeys();
+        // A press within moments of a key, before its report, is rare; a wrong pass would let
+        // through what the blocker is for.
+        lastKey = Devices.StartForPress(BlockerState.LastKeyTick.load(relaxed));
+    }
+    const bool block =
+        rule::ShouldBlockMouse(nCode, wParam, BlockerState.BlockOtherEvents.load(relaxed), now, lastKey,
+                               BlockerState.BlockInterval.load(relaxed), BlockerState.FullScreenPause.load(relaxed)) &&
+        !(mouseOption && Devices.PassesAsExternal(info->time, rule::IsCandidate(wParam, false)));
+#ifdef QUORLIN_REPORTS_AFTER_HOOKS
+    if (mouseOption || keyboardOption) TakeHeldReport();
+#endif
+    if (block) {
         PostMessageA(BlockerState.NotifyWindow.load(relaxed), WM_BLOCKED_EVENT, wParam, 0);
         return 1;
     }

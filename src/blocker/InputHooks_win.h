@@ -41,7 +41,7 @@ struct BlockerStateRecord {
     SharedSmartOptions Smart;
     // Kept up to date outside the hooks while pausing in full-screen programs is on.
     std::atomic<bool> FullScreenPause{false};
-    // Set on the hook thread once raw input for that kind is registered there.
+    // Set on the hook thread once raw input for that kind is registered (on a thread of its own).
     std::atomic<bool> IgnoreExternalMouse{false};
     std::atomic<bool> IgnoreExternalKeyboard{false};
     FullScreenWatch* FullScreen = nullptr;  // the watch that sets FullScreenPause, while one lives (GUI thread)
@@ -65,8 +65,8 @@ void SettleHeldKeys();
 inline constexpr UINT WM_INPUT_DEVICES_CHANGED = WM_APP + 0x41;
 
 // Hands the hook thread the devices present and which kinds of external device to ignore. Raw input
-// is registered there for those kinds only (its window posts WM_INPUT_DEVICES_CHANGED), and removed
-// when both are off; returns when done.
+// is registered for those kinds only, on the raw input thread (which posts WM_INPUT_DEVICES_CHANGED),
+// and removed when both are off; returns when done.
 void SetExternalDevices(bool ignoreMouse, bool ignoreKeyboard, const devices::DeviceTable& table);
 
 // Removes the hooks and ends their thread; InstallHooks starts a new one.

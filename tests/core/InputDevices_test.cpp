@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+#include <vector>
+
 using namespace quorlin::devices;
 
 TEST(InputDevicePaths, BusDecidesBuiltInOrExternal) {
@@ -80,61 +84,117 @@ TEST(InputDeviceTable, UnknownAndMissingHandlesCountAsBuiltIn) {
     EXPECT_TRUE(table.IsExternal(3));
 }
 
+// ---- Tying hook events to devices, in both orders of report and hook ----
+
 namespace {
-RawEvent Move(std::uintptr_t device, std::uint32_t time) { return {Kind::Mouse, device, time, MouseParts(0, true)}; }
-RawEvent Key(std::uintptr_t device, std::uint32_t time, std::uint32_t vk, bool up) {
-    return {Kind::Keyboard, device, time, KeyPart(vk, up)};
+
+// Devices; kNoReport marks an event whose report never comes.
+constexpr std::uintptr_t kMouse = 1, kTouchpad = 2, kMouse2 = 3, kPrecisionPad = 0, kKeyboard = 5, kOwnKeys = 6, kNoReport = 99;
+// Events as raw input reports them (a press's parts are the hook's too).
+RawEvent K(std::uintptr_t device, std::uint32_t t) { return {Kind::Keyboard, device, t, KeyPart('A', false)}; }
+RawEvent M(std::uintptr_t device, std::uint32_t t) { return {Kind::Mouse, device, t, kMovePart}; }
+RawEvent P(std::uintptr_t device, std::uint32_t t) { return {Kind::Mouse, device, t, MouseHookPart(0x201, 0)}; }
+
+// Plays the events with each report before its hooks run, or after them (then only for events
+// that pass: a swallowed one gets none there); the hooks decide as Quorlin's do, both options on,
+// a 500 ms interval. Per mouse event: S swallowed, p passed.
+std::string Replay(bool reportFirst, const std::vector<RawEvent>& events, std::uint32_t shift) {
+    DeviceDecider d;
+    for (std::uintptr_t device : {kMouse, kMouse2, kKeyboard, kTouchpad, kOwnKeys}) d.Table.Add(device, device != kTouchpad && device != kOwnKeys);
+    std::uint32_t lastKey = shift - 5000;
+    std::string fate;
+    for (RawEvent e : events) {
+        e.Time += shift;
+        const bool reported = e.Device != kNoReport;
+        if (reportFirst && reported) d.Report(e);
+        d.Expire(e.Time);
+        if (e.Type == Kind::Keyboard && d.Key(e.Parts, e.Time, true) == DeviceDecider::KeyFrom::BuiltIn) lastKey = e.Time;
+        d.Settle(lastKey);
+        const bool swallowed = e.Type == Kind::Mouse && e.Time - d.StartForPress(lastKey) < 500 &&
+                               !d.PassesAsExternal(e.Time, e.Parts != kMovePart);
+        if (e.Type == Kind::Mouse) fate += swallowed ? 'S' : 'p';
+        if (!reportFirst && reported && !swallowed) d.Report(e);
+    }
+    return fate;
 }
-const std::uint32_t kMove = MouseHookPart(0x200, 0);
-const std::uint32_t kLeftDown = MouseHookPart(0x201, 0);
+
 }  // namespace
 
-TEST(RawInputMatching, RawFirstHookFirstAndMissing) {
-    RawInputMatcher m;
-    // Raw first, the usual order; a raw button report carries its move too.
-    m.AddRaw({Kind::Mouse, 7, 1000, MouseParts(0x0001, true)});
-    EXPECT_EQ(m.Match(Kind::Mouse, kLeftDown, 1000), 7u);
-    EXPECT_EQ(m.Pending(), 0);
-    // Hook first: nothing fits yet, and the late raw event is taken by the next event it fits.
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, 1010), std::nullopt);
-    m.AddRaw(Move(7, 1010));
-    m.AddRaw(Move(7, 1020));
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, 1020), 7u);
-    EXPECT_EQ(m.Pending(), 0);  // the older one was the missed hook event's
-    // Raw missing (another hook swallowed or the device sent none): no device.
-    EXPECT_EQ(m.Match(Kind::Keyboard, KeyPart(0x41, false), 1030), std::nullopt);
-    // Sided modifiers match raw input's unsided ones; a release does not take a press.
-    m.AddRaw(Key(2, 1040, 17, false));
-    EXPECT_EQ(m.Match(Kind::Keyboard, KeyPart(162, true), 1040), std::nullopt);
-    EXPECT_EQ(m.Match(Kind::Keyboard, KeyPart(162, false), 1040), 2u);
-    // Stale raw events beyond the tolerance never match.
-    m.AddRaw(Move(9, 2000));
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, 2000 + RawInputMatcher::kTolerance + 1), std::nullopt);
-    EXPECT_EQ(m.Pending(), 0);
+TEST(DeviceDecisions, EachCaseInBothOrdersAndAcrossTheTicksWrap) {
+    const struct {
+        const char* Name;
+        std::vector<RawEvent> Events;
+        const char *ReportFirst, *HookFirst;
+    } cases[] = {
+        {"external mouse after a built-in key", {K(kOwnKeys, 1000), M(kMouse, 1060), P(kMouse, 1100)}, "pp", "pp"},
+        {"touchpad: a new motion's first move passes where reports come after",
+         {K(kOwnKeys, 1000), M(kTouchpad, 1060), P(kTouchpad, 1100)}, "SS", "pS"},
+        {"external key", {K(kKeyboard, 1000), M(kTouchpad, 1060), P(kTouchpad, 1100)}, "pp", "pp"},
+        {"key report missing", {K(kNoReport, 1000), M(kTouchpad, 1060), P(kTouchpad, 1100)}, "SS", "pS"},
+        {"press report missing", {K(kOwnKeys, 1000), M(kMouse, 1060), P(kNoReport, 1100)}, "pp", "pp"},
+        {"a burst of moves",
+         {M(kTouchpad, 0), K(kOwnKeys, 1000), M(kMouse, 1010), M(kMouse, 1018), M(kMouse, 1026), P(kMouse, 1030),
+          M(kTouchpad, 1200), M(kTouchpad, 1208)},
+         "pppppSS", "ppppppS"},
+        {"two mice and a keyboard interleaved",
+         {K(kKeyboard, 1000), K(kOwnKeys, 1005), M(kTouchpad, 1010), P(kTouchpad, 1020), M(kMouse, 1150),
+          P(kMouse, 1170), K(kKeyboard, 1180), M(kMouse2, 1300), P(kMouse2, 1320), M(kTouchpad, 1450)},
+         "SSppppS", "pSppppp"},
+        {"external mouse taken up within 100 ms of the touchpad's last move",
+         {K(kOwnKeys, 1000), M(kTouchpad, 1010), M(kMouse, 1040), M(kMouse, 1048), P(kMouse, 1100)}, "Sppp", "pSSS"},
+        {"precision touchpad tap 100 ms after an external mouse moved",
+         {K(kOwnKeys, 1000), M(kMouse, 1010), P(kPrecisionPad, 1110)}, "pS", "pp"},
+        {"the same 310 ms after", {K(kOwnKeys, 1000), M(kMouse, 1010), P(kPrecisionPad, 1320)}, "pS", "pS"},
+        {"external-mouse click with no movement before it", {M(kMouse, 0), K(kOwnKeys, 1000), P(kMouse, 1100)}, "pp", "pS"},
+    };
+    for (const auto& c : cases)
+        for (std::uint32_t shift : {0u, 0xFFFFFFFFu - 1050}) {
+            EXPECT_EQ(Replay(true, c.Events, shift), c.ReportFirst) << c.Name << ", shifted by " << shift;
+            EXPECT_EQ(Replay(false, c.Events, shift), c.HookFirst) << c.Name << ", shifted by " << shift;
+        }
 }
 
-TEST(RawInputMatching, BurstsAndInterleavedDevicesKeepTheirOrder) {
-    RawInputMatcher m;
-    // Two mice and a keyboard interleaved, all queued before the hooks run; wrapping tick counter.
-    const std::uint32_t t = 0xFFFFFFF0u;
-    m.AddRaw(Move(1, t));
-    m.AddRaw(Key(5, t + 1, 0x41, false));
-    m.AddRaw(Move(2, t + 2));
-    m.AddRaw({Kind::Mouse, 2, t + 20, MouseParts(0x0001, false)});
-    m.AddRaw(Move(1, t + 30));
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, t), 1u);
-    EXPECT_EQ(m.Match(Kind::Keyboard, KeyPart(0x41, false), t + 1), 5u);
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, t + 2), 2u);
-    EXPECT_EQ(m.Match(Kind::Mouse, kLeftDown, t + 20), 2u);
-    EXPECT_EQ(m.Match(Kind::Mouse, kMove, t + 30), 1u);
-    // A burst longer than the ring: the newest are kept, each matched once in order.
-    for (std::uint32_t i = 0; i < 100; ++i) m.AddRaw(Move(i % 2 ? 3 : 4, 100 + i));
-    EXPECT_EQ(m.Pending(), RawInputMatcher::kCapacity);
-    for (std::uint32_t i = 100 - RawInputMatcher::kCapacity; i < 100; ++i)
-        EXPECT_EQ(m.Match(Kind::Mouse, kMove, 100 + i), i % 2 ? 3u : 4u) << i;
-    EXPECT_EQ(m.Pending(), 0);
-    // Several events in one millisecond, and raw time stamps a little off the hooks': still in order.
-    for (std::uintptr_t d : {1u, 2u, 1u, 2u}) m.AddRaw(Move(d, 500));
-    for (std::uintptr_t d : {1u, 2u}) EXPECT_EQ(m.Match(Kind::Mouse, kMove, 500), d);
-    for (std::uintptr_t d : {1u, 2u}) EXPECT_EQ(m.Match(Kind::Mouse, kMove, 503), d);
+TEST(DeviceDecisions, PendingKeysSettleInOrderAndCountAsBuiltInUntilThen) {
+    DeviceDecider d;
+    d.Table.Add(kKeyboard, true);
+    std::uint32_t lastKey = 0;
+    // Hook first: three keys wait, the second's report never comes; a press meanwhile takes the
+    // newest as built in. A report of a key that never reached the hook is passed over.
+    for (std::uint32_t vk : {'G', 'C', 'F'}) EXPECT_EQ(d.Key(KeyPart(vk, false), 1000 + vk, true), DeviceDecider::KeyFrom::Pending);
+    EXPECT_EQ(d.StartForPress(lastKey), 1000u + 'F');
+    for (std::uint32_t vk : {'G', 'Q', 'F'}) d.Report({Kind::Keyboard, kKeyboard, 0, KeyPart(vk, false)});
+    d.Settle(lastKey);
+    EXPECT_EQ(lastKey, 1000u + 'C');
+    // Report first, with sided and unsided Ctrl; a key that does not ask still takes its report.
+    d.Report({Kind::Keyboard, kOwnKeys, 0, KeyPart(17, false)});
+    d.Report({Kind::Keyboard, kKeyboard, 0, KeyPart('B', false)});
+    EXPECT_EQ(d.Key(KeyPart(162, false), 1200, false), DeviceDecider::KeyFrom::BuiltIn);
+    EXPECT_EQ(d.Key(KeyPart('B', false), 1210, true), DeviceDecider::KeyFrom::External);
+    // Overdue, a key counts as built in; so does the oldest when more wait than fit.
+    d.Key(KeyPart('D', false), 1220, true);
+    d.Expire(1220 + DeviceDecider::kReportWait);
+    EXPECT_EQ(d.StartForPress(0), 1220u) << "not yet overdue";
+    d.Expire(1221 + DeviceDecider::kReportWait);
+    d.Settle(lastKey);
+    EXPECT_EQ(lastKey, 1220u);
+    for (std::uint32_t i = 0; i <= DeviceDecider::kCapacity; ++i) d.Key(KeyPart('E', false), 3000 + i, i == 0);
+    d.Settle(lastKey);
+    EXPECT_EQ(lastKey, 3000u) << "the oldest of too many";
+}
+
+TEST(ReportRingTest, OneWriterOneReaderKeepOrderAndAFullRingRefuses) {
+    ReportRing ring;
+    for (std::uint32_t i = 0; i <= ReportRing::kCapacity; ++i) EXPECT_EQ(ring.Push({}), i < ReportRing::kCapacity);
+    ring.Clear();
+    EXPECT_EQ(ring.Peek(), nullptr);
+    constexpr std::uint32_t kCount = 20000;  // across threads, past the array's end many times
+    std::thread writer([&] {
+        for (std::uint32_t i = 0; i < kCount;) i += ring.Push({Kind::Keyboard, 2, i, 0}) ? 1 : 0;
+    });
+    for (std::uint32_t next = 0; next < kCount;)
+        if (const RawEvent* e = ring.Peek()) {
+            ASSERT_EQ(e->Time, next++);
+            ring.Pop();
+        }
+    writer.join();
 }

@@ -58,6 +58,7 @@ public:
     QuorlinProcess() = default;
     // Another copy of the program than the build's (an installed one).
     explicit QuorlinProcess(std::wstring exe) : exe_(std::move(exe)) {}
+    void UseExe(std::wstring exe) { exe_ = std::move(exe); }
     QuorlinProcess(const QuorlinProcess&) = delete;
     QuorlinProcess& operator=(const QuorlinProcess&) = delete;
     ~QuorlinProcess() { Kill(); }
