@@ -4,11 +4,14 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <thread>
 
 #include "blocker/BlockingRule.h"
 #include "blocker/HookPages_win.h"
 #include "blocker/InputHooks_win.h"
+#include "base/OwnInput.h"
 #include "TestSupport.h"
 
 using namespace quorlin;
@@ -119,10 +122,13 @@ TEST_F(InputHooks, MouseProcSwallowsAndPostsWithinTheInterval) {
     EXPECT_EQ(Mouse(WM_LBUTTONDOWN), 1);
     EXPECT_EQ(Mouse(WM_LBUTTONDBLCLK), 1);
     EXPECT_EQ(Mouse(WM_MOUSEWHEEL), 1);
+    EXPECT_EQ(Mouse(WM_MOUSEMOVE), 1);
     EXPECT_NE(Mouse(WM_LBUTTONUP), 1);
+    EXPECT_EQ(Mouse(WM_MBUTTONDOWN), 1);
     BlockerState.BlockOtherEvents = false;
     EXPECT_NE(Mouse(WM_MOUSEMOVE), 1);
-    EXPECT_EQ((window_.TakeBlocked()), (std::vector<WPARAM>{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_MOUSEWHEEL}));
+    // Only the presses that are counted reach the window.
+    EXPECT_EQ((window_.TakeBlocked()), (std::vector<WPARAM>{WM_LBUTTONDOWN, WM_MBUTTONDOWN}));
 
     BlockerState.LastKeyTick = GetTickCount() - 600;
     EXPECT_NE(Mouse(WM_LBUTTONDOWN), 1);
@@ -156,6 +162,63 @@ TEST_F(InputHooks, HookProceduresAllocateNothing) {
     const long after = g_allocations.load();
     EXPECT_EQ(after - before, 0);
     EXPECT_GT(blocked, 1000) << "the hooks should have swallowed the presses";
+}
+
+// A Ctrl whose release the hooks never saw (here: marked as the program's own, which they skip)
+// is not held for good: the system has it up, so the next letter is typing again.
+TEST_F(InputHooks, AModifierReleasedUnseenTurnsNoLaterKeyIntoAShortcut) {
+    BlockerState.Smart.Store({true, false});
+    InstallHooks(window_.get());
+    testsupport::SendKey(VK_LCONTROL, false);
+    INPUT up{};
+    up.type = INPUT_KEYBOARD;
+    up.ki.wVk = VK_LCONTROL;
+    up.ki.dwFlags = KEYEVENTF_KEYUP;
+    up.ki.dwExtraInfo = kOwnInputMark;
+    SendInput(1, &up, sizeof up);
+    BlockerState.LastKeyTick = 7;
+    testsupport::SendKey('B', false);
+    testsupport::SendKey('B', true);
+    EXPECT_NE(BlockerState.LastKeyTick, 7u);
+}
+
+// A hook installed before the blocker's, on a thread of its own, sees only what got past them.
+std::atomic<int> g_pressesPast{0};
+LRESULT CALLBACK CountPressesPast(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && wp == WM_LBUTTONDOWN) ++g_pressesPast;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// Putting the hooks back (the minutes tick does) leaves no moment without them.
+TEST_F(InputHooks, PuttingTheHooksBackLetsNoPressPast) {
+    std::atomic<DWORD> behind{0};
+    std::thread hookBehind([&] {
+        const HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, CountPressesPast, GetModuleHandleW(nullptr), 0);
+        MSG m;
+        PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
+        behind = GetCurrentThreadId();
+        while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+        }
+        UnhookWindowsHookEx(hook);
+    });
+    while (!behind) Sleep(1);
+    BlockerState.BlockInterval = 0x7FFFFFFF;
+    BlockerState.LastKeyTick = GetTickCount();
+    InstallHooks(window_.get());
+    std::atomic<bool> stop{false};
+    std::thread clicker([&] {
+        while (!stop) {
+            testsupport::MouseButton(MOUSEEVENTF_LEFTDOWN);
+            testsupport::MouseButton(MOUSEEVENTF_LEFTUP);
+        }
+    });
+    for (int i = 0; i < 300; ++i) InstallHooks(window_.get());
+    stop = true;
+    clicker.join();
+    PostThreadMessageW(behind, WM_QUIT, 0, 0);
+    hookBehind.join();
+    EXPECT_EQ(g_pressesPast.load(), 0);
+    EXPECT_GT(window_.Drain(), 0);
 }
 
 // The system's mouse and keyboard, placed as asked.
@@ -228,6 +291,14 @@ std::ptrdiff_t Span(const void* begin, const void* end) {
     return static_cast<const char*>(end) - static_cast<const char*>(begin);
 }
 
+// The code address of a member function that is not virtual: the first word of its pointer.
+template <typename Member>
+const void* CodeOf(Member member) {
+    const void* code = nullptr;
+    std::memcpy(&code, &member, sizeof code);
+    return code;
+}
+
 // Installing the hooks locks the pages; the ranges say where they are. (Wine carries VirtualLock
 // out with mlock; bench/run.py reads Quorlin's locked memory, VmLck, from /proc.)
 TEST(HookPages, LockedRangesCoverBothProceduresAndTheBlockerState) {
@@ -243,6 +314,10 @@ TEST(HookPages, LockedRangesCoverBothProceduresAndTheBlockerState) {
     EXPECT_TRUE(Inside(mouse, pages.CodeBegin, pages.CodeEnd));
     EXPECT_GT(Span(pages.CodeBegin, pages.CodeEnd), 0);
     EXPECT_LE(Span(pages.CodeBegin, pages.CodeEnd), 4096) << "the hook code is not kept together";
+    // And what they call that lives elsewhere in the program (the device matching).
+    for (const void* callee : {CodeOf(&devices::RawInputMatcher::AddRaw), CodeOf(&devices::RawInputMatcher::Match),
+                               CodeOf(&devices::DeviceTable::IsExternal)})
+        EXPECT_TRUE(Inside(callee, pages.CodeBegin, pages.CodeEnd)) << callee;
 
     // The state: the whole record.
     EXPECT_TRUE(Inside(&BlockerState, pages.DataBegin, pages.DataEnd));
