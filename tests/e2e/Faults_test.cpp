@@ -1,13 +1,15 @@
-// The real Quorlin.exe when something goes wrong around it: it is killed outright, or its GUI
-// thread stalls while input goes on. (Wine's TerminateProcess ends the process with SIGKILL, as
+// The real Quorlin.exe when something goes wrong around it: it is killed outright, its GUI
+// thread stalls while input goes on, or another program posts messages to its threads. (Wine's TerminateProcess ends the process with SIGKILL, as
 // kill -9 would.)
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "QuorlinProcess.h"
 #include "TestSupport.h"
@@ -89,5 +91,31 @@ TEST_F(FaultsEndToEnd, AfterAStalledGuiThreadTheMinutesTickLeavesTheHooksWorking
     ASSERT_NE(second.WaitExit(10000), STILL_ACTIVE);
     EXPECT_FALSE(PressArrivesAfterKey(100)) << "a press soon after a key is swallowed again";
     EXPECT_TRUE(PressArrivesAfterKey(700)) << "a press after the interval arrives";
+    EXPECT_TRUE(app_.Running());
+}
+
+// Any program on the desktop may post thread messages to any thread; Quorlin's threads take only
+// what they handed each other. Private-range messages with values a pointer or a job number could
+// have: the program neither crashes nor ends, and it still blocks.
+TEST_F(FaultsEndToEnd, ThreadMessagesFromAnotherProgramChangeNothing) {
+    StartApp();
+    ASSERT_FALSE(PressArrivesAfterKey(100));
+    quorlin::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    ASSERT_NE(snapshot.get(), INVALID_HANDLE_VALUE);
+    std::vector<DWORD> threads;
+    THREADENTRY32 entry{sizeof entry};
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry))
+        if (entry.th32OwnerProcessID == app_.Pid()) threads.push_back(entry.th32ThreadID);
+    ASSERT_GE(threads.size(), 2u) << "the GUI thread and the hook thread";
+    int posted = 0;
+    for (DWORD thread : threads)
+        for (UINT msg = WM_APP; msg <= WM_APP + 0xFF; ++msg)
+            for (WPARAM wp : {0u, 1u, 2u, 3u, 4u})
+                posted += PostThreadMessageW(thread, msg, wp, 1) ? 1 : 0;
+    EXPECT_GT(posted, 2 * 0x100 * 5 - 1);
+    PumpFor(1000);
+    EXPECT_TRUE(app_.Running());
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "a press soon after a key is still swallowed";
+    EXPECT_TRUE(PressArrivesAfterKey(700));
     EXPECT_TRUE(app_.Running());
 }

@@ -7,6 +7,7 @@
 
 #include "SettingsDesign.h"
 #include "TestSupport.h"
+#include "base/OwnInput.h"
 #include "blocker/BlockingRule.h"
 #include "blocker/InputHooks_win.h"
 #include "shell/Application_win.h"
@@ -105,11 +106,16 @@ TEST_F(FormMainTest, OnlySwallowedPressesAreCounted) {
         MSG msg{f.Handle(), WM_BLOCKED_EVENT, m, 0, 0, {}};
         f.OnBlockedEvent(msg);
     }
-    EXPECT_EQ(f.BlockCount, 3);
-    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 3");
+    // Through the application's loop: the hooks post to the window; the same message posted to the
+    // thread (any program can) counts nothing.
+    PostThreadMessageW(GetCurrentThreadId(), WM_BLOCKED_EVENT, WM_LBUTTONDOWN, 0);
+    PostMessageW(f.Handle(), WM_BLOCKED_EVENT, WM_RBUTTONDOWN, 0);
+    TApplication::Instance().ProcessMessages();
+    EXPECT_EQ(f.BlockCount, 4);
+    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 4");
     f.Hide();
     f.SetBlockCount(9);
-    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 3") << "a hidden window's label waits";
+    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 4") << "a hidden window's label waits";
     f.Show();
     EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 9");
 }
@@ -165,17 +171,29 @@ bool LetterStartsInterval() {
     return BlockerState.LastKeyTick != 0;
 }
 
+// A key the system sees but the hooks do not: marked as the program's own, which they skip.
+void SystemOnlyKey(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.ki.dwExtraInfo = kOwnInputMark;
+    SendInput(1, &in, sizeof in);
+}
+
 TEST_F(FormMainTest, KeyHeldAcrossALockIsForgottenWhenTheSessionComesBack) {
     BlockerState.Smart.Store({true, false});  // keys pressed as shortcuts do not block
-    // Win+L: the hook saw the Windows key go down; its release went to the lock screen.
-    KBDLLHOOKSTRUCT win{};
-    win.vkCode = VK_LWIN;
-    KeyboardHookProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&win));
-    EXPECT_FALSE(LetterStartsInterval()) << "with Win held a letter is a shortcut";
+    // Ctrl+Alt+Del: the hook saw Ctrl go down; its release went to the secure desktop.
+    SystemOnlyKey(VK_LCONTROL, false);
+    KBDLLHOOKSTRUCT ctrl{};
+    ctrl.vkCode = VK_LCONTROL;
+    KeyboardHookProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&ctrl));
+    EXPECT_FALSE(LetterStartsInterval()) << "with Ctrl held a letter is a shortcut";
     SendMessageW(form_->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
     EXPECT_FALSE(LetterStartsInterval()) << "locking settles nothing";
+    SystemOnlyKey(VK_LCONTROL, true);
     SendMessageW(form_->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
-    EXPECT_TRUE(LetterStartsInterval()) << "the Windows key is still taken as held";
+    EXPECT_TRUE(LetterStartsInterval()) << "Ctrl is still taken as held";
 }
 
 }  // namespace
