@@ -32,6 +32,38 @@ CoCreateInstanceFn EnterComApartment() {
     return create;
 }
 
+namespace {
+
+bool FileIdentity(std::wstring_view path, BY_HANDLE_FILE_INFORMATION& info) {
+    wchar_t z[2 * MAX_PATH];
+    if (path.size() >= std::size(z)) return false;
+    z[path.copy(z, path.size())] = L'\0';
+    UniqueHandle file(CreateFileW(z, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file || file.get() == INVALID_HANDLE_VALUE) {
+        (void)file.release();
+        return false;
+    }
+    return GetFileInformationByHandle(file.get(), &info) != FALSE;
+}
+
+}  // namespace
+
+bool SameFile(std::wstring_view a, std::wstring_view b) {
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    if (!FileIdentity(a, x) || !FileIdentity(b, y)) return false;
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
+}
+
+bool ProcessRunsFile(DWORD processId, std::wstring_view exePath) {
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    wchar_t path[2 * MAX_PATH];
+    DWORD size = 2 * MAX_PATH;
+    return process && QueryFullProcessImageNameW(process.get(), 0, path, &size) &&
+           SameFile(std::wstring_view(path, size), exePath);
+}
+
 std::wstring RunningExePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -108,6 +108,15 @@ TEST(RunEntry, NameIsTheFileNameAndDataTheQuotedPathWithStartupArgument) {
     EXPECT_EQ(RunEntryCommand(L"\\\\?\\C:\\x y\\q.exe"), L"\"\\\\?\\C:\\x y\\q.exe\" -startup");
 }
 
+TEST(RunEntry, ExecutableIsTheQuotedOrFirstWordOfTheCommand) {
+    const std::wstring exe = L"C:\\Program Files\\Quorlin\\Quorlin.exe";
+    EXPECT_EQ(RunEntryExecutable(RunEntryCommand(exe)), exe);
+    EXPECT_EQ(RunEntryExecutable(L"  C:\\Tools\\Quorlin.exe -startup"), L"C:\\Tools\\Quorlin.exe");
+    EXPECT_EQ(RunEntryExecutable(L"\tq.exe"), L"q.exe");
+    EXPECT_EQ(RunEntryExecutable(L"\"C:\\x y\\q.exe"), L"");
+    EXPECT_EQ(RunEntryExecutable(L" "), L"");
+}
+
 TEST(SettingsNames, KeyPathAndLegacyNames) {
     EXPECT_EQ(RelativeKeyPath(kSettingsKeyPath), L"Software\\VENTARIS\\Quorlin");
     EXPECT_EQ(RelativeKeyPath(L"\\\\x"), L"x");
