@@ -527,23 +527,16 @@ TEST_F(QuorlinEndToEnd, AutoRunCheckBoxWritesAndDeletesTheRunValue) {
     EXPECT_EQ(lstrcmpiW(entry.value_or(L"").c_str(), expected.c_str()), 0);
 }
 
-// "/exit" and "/uninstall" as the installer runs them from the installed file: a copy run from
-// elsewhere (the build's, here) is neither ended nor robbed of its logon entry; the same file,
-// spelt otherwise, ends it and deletes the entry.
+// The installer's start commands act only on their own file (however spelt), not on a copy elsewhere.
 TEST_F(QuorlinEndToEnd, StartCommandsEndOnlyTheirOwnExecutableAndDeleteOnlyItsLogonEntry) {
-    const std::wstring folder = TempFile(L"installed");
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    const std::wstring other = folder + L"\\Quorlin.exe";
-    ASSERT_TRUE(CopyFileW(QuorlinPath().c_str(), other.c_str(), FALSE));
+    const std::wstring folder = TempFile(L"installed"), other = folder + L"\\Quorlin.exe";  // the same entry name
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) && CopyFileW(QuorlinPath().c_str(), other.c_str(), FALSE));
     StartApp();
-    ASSERT_TRUE(ValueType(L"Quorlin.exe", kRunKey).has_value());
-    for (const wchar_t* command : {L"/exit", L"/uninstall"})
-        EXPECT_EQ(Start(other, command).Wait(15000), 0u) << Narrow(command) << ": none of its own runs";
+    for (const wchar_t* command : {L"/exit", L"/uninstall"}) EXPECT_EQ(Start(other, command).Wait(15000), 0u);
     EXPECT_TRUE(app_.Running()) << "another copy's start command ended the program";
     EXPECT_TRUE(ValueType(L"Quorlin.exe", kRunKey).has_value()) << "another copy deleted the logon entry";
-
     std::wstring upper = QuorlinPath();
-    for (auto& c : upper) c = static_cast<wchar_t>(towupper(c));
+    CharUpperW(upper.data());
     EXPECT_EQ(Start(upper, L"/uninstall").Wait(15000), 0u);
     EXPECT_NE(app_.WaitExit(5000), STILL_ACTIVE);
     EXPECT_FALSE(ValueType(L"Quorlin.exe", kRunKey).has_value());

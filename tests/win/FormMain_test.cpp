@@ -106,8 +106,7 @@ TEST_F(FormMainTest, OnlySwallowedPressesAreCounted) {
         MSG msg{f.Handle(), WM_BLOCKED_EVENT, m, 0, 0, {}};
         f.OnBlockedEvent(msg);
     }
-    // Through the application's loop: the hooks post to the window; the same message posted to the
-    // thread (any program can) counts nothing.
+    // Posted to the window (as the hooks do), not to the thread (as any program can).
     PostThreadMessageW(GetCurrentThreadId(), WM_BLOCKED_EVENT, WM_LBUTTONDOWN, 0);
     PostMessageW(f.Handle(), WM_BLOCKED_EVENT, WM_RBUTTONDOWN, 0);
     TApplication::Instance().ProcessMessages();
@@ -171,27 +170,17 @@ bool LetterStartsInterval() {
     return BlockerState.LastKeyTick != 0;
 }
 
-// A key the system sees but the hooks do not: marked as the program's own, which they skip.
-void SystemOnlyKey(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    in.ki.dwExtraInfo = kOwnInputMark;
-    SendInput(1, &in, sizeof in);
-}
-
 TEST_F(FormMainTest, KeyHeldAcrossALockIsForgottenWhenTheSessionComesBack) {
     BlockerState.Smart.Store({true, false});  // keys pressed as shortcuts do not block
     // Ctrl+Alt+Del: the hook saw Ctrl go down; its release went to the secure desktop.
-    SystemOnlyKey(VK_LCONTROL, false);
+    testsupport::SendKey(VK_LCONTROL, false, kOwnInputMark);  // the system's state, not the hook's
     KBDLLHOOKSTRUCT ctrl{};
     ctrl.vkCode = VK_LCONTROL;
     KeyboardHookProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&ctrl));
     EXPECT_FALSE(LetterStartsInterval()) << "with Ctrl held a letter is a shortcut";
     SendMessageW(form_->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
     EXPECT_FALSE(LetterStartsInterval()) << "locking settles nothing";
-    SystemOnlyKey(VK_LCONTROL, true);
+    testsupport::SendKey(VK_LCONTROL, true, kOwnInputMark);
     SendMessageW(form_->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
     EXPECT_TRUE(LetterStartsInterval()) << "Ctrl is still taken as held";
 }

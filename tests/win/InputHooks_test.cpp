@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <thread>
 
@@ -127,7 +126,6 @@ TEST_F(InputHooks, MouseProcSwallowsAndPostsWithinTheInterval) {
     EXPECT_EQ(Mouse(WM_MBUTTONDOWN), 1);
     BlockerState.BlockOtherEvents = false;
     EXPECT_NE(Mouse(WM_MOUSEMOVE), 1);
-    // Only the presses that are counted reach the window.
     EXPECT_EQ((window_.TakeBlocked()), (std::vector<WPARAM>{WM_LBUTTONDOWN, WM_MBUTTONDOWN}));
 
     BlockerState.LastKeyTick = GetTickCount() - 600;
@@ -164,40 +162,30 @@ TEST_F(InputHooks, HookProceduresAllocateNothing) {
     EXPECT_GT(blocked, 1000) << "the hooks should have swallowed the presses";
 }
 
-// A Ctrl whose release the hooks never saw (here: marked as the program's own, which they skip)
-// is not held for good: the system has it up, so the next letter is typing again.
+// A Ctrl released unseen (with the program's own mark, which the hooks skip) is up for the system.
 TEST_F(InputHooks, AModifierReleasedUnseenTurnsNoLaterKeyIntoAShortcut) {
     BlockerState.Smart.Store({true, false});
     InstallHooks(window_.get());
     testsupport::SendKey(VK_LCONTROL, false);
-    INPUT up{};
-    up.type = INPUT_KEYBOARD;
-    up.ki.wVk = VK_LCONTROL;
-    up.ki.dwFlags = KEYEVENTF_KEYUP;
-    up.ki.dwExtraInfo = kOwnInputMark;
-    SendInput(1, &up, sizeof up);
+    testsupport::SendKey(VK_LCONTROL, true, kOwnInputMark);
     BlockerState.LastKeyTick = 7;
-    testsupport::SendKey('B', false);
-    testsupport::SendKey('B', true);
+    testsupport::TypeKey('B');
     EXPECT_NE(BlockerState.LastKeyTick, 7u);
 }
 
-// A hook installed before the blocker's, on a thread of its own, sees only what got past them.
+// Put back again and again, the hooks leave no press to a hook installed before them.
 std::atomic<int> g_pressesPast{0};
 LRESULT CALLBACK CountPressesPast(int code, WPARAM wp, LPARAM lp) {
-    if (code == HC_ACTION && wp == WM_LBUTTONDOWN) ++g_pressesPast;
+    g_pressesPast += code == HC_ACTION && wp == WM_LBUTTONDOWN;
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
-// Putting the hooks back (the minutes tick does) leaves no moment without them.
 TEST_F(InputHooks, PuttingTheHooksBackLetsNoPressPast) {
     std::atomic<DWORD> behind{0};
     std::thread hookBehind([&] {
         const HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, CountPressesPast, GetModuleHandleW(nullptr), 0);
         MSG m;
-        PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
-        behind = GetCurrentThreadId();
-        while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+        for (PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE), behind = GetCurrentThreadId(); GetMessageW(&m, nullptr, 0, 0) > 0;) {
         }
         UnhookWindowsHookEx(hook);
     });
@@ -207,10 +195,7 @@ TEST_F(InputHooks, PuttingTheHooksBackLetsNoPressPast) {
     InstallHooks(window_.get());
     std::atomic<bool> stop{false};
     std::thread clicker([&] {
-        while (!stop) {
-            testsupport::MouseButton(MOUSEEVENTF_LEFTDOWN);
-            testsupport::MouseButton(MOUSEEVENTF_LEFTUP);
-        }
+        while (!stop) testsupport::MouseButton(MOUSEEVENTF_LEFTDOWN), testsupport::MouseButton(MOUSEEVENTF_LEFTUP);
     });
     for (int i = 0; i < 300; ++i) InstallHooks(window_.get());
     stop = true;
@@ -292,12 +277,7 @@ std::ptrdiff_t Span(const void* begin, const void* end) {
 }
 
 // The code address of a member function that is not virtual: the first word of its pointer.
-template <typename Member>
-const void* CodeOf(Member member) {
-    const void* code = nullptr;
-    std::memcpy(&code, &member, sizeof code);
-    return code;
-}
+const void* CodeOf(auto member) { return *reinterpret_cast<const void* const*>(&member); }
 
 // Installing the hooks locks the pages; the ranges say where they are. (Wine carries VirtualLock
 // out with mlock; bench/run.py reads Quorlin's locked memory, VmLck, from /proc.)
