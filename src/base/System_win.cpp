@@ -32,28 +32,9 @@ CoCreateInstanceFn EnterComApartment() {
     return create;
 }
 
-namespace {
-
-bool FileIdentity(std::wstring_view path, BY_HANDLE_FILE_INFORMATION& info) {
-    wchar_t z[2 * MAX_PATH];
-    if (path.size() >= std::size(z)) return false;
-    z[path.copy(z, path.size())] = L'\0';
-    UniqueHandle file(CreateFileW(z, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file || file.get() == INVALID_HANDLE_VALUE) {
-        (void)file.release();
-        return false;
-    }
-    return GetFileInformationByHandle(file.get(), &info) != FALSE;
-}
-
-}  // namespace
-
-bool SameFile(std::wstring_view a, std::wstring_view b) {
-    BY_HANDLE_FILE_INFORMATION x{}, y{};
-    if (!FileIdentity(a, x) || !FileIdentity(b, y)) return false;
-    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
-           x.nFileIndexLow == y.nFileIndexLow;
+bool SamePath(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 bool ProcessRunsFile(DWORD processId, std::wstring_view exePath) {
@@ -61,7 +42,7 @@ bool ProcessRunsFile(DWORD processId, std::wstring_view exePath) {
     wchar_t path[2 * MAX_PATH];
     DWORD size = 2 * MAX_PATH;
     return process && QueryFullProcessImageNameW(process.get(), 0, path, &size) &&
-           SameFile(std::wstring_view(path, size), exePath);
+           SamePath(std::wstring_view(path, size), exePath);
 }
 
 std::wstring RunningExePath() {

@@ -200,37 +200,18 @@ private:
     std::atomic<bool> ending_{false};
 };
 
-// The hook thread, and the window its hooks notify, so that a new thread can put them back should
-// the thread end unasked. (The device state is not the thread's: it outlives it.)
-struct HookThreadRecord {
-    std::optional<HookThread> Thread;
-    HWND HooksFor = nullptr;  // while hooks are wanted
-};
-
-HookThreadRecord& TheHookThread() {
-    static HookThreadRecord record;
-    return record;
+std::optional<HookThread>& TheHookThread() {
+    static std::optional<HookThread> thread;
+    return thread;
 }
 
-// Runs the job on the hook thread, started when asked or when it ended (a new one first puts the
-// hooks back); without a thread of its own, on the caller's as a last resort.
+// Runs the job on the hook thread, started when asked. Without a thread of their own (none could
+// be made, or it ended unasked) the hooks live on the caller's, as a last resort.
 void RunJob(Job kind, HWND window, const DevicesJob* devices, bool start) {
-    auto& record = TheHookThread();
-    if (kind == Job::Install || kind == Job::Uninstall) record.HooksFor = window;
+    auto& thread = TheHookThread();
     const JobSlot job{kind, window, devices};
-    for (int attempt = 0; attempt < 2 && (record.Thread || start); ++attempt) {
-        bool ok = true;
-        if (!record.Thread) {
-            HookThread& thread = record.Thread.emplace();
-            ok = thread.Running();
-            if (ok && attempt > 0 && record.HooksFor && kind != Job::Install)
-                ok = thread.Run({Job::Install, record.HooksFor, nullptr});
-        }
-        if (ok && record.Thread->Run(job)) return;
-        record.Thread.reset();  // ended: its hooks went with it
-        start = true;
-    }
-    Do(job);
+    if (!thread && start) thread.emplace();
+    if (!thread || !thread->Running() || !thread->Run(job)) Do(job);
 }
 
 }  // namespace
@@ -266,9 +247,7 @@ void SetExternalDevices(bool ignoreMouse, bool ignoreKeyboard, const devices::De
 
 void EndHookThread() {
     SetRawInput(false, false);
-    auto& record = TheHookThread();
-    record.Thread.reset();
-    record.HooksFor = nullptr;
+    TheHookThread().reset();
 }
 
 namespace {

@@ -199,7 +199,7 @@ bool RemoveRunEntryOf(std::wstring_view exePath) {
     const LSTATUS rc = RegGetValueW(HKEY_CURRENT_USER, kRunKeyPath.data(), name.c_str(), RRF_RT_REG_SZ, nullptr,
                                     command, &size);
     if (rc != ERROR_SUCCESS) return rc == ERROR_FILE_NOT_FOUND;
-    return !SameFile(RunEntryExecutable(command), exePath) || SetRunEntry(false, exePath);
+    return !SamePath(RunEntryExecutable(command), exePath) || SetRunEntry(false, exePath);
 }
 
 bool SetRunEntry(bool enabled) {
