@@ -380,9 +380,9 @@ def hooks(r):
         "several microseconds more per event under Wine than the `GetMessage` of the do-nothing hooks "
         "(measured while the change was made: about 42 against 35 µs per event while events pass, "
         "1.20×); the main loop now waits and takes in one `GetMessage` and handles the message exactly "
-        "as before. Swallowing is cheaper than passing for the hooking process although it posts a "
-        "message for each swallowed event: a swallowed event skips `CallNextHookEx`, another call into the "
-        "wineserver.",
+        "as before. Swallowing is cheaper than passing for the hooking process: a swallowed event skips "
+        "`CallNextHookEx`, another call into the wineserver, and only a swallowed press that is counted "
+        "posts a message to the window (a swallowed move or wheel turn posts nothing).",
         "",
         "**Resident hook path.** The two hook procedures (`.text$quorlin_hook_b`), the `BlockerState` record "
         "(`.data$quorlin_hook_b`) and the import address table they call through are locked with "

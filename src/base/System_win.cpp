@@ -32,6 +32,19 @@ CoCreateInstanceFn EnterComApartment() {
     return create;
 }
 
+bool SamePath(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+bool ProcessRunsFile(DWORD processId, std::wstring_view exePath) {
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    wchar_t path[2 * MAX_PATH];
+    DWORD size = 2 * MAX_PATH;
+    return process && QueryFullProcessImageNameW(process.get(), 0, path, &size) &&
+           SamePath(std::wstring_view(path, size), exePath);
+}
+
 std::wstring RunningExePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

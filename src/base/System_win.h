@@ -30,6 +30,10 @@ CoCreateInstanceFn EnterComApartment();
 
 // The full path of the running executable (long paths included), or "" when it cannot be had.
 std::wstring RunningExePath();
+// Whether two full paths, as the system gives them, name the same file: equal but for case.
+bool SamePath(std::wstring_view a, std::wstring_view b);
+// Whether another process (an id) runs the executable exePath (its full path).
+bool ProcessRunsFile(DWORD processId, std::wstring_view exePath);
 
 // The fixed file version of a file (a path, or a module name the system resolves, such as
 // "shell32.dll"): dwFileVersionMS and dwFileVersionLS. Nothing when it has no version resource.

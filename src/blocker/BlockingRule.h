@@ -4,7 +4,9 @@
 
 namespace quorlin {
 
-// Posted (never sent) to the notify window for each swallowed mouse event; wParam is its message.
+// Posted (never sent) to the notify window for each swallowed press that counts (IsCountedPress);
+// wParam is its message. Moves and wheel turns post nothing: a palm on the touchpad swallows
+// hundreds a second, which would fill a stalled window's queue and cost each event a post.
 inline constexpr unsigned WM_BLOCKED_EVENT = 0x753;
 
 namespace rule {
@@ -100,19 +102,25 @@ constexpr void ForgetKey(KeyboardState& keys, std::uint32_t vk) noexcept {
     keys.Shortcut.Set(vk, false);
 }
 
-// Button presses and double clicks are always candidates, releases never;
-// everything else (moves, wheel, X buttons) only when other events are blocked too.
+// Button presses and double clicks are always candidates, releases never (a side button's too: its
+// press let through and its release swallowed would leave it down for good); everything else
+// (moves, wheel, side button presses) only when other events are blocked too.
 constexpr bool IsCandidate(std::uintptr_t mouseMessage, bool blockOtherEvents) noexcept {
     switch (mouseMessage) {
     case 0x201: case 0x203:  // left down, double click
     case 0x204: case 0x206:  // right
     case 0x207: case 0x209:  // middle
         return true;
-    case 0x202: case 0x205: case 0x208:  // releases reach their window on their own
+    case 0x202: case 0x205: case 0x208: case 0x20C:  // releases reach their window on their own
         return false;
     default:
         return blockOtherEvents;
     }
+}
+
+// The swallowed events counted and beeped for: presses of the left, right and middle buttons.
+constexpr bool IsCountedPress(std::uintptr_t mouseMessage) noexcept {
+    return mouseMessage == 0x201 || mouseMessage == 0x204 || mouseMessage == 0x207;
 }
 
 // Unsigned arithmetic makes the tick counter's wrap-around after 49.7 days harmless.

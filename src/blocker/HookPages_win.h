@@ -5,14 +5,9 @@
 #pragma once
 #include <windows.h>
 
-namespace quorlin {
+#include "blocker/HookCode.h"
 
-// On the definitions of the hook procedures and of what they read. The linker sorts the sections
-// by name, so these land between the markers HookPages_win.cpp puts into "..._a" and "..._c".
-// flatten inlines everything the procedure calls (the blocking rule), so no call leaves the pages
-// except into the system's DLLs.
-#define QUORLIN_HOOK_CODE __attribute__((section(".text$quorlin_hook_b"), flatten))
-#define QUORLIN_HOOK_DATA __attribute__((section(".data$quorlin_hook_b")))
+namespace quorlin {
 
 struct HookPages {
     const void* CodeBegin = nullptr;  // the first byte of the hook code and the byte after it

@@ -74,6 +74,10 @@ void ForgetReleasedKeys() {
             rule::ForgetKey(BlockerState.Keys, vk);
 }
 
+// Back on the user's desktop after the secure one (Ctrl+Alt+Del, a consent prompt): the releases
+// made there never reached the hooks.
+void CALLBACK DesktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) { ForgetReleasedKeys(); }
+
 void RemoveHooks() {
     // Cleared after unhooking, so a repeated call can never hit a handle value the system reused.
     if (BlockerState.MouseHook) UnhookWindowsHookEx(BlockerState.MouseHook);
@@ -82,60 +86,81 @@ void RemoveHooks() {
     BlockerState.KeyboardHook = nullptr;
 }
 
+// The new hooks go in before the old ones come out, so that no event finds the chain without one:
+// the minutes tick puts them back this way, in case the system dropped them unseen.
 void PutHooks(HWND window) {
-    RemoveHooks();
     ForgetReleasedKeys();
     BlockerState.NotifyWindow = window;
     const HINSTANCE module = GetModuleHandleW(nullptr);
+    const HHOOK oldKeyboard = BlockerState.KeyboardHook;
+    const HHOOK oldMouse = BlockerState.MouseHook;
     // A failed installation leaves a null handle; the minutes timer tries again later.
     BlockerState.KeyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
     BlockerState.MouseHook = SetWindowsHookExA(WH_MOUSE_LL, MouseHookProc, module, 0);
+    if (oldMouse && oldMouse != BlockerState.MouseHook) UnhookWindowsHookEx(oldMouse);
+    if (oldKeyboard && oldKeyboard != BlockerState.KeyboardHook) UnhookWindowsHookEx(oldKeyboard);
 }
 
-enum class Job : WPARAM { Install, Uninstall, Settle, Devices };
+enum class Job { Install, Uninstall, Settle, Devices };
 
-void Do(Job job, LPARAM param) {
-    switch (job) {
-    case Job::Install: PutHooks(reinterpret_cast<HWND>(param)); break;
+// The one job the GUI thread has handed over; the hook thread reads it only while the GUI thread
+// waits for it, so the slot needs no lock.
+struct JobSlot {
+    Job Kind = Job::Settle;
+    HWND Window = nullptr;
+    const DevicesJob* Devices = nullptr;  // the GUI thread's, while it waits
+};
+
+void Do(const JobSlot& job) {
+    switch (job.Kind) {
+    case Job::Install: PutHooks(job.Window); break;
     case Job::Uninstall: RemoveHooks(); break;
     case Job::Settle: ForgetReleasedKeys(); break;
-    case Job::Devices: ApplyDevices(*reinterpret_cast<const DevicesJob*>(param)); break;
+    case Job::Devices: ApplyDevices(*job.Devices); break;
     }
 }
 
+// Rings for a job; what it carries is ignored, since any program on the desktop can post it.
 constexpr UINT kWmHookJob = WM_APP + 0x40;
 // Committed at creation, so the part of the stack the hooks run on can be locked like their code.
 constexpr SIZE_T kStackCommit = 64 * 1024;
 constexpr SIZE_T kStackLocked = 16 * 1024;
 
 // The thread the low-level hooks are installed from, and so the one they are called on. It only
-// takes messages; the GUI thread hands it a job and waits the moment it takes.
+// takes messages; the GUI thread hands it a job and waits the moment it takes. Thread messages
+// from elsewhere (any program can post them) are ignored, a quit message included.
 class HookThread {
 public:
     HookThread() {
         done_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
         if (!done_) return;
         thread_.reset(CreateThread(nullptr, kStackCommit, &HookThread::Main, this, 0, &id_));
-        if (thread_) WaitForSingleObject(done_.get(), INFINITE);  // until its queue exists
+        if (thread_ && !WaitDone()) thread_.reset();  // until its queue exists
     }
     ~HookThread() {
         if (!thread_) return;
+        ending_ = true;
         PostThreadMessageW(id_, WM_QUIT, 0, 0);
         WaitForSingleObject(thread_.get(), INFINITE);
     }
     HookThread(const HookThread&) = delete;
     HookThread& operator=(const HookThread&) = delete;
 
-    void Run(Job job, LPARAM param) {
-        // Without a thread of their own the hooks live on the caller's, as a last resort.
-        if (!thread_ || !PostThreadMessageW(id_, kWmHookJob, static_cast<WPARAM>(job), param)) {
-            Do(job, param);
-            return;
-        }
-        WaitForSingleObject(done_.get(), INFINITE);
+    bool Running() const { return thread_.get() != nullptr; }
+
+    // False when the thread has ended (and so cannot have done the job).
+    bool Run(const JobSlot& job) {
+        slot_ = job;
+        posted_.store(posted_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+        return PostThreadMessageW(id_, kWmHookJob, 0, 0) && WaitDone();
     }
 
 private:
+    bool WaitDone() {
+        const HANDLE both[] = {done_.get(), thread_.get()};
+        return WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0;
+    }
+
     static DWORD WINAPI Main(void* param) {
         auto& self = *static_cast<HookThread*>(param);
         // Input waits for this thread: ahead of the program's other work, and its stack resident.
@@ -145,15 +170,24 @@ private:
         VirtualLock(reinterpret_cast<void*>(below), kStackLocked);
         MSG msg;
         PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // makes the queue
+        std::uint32_t done = 0;
+        const HWINEVENTHOOK desktopSwitch = SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH,
+                                                            nullptr, DesktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT);
         SetEvent(self.done_.get());
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            if (msg.hwnd == nullptr && msg.message == kWmHookJob) {
-                Do(static_cast<Job>(msg.wParam), msg.lParam);
-                SetEvent(self.done_.get());
-            } else {
+        for (;;) {
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got == -1 || (got == 0 && self.ending_)) break;
+            if (msg.hwnd != nullptr) {
                 DispatchMessageW(&msg);
+            } else if (msg.message == kWmHookJob) {
+                const std::uint32_t posted = self.posted_.load(std::memory_order_acquire);
+                if (posted == done) continue;  // no job waiting: not the GUI thread's ring
+                Do(self.slot_);
+                done = posted;
+                SetEvent(self.done_.get());
             }
         }
+        if (desktopSwitch) UnhookWinEvent(desktopSwitch);
         RemoveHooks();
         return 0;
     }
@@ -161,6 +195,9 @@ private:
     UniqueHandle done_;
     UniqueHandle thread_;
     DWORD id_ = 0;
+    JobSlot slot_;
+    std::atomic<std::uint32_t> posted_{0};
+    std::atomic<bool> ending_{false};
 };
 
 std::optional<HookThread>& TheHookThread() {
@@ -168,10 +205,13 @@ std::optional<HookThread>& TheHookThread() {
     return thread;
 }
 
-HookThread& StartedHookThread() {
+// Runs the job on the hook thread, started when asked. Without a thread of their own (none could
+// be made, or it ended unasked) the hooks live on the caller's, as a last resort.
+void RunJob(Job kind, HWND window, const DevicesJob* devices, bool start) {
     auto& thread = TheHookThread();
-    if (!thread) thread.emplace();
-    return *thread;
+    const JobSlot job{kind, window, devices};
+    if (!thread && start) thread.emplace();
+    if (!thread || !thread->Running() || !thread->Run(job)) Do(job);
 }
 
 }  // namespace
@@ -191,35 +231,39 @@ void BlockerStateRecord::Reset() noexcept {
 
 void InstallHooks(HWND window) {
     LockHookPages();
-    StartedHookThread().Run(Job::Install, reinterpret_cast<LPARAM>(window));
+    RunJob(Job::Install, window, nullptr, true);
 }
 
-void UninstallHooks() {
-    if (auto& thread = TheHookThread())
-        thread->Run(Job::Uninstall, 0);
-    else
-        RemoveHooks();
-}
+void UninstallHooks() { RunJob(Job::Uninstall, nullptr, nullptr, false); }
 
-void SettleHeldKeys() {
-    if (auto& thread = TheHookThread())
-        thread->Run(Job::Settle, 0);
-    else
-        ForgetReleasedKeys();
-}
+void SettleHeldKeys() { RunJob(Job::Settle, nullptr, nullptr, false); }
 
 void SetExternalDevices(bool ignoreMouse, bool ignoreKeyboard, const devices::DeviceTable& table) {
     const RawKinds registered = SetRawInput(ignoreMouse, ignoreKeyboard);
     // Nothing to take down while no thread ever took anything up.
-    if (!ignoreMouse && !ignoreKeyboard && !TheHookThread()) return;
     const DevicesJob job{ignoreMouse && registered.Mouse, ignoreKeyboard && registered.Keyboard, &table};
-    StartedHookThread().Run(Job::Devices, reinterpret_cast<LPARAM>(&job));
+    RunJob(Job::Devices, nullptr, &job, ignoreMouse || ignoreKeyboard);
 }
 
 void EndHookThread() {
     SetRawInput(false, false);
     TheHookThread().reset();
 }
+
+namespace {
+
+// A shortcut modifier the hooks hold as down but the system has up was released where the hooks
+// could not see it (another desktop). Asked only while one is held, and before the key itself is
+// applied: the system's state follows an event only after its hooks.
+QUORLIN_HOOK_CODE __attribute__((noinline)) void ForgetModifiersReleasedUnseen(std::uint32_t key) {
+    rule::KeyboardState& keys = BlockerState.Keys;
+    if (!rule::ShortcutModifierHeld(keys.Down)) return;
+    // The Windows keys, then left and right Ctrl and Alt.
+    for (std::uint32_t vk = VK_LWIN; vk <= VK_RMENU; vk = vk == VK_RWIN ? VK_LCONTROL : vk + 1)
+        if (vk != key && keys.Down.Has(vk) && GetAsyncKeyState(static_cast<int>(vk)) >= 0) rule::ForgetKey(keys, vk);
+}
+
+}  // namespace
 
 // Both procedures run for every input event of the desktop: a tick read, a few comparisons and
 // bit operations, no allocation, no I/O.
@@ -229,9 +273,12 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LP
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         const rule::SmartOptions smart = BlockerState.Smart.Load();
         const DWORD now = GetTickCount();
+        const bool own = IsOwnInput(info->dwExtraInfo);
+        if (!own && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN))
+            ForgetModifiersReleasedUnseen(rule::SidedKey(info->vkCode, (info->flags & LLKHF_EXTENDED) != 0));
         // The program's own keys (the touchpad combination) are no typing, not even held keys.
         const bool starts =
-            !IsOwnInput(info->dwExtraInfo) &&
+            !own &&
             rule::KeyStartsInterval(BlockerState.Keys, nCode, wParam, info->vkCode, (info->flags & LLKHF_EXTENDED) != 0,
                                     smart, BlockerState.FullScreenPause.load(relaxed));
         if (BlockerState.IgnoreExternalKeyboard.load(relaxed)) {
@@ -276,7 +323,7 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARA
     if (mouseOption || keyboardOption) TakeHeldReport();
 #endif
     if (block) {
-        PostMessageA(BlockerState.NotifyWindow.load(relaxed), WM_BLOCKED_EVENT, wParam, 0);
+        if (rule::IsCountedPress(wParam)) PostMessageA(BlockerState.NotifyWindow.load(relaxed), WM_BLOCKED_EVENT, wParam, 0);
         return 1;
     }
     return CallNextHookEx(BlockerState.MouseHook, nCode, wParam, lParam);

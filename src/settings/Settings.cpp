@@ -124,6 +124,15 @@ std::wstring RunEntryName(std::wstring_view exePath) {
     return std::wstring(sep == std::wstring_view::npos ? exePath : exePath.substr(sep + 1));
 }
 
+std::wstring_view RunEntryExecutable(std::wstring_view command) {
+    const auto start = command.find_first_not_of(L" \t");
+    if (start == std::wstring_view::npos) return {};
+    command.remove_prefix(start);
+    if (command.front() != L'"') return command.substr(0, command.find_first_of(L" \t"));
+    const auto close = command.find(L'"', 1);
+    return close == std::wstring_view::npos ? std::wstring_view() : command.substr(1, close - 1);
+}
+
 std::wstring RunEntryCommand(std::wstring_view exePath) {
     std::wstring cmd;
     cmd.reserve(exePath.size() + 12);

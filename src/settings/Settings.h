@@ -173,5 +173,8 @@ IntervalChoice ChooseInterval(std::uint32_t interval) noexcept;  // against kInt
 // holding the quoted full path, a blank and "-startup".
 std::wstring RunEntryName(std::wstring_view exePath);
 std::wstring RunEntryCommand(std::wstring_view exePath);
+// The executable a logon entry's command starts: the quoted first word, or the text up to the first
+// blank when it is not quoted; empty for an empty command or an unclosed quote.
+std::wstring_view RunEntryExecutable(std::wstring_view command);
 
 }  // namespace quorlin

@@ -191,6 +191,17 @@ bool SetRunEntry(bool enabled, std::wstring_view exePath) {
                           static_cast<DWORD>((cmd.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
+bool RemoveRunEntryOf(std::wstring_view exePath) {
+    const std::wstring name = RunEntryName(exePath);
+    wchar_t command[2048];
+    DWORD size = sizeof command;
+    // The path's view is of a literal, so it ends in a zero.
+    const LSTATUS rc = RegGetValueW(HKEY_CURRENT_USER, kRunKeyPath.data(), name.c_str(), RRF_RT_REG_SZ, nullptr,
+                                    command, &size);
+    if (rc != ERROR_SUCCESS) return rc == ERROR_FILE_NOT_FOUND;
+    return !SamePath(RunEntryExecutable(command), exePath) || SetRunEntry(false, exePath);
+}
+
 bool SetRunEntry(bool enabled) {
     const std::wstring exe = RunningExePath();
     if (exe.empty()) return false;

@@ -67,5 +67,8 @@ bool SaveAppSettings(const AppSettings& s, HKEY root = HKEY_CURRENT_USER, std::w
 bool SetRunEntry(bool enabled, std::wstring_view exePath);
 // The same for the running executable.
 bool SetRunEntry(bool enabled);
+// Deletes the entry named after the executable only when it starts that very file: another copy
+// of the program (run from elsewhere) may own an entry of the same name. True when no such entry is left.
+bool RemoveRunEntryOf(std::wstring_view exePath);
 
 }  // namespace quorlin

@@ -1,6 +1,7 @@
 #include "shell/OneInstance_win.h"
 
 #include "shell/Application_win.h"
+#include "base/System_win.h"
 #include "base/Unique_win.h"
 
 namespace quorlin {
@@ -124,12 +125,16 @@ bool SwitchToPrevInstance() {
     return true;
 }
 
-bool EndPrevInstance(DWORD timeoutMs) {
-    HWND window = FindPrevInstance();
-    if (!window) return true;
+bool EndPrevInstance(DWORD timeoutMs, std::wstring_view exePath) {
+    const TApplication& app = TApplication::Instance();
+    const std::wstring title = app.Title();
+    HWND window = nullptr;
     DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    UniqueHandle process(pid ? OpenProcess(SYNCHRONIZE, FALSE, pid) : nullptr);
+    do
+        window = FindWindowExW(nullptr, window, kApplicationClassName, title.c_str());
+    while (window && (window == app.Handle() || !GetWindowThreadProcessId(window, &pid) || !ProcessRunsFile(pid, exePath)));
+    if (!window) return true;
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
     if (!PostMessageW(window, WM_END_INSTANCE, 0, 0)) return !IsWindow(window);
     if (!process) return false;  // asked, but its end cannot be awaited
     return WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0;

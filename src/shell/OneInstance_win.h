@@ -51,8 +51,9 @@ std::wstring CurrentUserName();
 HWND FindPrevInstance();
 // Restores or brings forward the other instance and posts it WM_ACTIVATE_INSTANCE.
 bool SwitchToPrevInstance();
-// Asks the other instance to end (WM_END_INSTANCE) and waits up to timeoutMs for its process to
-// end. True when it ended or none runs; false when it still runs.
-bool EndPrevInstance(DWORD timeoutMs);
+// Asks the other instance started from the executable exePath (the same file, however spelt) to
+// end (WM_END_INSTANCE) and waits up to timeoutMs for its process to end. An instance run from
+// another copy is left alone. True when it ended or none runs; false when it still runs.
+bool EndPrevInstance(DWORD timeoutMs, std::wstring_view exePath);
 
 }  // namespace quorlin

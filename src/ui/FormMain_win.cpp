@@ -404,7 +404,7 @@ void TfrmMain::UpdateCounterLabel() {
 
 void TfrmMain::OnBlockedEvent(const MSG& msg) {
     // Only presses count; swallowed double clicks, moves and wheel turns do not.
-    if (msg.wParam == WM_LBUTTONDOWN || msg.wParam == WM_RBUTTONDOWN || msg.wParam == WM_MBUTTONDOWN) {
+    if (rule::IsCountedPress(msg.wParam)) {
         SetBlockCount(BlockCount + 1);
         if (chbBeepOnClick.Checked()) MessageBeep(0);
     }
@@ -855,6 +855,8 @@ LRESULT TfrmMain::WMQueryEndSession() {
 }
 
 void TfrmMain::OnMessage(MSG& msg, bool& handled) {
+    // A thread message can come from any program on the desktop; the program's own go to its windows.
+    if (msg.hwnd == nullptr) return;
     switch (msg.message) {
     case WM_BLOCKED_EVENT:
         handled = true;
@@ -902,8 +904,7 @@ void TfrmMain::tmrMinutesTimer() {
     const TickReport tick = MinutesTickReport(FirstReportPending, now, LastReportTime, RunningReportSpread());
     if (!tick.Name.empty()) Report(tick.Name, DateText(today.wYear, today.wMonth, today.wDay), tick.Force);
     if (BlockerEnabled) {
-        // Puts the hooks back should the system have dropped them.
-        UninstallHooks();
+        // Puts the hooks back should the system have dropped them (the new ones before the old go).
         InstallHooks(Handle());
     }
     if (fullScreen_) fullScreen_->Check();

@@ -30,13 +30,16 @@ void HardenDllSearch() {
 // How long "/exit" waits for the running instance to save and end.
 constexpr DWORD kEndInstanceTimeoutMs = 10000;
 
-// "/exit" and "/uninstall" (run by the installer): the running instance, found by its title as a
-// second start finds it, ends as at the end of the session; "/uninstall" then deletes the logon
-// entry, after that end, since the instance could still write it. 0 when no instance runs any more.
+// "/exit" and "/uninstall" (run by the installer from the installed file): the running instance of
+// this very executable, found by its title as a second start finds it, ends as at the end of the
+// session; "/uninstall" then deletes the logon entry, after that end, since the instance could
+// still write it. A copy run from elsewhere and its logon entry are left alone. 0 when no instance
+// of this executable runs any more.
 int RunStartCommand(quorlin::StartCommand command) {
     quorlin::TApplication::Instance().SetTitle(quorlin::LoadResString(IDS_TITLE));
-    const bool ended = quorlin::EndPrevInstance(kEndInstanceTimeoutMs);
-    if (command == quorlin::StartCommand::Uninstall) quorlin::SetRunEntry(false);
+    const std::wstring exe = quorlin::RunningExePath();
+    const bool ended = quorlin::EndPrevInstance(kEndInstanceTimeoutMs, exe);
+    if (command == quorlin::StartCommand::Uninstall) quorlin::RemoveRunEntryOf(exe);
     return ended ? 0 : 1;
 }
 

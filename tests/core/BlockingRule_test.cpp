@@ -35,11 +35,11 @@ TEST(MouseRule, CandidatesByMessage) {
         EXPECT_TRUE(IsCandidate(m, false)) << std::hex << m;
         EXPECT_TRUE(IsCandidate(m, true)) << std::hex << m;
     }
-    for (std::uintptr_t m : {0x202u, 0x205u, 0x208u}) {
+    for (std::uintptr_t m : {0x202u, 0x205u, 0x208u, 0x20Cu}) {
         EXPECT_FALSE(IsCandidate(m, false)) << std::hex << m;
         EXPECT_FALSE(IsCandidate(m, true)) << std::hex << m;  // releases never, whatever the option
     }
-    for (std::uintptr_t m : {0x200u, 0x20Au, 0x20Bu, 0x20Cu, 0x20Eu}) {
+    for (std::uintptr_t m : {0x200u, 0x20Au, 0x20Bu, 0x20Du, 0x20Eu}) {
         EXPECT_FALSE(IsCandidate(m, false)) << std::hex << m;
         EXPECT_TRUE(IsCandidate(m, true)) << std::hex << m;
     }

@@ -106,6 +106,11 @@ TEST(RunEntry, NameIsTheFileNameAndDataTheQuotedPathWithStartupArgument) {
     EXPECT_EQ(RunEntryName(L"Quorlin.exe"), L"Quorlin.exe");
     EXPECT_EQ(RunEntryName(L"C:\\dir\\"), L"");
     EXPECT_EQ(RunEntryCommand(L"\\\\?\\C:\\x y\\q.exe"), L"\"\\\\?\\C:\\x y\\q.exe\" -startup");
+    // And back: the executable an entry starts, quoted or up to the first blank.
+    EXPECT_EQ(RunEntryExecutable(RunEntryCommand(L"C:\\x y\\q.exe")), L"C:\\x y\\q.exe");
+    EXPECT_EQ(RunEntryExecutable(L" \tC:\\q.exe -startup"), L"C:\\q.exe");
+    EXPECT_EQ(RunEntryExecutable(L"\"C:\\x y\\q.exe"), L"") << "unclosed quote";
+    EXPECT_EQ(RunEntryExecutable(L" "), L"");
 }
 
 TEST(SettingsNames, KeyPathAndLegacyNames) {

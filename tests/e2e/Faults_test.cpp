@@ -1,7 +1,8 @@
-// The real Quorlin.exe when something goes wrong around it: it is killed outright, or its GUI
-// thread stalls while input goes on. (Wine's TerminateProcess ends the process with SIGKILL, as
+// The real Quorlin.exe when something goes wrong around it: it is killed outright, its GUI
+// thread stalls while input goes on, or another program posts messages to its threads. (Wine's TerminateProcess ends the process with SIGKILL, as
 // kill -9 would.)
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -89,5 +90,19 @@ TEST_F(FaultsEndToEnd, AfterAStalledGuiThreadTheMinutesTickLeavesTheHooksWorking
     ASSERT_NE(second.WaitExit(10000), STILL_ACTIVE);
     EXPECT_FALSE(PressArrivesAfterKey(100)) << "a press soon after a key is swallowed again";
     EXPECT_TRUE(PressArrivesAfterKey(700)) << "a press after the interval arrives";
+    EXPECT_TRUE(app_.Running());
+}
+
+// Thread messages any program may post, with values a job or a pointer could have, change nothing.
+TEST_F(FaultsEndToEnd, ThreadMessagesFromAnotherProgramChangeNothing) {
+    StartApp();
+    quorlin::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{sizeof entry};
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry))
+        for (UINT msg = WM_APP; entry.th32OwnerProcessID == app_.Pid() && msg <= WM_APP + 0xFF; ++msg)
+            for (WPARAM wp : {0, 1, 2, 3, 4, 0x40}) PostThreadMessageW(entry.th32ThreadID, msg, wp, 1);
+    PumpFor(1000);
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "a press soon after a key is still swallowed";
+    EXPECT_TRUE(PressArrivesAfterKey(700));
     EXPECT_TRUE(app_.Running());
 }

@@ -113,7 +113,7 @@ TEST_F(HooksEndToEnd, MovesAndWheelAreSwallowedWhenOtherEventsAreBlocked) {
     PumpFor(200);
     EXPECT_FALSE(window_.Received(WM_MOUSEMOVE)) << "the move should have been swallowed";
     EXPECT_FALSE(window_.Received(WM_MOUSEWHEEL));
-    EXPECT_TRUE(PumpUntil([&] { return Logged("0x200") && Logged("0x20a"); }, 2000)) << Log();
+    EXPECT_EQ(Log(), "ready\n") << "only counted presses are posted";
 }
 
 TEST_F(HooksEndToEnd, MovesAndWheelPassWhenOnlyClicksAreBlocked) {

@@ -527,6 +527,23 @@ TEST_F(QuorlinEndToEnd, AutoRunCheckBoxWritesAndDeletesTheRunValue) {
     EXPECT_EQ(lstrcmpiW(entry.value_or(L"").c_str(), expected.c_str()), 0);
 }
 
+// The installer's start commands act only on their own file (however spelt), not on a copy elsewhere.
+TEST_F(QuorlinEndToEnd, StartCommandsEndOnlyTheirOwnExecutableAndDeleteOnlyItsLogonEntry) {
+    const std::wstring folder = TempFile(L"installed"), other = folder + L"\\Quorlin.exe";  // the same entry name
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) && CopyFileW(QuorlinPath().c_str(), other.c_str(), FALSE));
+    StartApp();
+    for (const wchar_t* command : {L"/exit", L"/uninstall"}) EXPECT_EQ(Start(other, command).Wait(15000), 0u);
+    EXPECT_TRUE(app_.Running()) << "another copy's start command ended the program";
+    EXPECT_TRUE(ValueType(L"Quorlin.exe", kRunKey).has_value()) << "another copy deleted the logon entry";
+    std::wstring upper = QuorlinPath();
+    CharUpperW(upper.data());
+    EXPECT_EQ(Start(upper, L"/uninstall").Wait(15000), 0u);
+    EXPECT_NE(app_.WaitExit(5000), STILL_ACTIVE);
+    EXPECT_FALSE(ValueType(L"Quorlin.exe", kRunKey).has_value());
+    DeleteFileW(other.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
 // ---- Ending ----
 
 TEST_F(QuorlinEndToEnd, EndOfSessionSavesAndCloseFromTheTrayAsksOnce) {
@@ -574,7 +591,7 @@ TEST_F(QuorlinEndToEnd, EndOfSessionSavesAndCloseFromTheTrayAsksOnce) {
     const std::wstring tip = app_.TrayTip();
     ASSERT_TRUE(AskToClose());
     TypeKeyNoted('Y');
-    EXPECT_EQ(app_.WaitExit(5000), 0u);
+    EXPECT_NE(app_.WaitExit(5000), STILL_ACTIVE);
     ExpectEveryValueWithItsType();
     EXPECT_EQ(ReadDword(L"Visible"), 0u);
     EXPECT_TRUE(PumpUntil([&] { return CountToolsWithText(tip) == 0; }, 3000)) << "the tray icon is gone";

@@ -98,8 +98,9 @@ bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
     }
 }
 
-void SendKey(WORD vk, bool up) {
+void SendKey(WORD vk, bool up, ULONG_PTR extraInfo) {
     INPUT in{};
+    in.ki.dwExtraInfo = extraInfo;
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = vk;
     in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, 0));

@@ -39,7 +39,7 @@ void PumpFor(DWORD ms);
 bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs);
 
 // Real input through SendInput (it passes every low-level hook of the desktop).
-void SendKey(WORD vk, bool up);
+void SendKey(WORD vk, bool up, ULONG_PTR extraInfo = 0);
 void TypeKey(WORD vk);               // press and release
 void MoveTo(int x, int y);           // absolute screen position
 void MouseButton(DWORD flags, DWORD data = 0);

@@ -7,6 +7,7 @@
 
 #include "SettingsDesign.h"
 #include "TestSupport.h"
+#include "base/OwnInput.h"
 #include "blocker/BlockingRule.h"
 #include "blocker/InputHooks_win.h"
 #include "shell/Application_win.h"
@@ -105,11 +106,15 @@ TEST_F(FormMainTest, OnlySwallowedPressesAreCounted) {
         MSG msg{f.Handle(), WM_BLOCKED_EVENT, m, 0, 0, {}};
         f.OnBlockedEvent(msg);
     }
-    EXPECT_EQ(f.BlockCount, 3);
-    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 3");
+    // Posted to the window (as the hooks do), not to the thread (as any program can).
+    PostThreadMessageW(GetCurrentThreadId(), WM_BLOCKED_EVENT, WM_LBUTTONDOWN, 0);
+    PostMessageW(f.Handle(), WM_BLOCKED_EVENT, WM_RBUTTONDOWN, 0);
+    TApplication::Instance().ProcessMessages();
+    EXPECT_EQ(f.BlockCount, 4);
+    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 4");
     f.Hide();
     f.SetBlockCount(9);
-    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 3") << "a hidden window's label waits";
+    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 4") << "a hidden window's label waits";
     f.Show();
     EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 9");
 }
@@ -167,15 +172,17 @@ bool LetterStartsInterval() {
 
 TEST_F(FormMainTest, KeyHeldAcrossALockIsForgottenWhenTheSessionComesBack) {
     BlockerState.Smart.Store({true, false});  // keys pressed as shortcuts do not block
-    // Win+L: the hook saw the Windows key go down; its release went to the lock screen.
-    KBDLLHOOKSTRUCT win{};
-    win.vkCode = VK_LWIN;
-    KeyboardHookProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&win));
-    EXPECT_FALSE(LetterStartsInterval()) << "with Win held a letter is a shortcut";
+    // Ctrl+Alt+Del: the hook saw Ctrl go down; its release went to the secure desktop.
+    testsupport::SendKey(VK_LCONTROL, false, kOwnInputMark);  // the system's state, not the hook's
+    KBDLLHOOKSTRUCT ctrl{};
+    ctrl.vkCode = VK_LCONTROL;
+    KeyboardHookProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&ctrl));
+    EXPECT_FALSE(LetterStartsInterval()) << "with Ctrl held a letter is a shortcut";
     SendMessageW(form_->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
     EXPECT_FALSE(LetterStartsInterval()) << "locking settles nothing";
+    testsupport::SendKey(VK_LCONTROL, true, kOwnInputMark);
     SendMessageW(form_->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
-    EXPECT_TRUE(LetterStartsInterval()) << "the Windows key is still taken as held";
+    EXPECT_TRUE(LetterStartsInterval()) << "Ctrl is still taken as held";
 }
 
 }  // namespace

@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <thread>
 
 #include "blocker/BlockingRule.h"
 #include "blocker/HookPages_win.h"
 #include "blocker/InputHooks_win.h"
+#include "base/OwnInput.h"
 #include "TestSupport.h"
 
 using namespace quorlin;
@@ -119,10 +121,12 @@ TEST_F(InputHooks, MouseProcSwallowsAndPostsWithinTheInterval) {
     EXPECT_EQ(Mouse(WM_LBUTTONDOWN), 1);
     EXPECT_EQ(Mouse(WM_LBUTTONDBLCLK), 1);
     EXPECT_EQ(Mouse(WM_MOUSEWHEEL), 1);
+    EXPECT_EQ(Mouse(WM_MOUSEMOVE), 1);
     EXPECT_NE(Mouse(WM_LBUTTONUP), 1);
+    EXPECT_EQ(Mouse(WM_MBUTTONDOWN), 1);
     BlockerState.BlockOtherEvents = false;
     EXPECT_NE(Mouse(WM_MOUSEMOVE), 1);
-    EXPECT_EQ((window_.TakeBlocked()), (std::vector<WPARAM>{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_MOUSEWHEEL}));
+    EXPECT_EQ((window_.TakeBlocked()), (std::vector<WPARAM>{WM_LBUTTONDOWN, WM_MBUTTONDOWN}));
 
     BlockerState.LastKeyTick = GetTickCount() - 600;
     EXPECT_NE(Mouse(WM_LBUTTONDOWN), 1);
@@ -156,6 +160,50 @@ TEST_F(InputHooks, HookProceduresAllocateNothing) {
     const long after = g_allocations.load();
     EXPECT_EQ(after - before, 0);
     EXPECT_GT(blocked, 1000) << "the hooks should have swallowed the presses";
+}
+
+// A Ctrl released unseen (with the program's own mark, which the hooks skip) is up for the system.
+TEST_F(InputHooks, AModifierReleasedUnseenTurnsNoLaterKeyIntoAShortcut) {
+    BlockerState.Smart.Store({true, false});
+    InstallHooks(window_.get());
+    testsupport::SendKey(VK_LCONTROL, false);
+    testsupport::SendKey(VK_LCONTROL, true, kOwnInputMark);
+    BlockerState.LastKeyTick = 7;
+    testsupport::TypeKey('B');
+    EXPECT_NE(BlockerState.LastKeyTick, 7u);
+}
+
+// Put back again and again, the hooks leave no press to a hook installed before them.
+std::atomic<int> g_pressesPast{0};
+LRESULT CALLBACK CountPressesPast(int code, WPARAM wp, LPARAM lp) {
+    g_pressesPast += code == HC_ACTION && wp == WM_LBUTTONDOWN;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(InputHooks, PuttingTheHooksBackLetsNoPressPast) {
+    std::atomic<DWORD> behind{0};
+    std::thread hookBehind([&] {
+        const HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, CountPressesPast, GetModuleHandleW(nullptr), 0);
+        MSG m;
+        for (PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE), behind = GetCurrentThreadId(); GetMessageW(&m, nullptr, 0, 0) > 0;) {
+        }
+        UnhookWindowsHookEx(hook);
+    });
+    while (!behind) Sleep(1);
+    BlockerState.BlockInterval = 0x7FFFFFFF;
+    BlockerState.LastKeyTick = GetTickCount();
+    InstallHooks(window_.get());
+    std::atomic<bool> stop{false};
+    std::thread clicker([&] {
+        while (!stop) testsupport::MouseButton(MOUSEEVENTF_LEFTDOWN), testsupport::MouseButton(MOUSEEVENTF_LEFTUP);
+    });
+    for (int i = 0; i < 300; ++i) InstallHooks(window_.get());
+    stop = true;
+    clicker.join();
+    PostThreadMessageW(behind, WM_QUIT, 0, 0);
+    hookBehind.join();
+    EXPECT_EQ(g_pressesPast.load(), 0);
+    EXPECT_GT(window_.Drain(), 0);
 }
 
 // The system's mouse and keyboard, placed as asked.
