@@ -31,8 +31,7 @@ protected:
     bool PressArrivesAfterKey(DWORD delayMs) {
         if (!target_) target_ = std::make_unique<RecordingWindow>(20, 20, 240, 160);
         SetForegroundWindow(target_->hwnd());
-        // Put there directly: a move soon after a key would itself be swallowed.
-        SetCursorPos(target_->Center().x, target_->Center().y);
+        PlacePointer(target_->Center().x, target_->Center().y);
         PumpFor(100);
         target_->Clear();
         TypeKeyNoted('A');

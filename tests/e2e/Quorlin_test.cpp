@@ -93,14 +93,12 @@ protected:
         RecordingWindow& w = Target();
         const POINT c = w.Center();
         SetForegroundWindow(w.hwnd());
-        WaitAfterKeys(650);  // or the blocker swallows the move as well
-        MoveTo(c.x, c.y);
+        WaitAfterKeys(650);  // earlier keys' intervals over
+        PlacePointer(c.x, c.y);
         PumpFor(650);
         w.Clear();
         keys();
         PumpFor(delayMs);
-        // At the target's place again: Wine can move the pointer back to where the X pointer is
-        // (seen: a click at the program's check box, where an earlier test had left it).
         if (moveToPress) Click(c.x, c.y);
         else for (DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) MouseButton(button);
         // Releases are never blocked: once it is there, so is the press, if it passed.
@@ -113,8 +111,8 @@ protected:
         RecordingWindow& w = Target();
         const POINT c = w.Center();
         SetForegroundWindow(w.hwnd());
-        WaitAfterKeys(650);  // or the blocker swallows the move as well
-        MoveTo(c.x, c.y);
+        WaitAfterKeys(650);  // earlier keys' intervals over
+        PlacePointer(c.x, c.y);
         PumpFor(650);
         w.Clear();
         TypeKeyNoted('A');

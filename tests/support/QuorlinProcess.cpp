@@ -212,11 +212,10 @@ void WaitAfterKeys(DWORD quietMs) {
 
 namespace {
 
-// A move, then the press and release carrying the position themselves: under load Wine may place a
-// bare button event at a stale pointer location.
+// The pointer placed, then the press and release carrying the position themselves.
 void ButtonAt(int x, int y, DWORD down, DWORD up, DWORD quietMs) {
-    WaitAfterKeys(quietMs);  // first, or the blocker may swallow the move as well
-    MoveTo(x, y);
+    WaitAfterKeys(quietMs);
+    PlacePointer(x, y);
     PumpFor(50);
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     INPUT in[2] = {};

@@ -123,6 +123,16 @@ void MoveTo(int x, int y) {
     SendInput(1, &in, sizeof in);
 }
 
+// Under Wine the system's cursor follows the X pointer whenever a window appears or goes under the
+// latter. An injected move that a low-level hook holds (the program's, while it blocks) moves the
+// cursor but never the X pointer, so a later window change puts the cursor back where the X pointer
+// was left. SetCursorPos moves both, and Wine moves the X pointer only when the cursor itself
+// moves: the step aside makes sure it does.
+void PlacePointer(int x, int y) {
+    SetCursorPos(x > 0 ? x - 1 : x + 1, y);
+    SetCursorPos(x, y);
+}
+
 void MouseButton(DWORD flags, DWORD data) {
     INPUT in{};
     in.type = INPUT_MOUSE;
@@ -132,9 +142,10 @@ void MouseButton(DWORD flags, DWORD data) {
 }
 
 namespace {
-// Absolute input carries the position itself: Wine may otherwise place a bare button event at a
-// stale pointer location.
+// The blocker may swallow the events' own moves (moves soon after a key), and a button event then
+// lands where the cursor is: so it is placed there first. The events carry the position as well.
 void SendAt(int x, int y, std::initializer_list<DWORD> flags) {
+    PlacePointer(x, y);
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     INPUT in[3] = {};
     UINT n = 0;

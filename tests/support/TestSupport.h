@@ -42,7 +42,11 @@ bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs);
 void SendKey(WORD vk, bool up, ULONG_PTR extraInfo = 0);
 void TypeKey(WORD vk);               // press and release
 void MoveTo(int x, int y);           // absolute screen position
+// Puts the pointer there for what follows, with SetCursorPos: no input event, which under Wine no
+// low-level hook sees or swallows, and Wine's X pointer goes there too (see TestSupport.cpp).
+void PlacePointer(int x, int y);
 void MouseButton(DWORD flags, DWORD data = 0);
+// The pointer placed there first, then the events, each carrying the position too.
 void Click(int x, int y);            // move, left down, left up
 void PressAndReleaseAt(int x, int y);  // left down and up at a position, with no move before them
 void Wheel(int delta);
