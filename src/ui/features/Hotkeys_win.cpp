@@ -9,8 +9,12 @@ namespace quorlin {
 
 namespace {
 
-// False when the system refused the shortcut.
-bool Take(HWND window, const std::wstring& text, int id) { return RegisterShortcutHotkey(window, text, id); }
+// False when the system refused the shortcut, or when the capture would have: a typing key taken
+// system-wide would never reach any program again.
+bool Take(HWND window, const std::wstring& text, int id) {
+    if (!CaptureAccepts(ParseShortCut(ToAnsi(text)))) return false;
+    return RegisterShortcutHotkey(window, text, id);
+}
 
 }  // namespace
 
