@@ -73,6 +73,7 @@ TfrmMain::TfrmMain()
       lbLink(Handle(), ControlBounds(142, 384, 158, 15), WebsiteCaption()),
       pnWebBrowser(Handle(), ControlBounds(252, 175, 32, 24), L"Ping") {
     TApplication::Instance().SetMainWindow(Handle());
+    routing_ = true;
 
     // Design values of the components.
     AppProps.SetHidden(true);
@@ -184,9 +185,8 @@ TfrmMain::TfrmMain()
 }
 
 TfrmMain::~TfrmMain() {
-    // The window outlives its members by a little: messages from then on reach no feature.
-    started_ = false;
-    features.clear();
+    // The window lives a little longer than the features: messages from then on reach none.
+    started_ = routing_ = false;
 }
 
 void TfrmMain::Start() {
@@ -227,7 +227,7 @@ void TfrmMain::PlaceFromSettings() {
 }
 
 void TfrmMain::Refresh() {
-    if (!started_) return;
+    if (!started_ || !routing_) return;
     for (Feature* f : features) f->Refresh();
     SyncControls();
 }
@@ -301,6 +301,8 @@ void TfrmMain::MinutesTick() {
 }
 
 bool TfrmMain::Route(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    // Controls made before the features send their notifications already.
+    if (!routing_) return false;
     for (Feature* f : features)
         if (f->OnMessage(msg, wp, lp, result)) return true;
     return false;

@@ -66,6 +66,7 @@ private:
     FeatureHost host_;
     bool started_ = false;  // the settings are loaded
     bool shown_ = false;
+    bool routing_ = false;  // the features exist: messages reach them
     bool marked_[2] = {false, false};  // the shortcut boxes shown as refused
     UniqueGdiObject linkFont_;  // the label font, underlined, for the link under the pointer
 
@@ -118,7 +119,7 @@ public:
     Hotkeys hotkeys{host_, [this] { blocker.Toggle(Feedback::Shown); }, [this] { touchpad.Toggle(Feedback::Shown); }};
     Online online{host_, pnWebBrowser.Handle()};
     TrayPresentation tray{host_, TrayIcon};
-    std::vector<Feature*> features{&blocker, &touchpad, &about, &smart, &devices, &session, &hotkeys, &online, &tray};
+    const std::vector<Feature*> features{&blocker, &touchpad, &about, &smart, &devices, &session, &hotkeys, &online, &tray};
 };
 
 }  // namespace quorlin

@@ -69,7 +69,12 @@ void TrayPresentation::Balloon(StatusKind kind) {
 }
 
 void TrayPresentation::Refresh() {
-    icon_.SetIcon(Settings().BlockerEnabled ? on_.get() : off_.get());
+    // Each new picture is a message to the shell: sent only when it changes.
+    HICON picture = Settings().BlockerEnabled ? on_.get() : off_.get();
+    if (picture != shown_) {
+        shown_ = picture;
+        icon_.SetIcon(picture);
+    }
     icon_.SetHint(StatusText(StatusKind::Tip));
 }
 
@@ -84,6 +89,7 @@ bool TrayPresentation::OnMessage(UINT msg, WPARAM, LPARAM lp, LRESULT&) {
 void TrayPresentation::ReloadImages() {
     on_.reset(LoadTrayImage(true));
     off_.reset(LoadTrayImage(false));
+    shown_ = nullptr;
     if (icon_.Visible()) Refresh();
 }
 

@@ -29,6 +29,7 @@ private:
 
     TTrayIcon& icon_;
     UniqueIcon on_, off_;
+    HICON shown_ = nullptr;  // the picture the shell has
 };
 
 }  // namespace quorlin
