@@ -50,8 +50,9 @@ void Hotkeys::SetSwitch(ShortcutSlot slot, bool on) {
     bool& value = slot == ShortcutSlot::Blocker ? Settings().BlockerSwitch : Settings().TouchpadSwitch;
     if (value == on) return;
     value = on;
-    Register();
+    // The box shows the change before the hotkey goes: whoever sees it free sees the box greyed.
     host_.refresh();
+    Register();
 }
 
 // The capture follows the modifiers from the key messages the box receives: the thread's key state
