@@ -41,7 +41,9 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/Main_win.cpp)
   if(CMAKE_BUILD_TYPE STREQUAL "Release")
     # The release executable carries no symbols and may not grow past the limit: the build fails
     # above it (and removes the file, so that the next build tries again).
-    set(QUORLIN_SIZE_LIMIT 528384 CACHE STRING "Largest size of the release Quorlin.exe in bytes")
+    # 544 KiB: the features behind one interface cost three pages; neither dropping unwind tables
+    # (exceptions need them) nor link-time optimisation (the compiler fails on it) gives them back.
+    set(QUORLIN_SIZE_LIMIT 557056 CACHE STRING "Largest size of the release Quorlin.exe in bytes")
     target_link_options(Quorlin PRIVATE -s)
     add_custom_command(TARGET Quorlin POST_BUILD
       COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:Quorlin> -DLIMIT=${QUORLIN_SIZE_LIMIT}

@@ -56,7 +56,7 @@ struct AppSettings {
     // starts no interval.
     bool IgnoreExternalMouse{};
     bool IgnoreExternalKeyboard{};
-    // The user's placement of single devices, kept in the subkey kDevicesSubkey: value name (the
+    // The user's placement of single devices, kept in the subkey "Devices": value name (the
     // upper-cased interface path) -> 1 built in, 2 external. Only those two are loaded or kept.
     std::map<std::wstring, std::uint32_t> DeviceOverrides;
 
@@ -76,6 +76,14 @@ struct SettingRow {
 using TextSetting = SettingRow<std::wstring, std::wstring_view>;
 using BoolSetting = SettingRow<bool>;
 using IntSetting = SettingRow<std::int32_t>;
+// A map kept in a subkey of the row's name, one REG_DWORD per entry. It starts empty; only values
+// within the range are read, so a damaged entry reads as absent. No subkey is made for an empty map.
+struct DwordRange {
+    std::uint32_t Min;
+    std::uint32_t Max;
+};
+using DwordMap = std::map<std::wstring, std::uint32_t>;
+using MapSetting = SettingRow<DwordMap, DwordRange>;
 
 // The one list of the settings, in load and save order.
 inline constexpr std::tuple kSettingsTable{
@@ -100,9 +108,12 @@ inline constexpr std::tuple kSettingsTable{
     BoolSetting{{L"IgnoreExternalMouse"}, &AppSettings::IgnoreExternalMouse, false},
     BoolSetting{{L"IgnoreExternalKeyboard"}, &AppSettings::IgnoreExternalKeyboard, false},
 };
-inline constexpr std::wstring_view kDevicesSubkey = L"Devices";
-// More placements than anyone makes by hand are not read, so a hostile subkey cannot cost much.
-inline constexpr std::size_t kMaxDeviceOverrides = 256;
+// The maps, each in its subkey, loaded and saved after the values.
+inline constexpr MapSetting kSettingsMaps[] = {
+    {{L"Devices"}, &AppSettings::DeviceOverrides, {1, 2}},
+};
+// More entries than anyone makes by hand are not read, so a hostile subkey cannot cost much.
+inline constexpr std::size_t kMaxMapEntries = 256;
 
 // Calls f with every row of the table, in its order.
 template <typename F>

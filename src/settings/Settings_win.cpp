@@ -119,33 +119,35 @@ bool Write(SettingsWriter& w, const BoolSetting& row, bool v) { return w.WriteBo
 bool Write(SettingsWriter& w, const IntSetting& row, std::int32_t v) { return w.WriteInt(row.Name, v); }
 bool Write(SettingsWriter& w, const TextSetting& row, const std::wstring& v) { return w.WriteString(row.Name, v); }
 
-// The device placements: DWORD 1 or 2 under a name no longer than any text setting; the rest is
-// left out, so it reads as automatic and a damaged value costs nothing.
-std::map<std::wstring, std::uint32_t> LoadDeviceOverrides(HKEY root, std::wstring_view path) {
-    std::map<std::wstring, std::uint32_t> overrides;
-    const std::wstring sub = std::wstring(RelativeKeyPath(path)) + L'\\' + std::wstring(kDevicesSubkey);
+// A map's entries: DWORDs within the row's range under names no longer than any text setting; the
+// rest is left out, so it reads as absent and a damaged value costs nothing.
+DwordMap LoadMap(const MapSetting& row, HKEY root, std::wstring_view path) {
+    DwordMap map;
+    const std::wstring sub = std::wstring(RelativeKeyPath(path)) + L'\\' + std::wstring(row.Name.Name);
     UniqueKey key;
     if (RegOpenKeyExW(root, sub.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
         (void)key.release();
-        return overrides;
+        return map;
     }
     std::vector<wchar_t> name(kMaxSettingTextLength + 1);
-    for (DWORD index = 0; overrides.size() < kMaxDeviceOverrides; ++index) {
+    for (DWORD index = 0; map.size() < kMaxMapEntries; ++index) {
         DWORD chars = static_cast<DWORD>(name.size()), type = REG_NONE, value = 0, size = sizeof value;
         const LSTATUS rc = RegEnumValueW(key.get(), index, name.data(), &chars, nullptr, &type,
                                          reinterpret_cast<BYTE*>(&value), &size);
         if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value || (value != 1 && value != 2)) continue;
-        overrides.emplace(std::wstring(name.data(), chars), value);
+        if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value || value < row.Value.Min ||
+            value > row.Value.Max)
+            continue;
+        map.emplace(std::wstring(name.data(), chars), value);
     }
-    return overrides;
+    return map;
 }
 
-bool SaveDeviceOverrides(const std::map<std::wstring, std::uint32_t>& overrides, HKEY root, std::wstring_view path) {
-    if (overrides.empty()) return true;  // no subkey for nobody's choice
-    SettingsWriter w(root, std::wstring(path) + L'\\' + std::wstring(kDevicesSubkey));
+bool SaveMap(const MapSetting& row, const DwordMap& map, HKEY root, std::wstring_view path) {
+    if (map.empty()) return true;  // no subkey for nobody's choice
+    SettingsWriter w(root, std::wstring(path) + L'\\' + std::wstring(row.Name.Name));
     bool ok = w.IsOpen();
-    for (const auto& [name, value] : overrides) ok &= w.WriteInt({name}, static_cast<std::int32_t>(value));
+    for (const auto& [name, value] : map) ok &= w.WriteInt({name}, static_cast<std::int32_t>(value));
     return ok;
 }
 
@@ -157,7 +159,7 @@ AppSettings LoadAppSettings(HKEY root, std::wstring_view path) {
     ForEachSetting([&](const auto& row) {
         if (auto v = Read(r, row)) s.*row.Member = std::move(*v);
     });
-    s.DeviceOverrides = LoadDeviceOverrides(root, path);
+    for (const MapSetting& row : kSettingsMaps) s.*row.Member = LoadMap(row, root, path);
     return s;
 }
 
@@ -167,7 +169,7 @@ bool SaveAppSettings(const AppSettings& s, HKEY root, std::wstring_view path) {
     // Every write is attempted even after one fails, so one bad value costs only itself.
     bool ok = true;
     ForEachSetting([&](const auto& row) { ok &= Write(w, row, s.*row.Member); });
-    ok &= SaveDeviceOverrides(s.DeviceOverrides, root, path);
+    for (const MapSetting& row : kSettingsMaps) ok &= SaveMap(row, s.*row.Member, root, path);
     return ok;
 }
 

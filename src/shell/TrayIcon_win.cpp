@@ -46,14 +46,6 @@ std::uint32_t Handle32(const void* h) { return static_cast<std::uint32_t>(reinte
 
 }  // namespace
 
-TShiftState ModifiersHeldNow() {
-    TShiftState shift = 0;
-    if (GetAsyncKeyState(VK_SHIFT) < 0) shift |= ssShift;
-    if (GetAsyncKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
-    if (GetAsyncKeyState(VK_MENU) < 0) shift |= ssAlt;
-    return shift;
-}
-
 DWORD ShellVersion() {
     static DWORD cached = 0;
     if (cached == 0) {
@@ -244,7 +236,9 @@ LRESULT TTrayIcon::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 void TTrayIcon::HandleNotification(UINT code) {
     POINT pt{};
     GetCursorPos(&pt);
-    const std::uint8_t keys = ModifiersHeldNow();
+    // A notification is no key message: the thread's own key state has not seen keys that went to
+    // the window in front.
+    const std::uint8_t keys = ModifiersHeld(KeyRecord::Now);
     switch (code) {
     case WM_MOUSEMOVE:
         DoMouseMove(keys, pt.x, pt.y);

@@ -8,12 +8,12 @@
 #include <optional>
 #include <string>
 
+#include "base/Keys.h"
 #include "base/Unique_win.h"
 #include "shell/Component.h"
 #include "shell/NotifyIconData.h"
 #include "shell/PopupMenu_win.h"
 #include "shell/Window_win.h"
-#include "shortcuts/ShortcutText.h"  // TShiftState: held keys and the button of a notification
 
 namespace quorlin {
 
@@ -30,10 +30,6 @@ extern const UINT WM_TASKBAR_CREATED;
 // shell32.dll's file version as major << 16 | minor; 0 while it cannot be read. The first
 // non-zero answer is kept for the life of the process.
 DWORD ShellVersion();
-
-// Shift, Ctrl and Alt as held on the keyboard now. A tray notification is no key message: the
-// thread's own key state has not seen keys that went to the window in front.
-TShiftState ModifiersHeldNow();
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 

@@ -36,4 +36,9 @@ TShortCut CapturedShortCut(std::uint16_t key, TShiftState held) {
     return ComposeShortCut(key, held);
 }
 
+bool CaptureAccepts(TShortCut value) {
+    const ShortCutParts parts = SplitShortCut(value);
+    return value != 0 && parts.key <= 0xFF && CapturedShortCut(parts.key, parts.shift) == value;
+}
+
 }  // namespace quorlin

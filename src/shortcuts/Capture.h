@@ -31,5 +31,8 @@ bool IsStandaloneShortcutKey(std::uint16_t key);
 
 // The shortcut a released key makes with the held modifiers, or 0 when the key may not be one.
 TShortCut CapturedShortCut(std::uint16_t key, TShiftState held);
+// Whether the capture would have taken this value: a stored one it would refuse (a typing key
+// written by hand or by an older version) is never taken system-wide either.
+bool CaptureAccepts(TShortCut value);
 
 }  // namespace quorlin

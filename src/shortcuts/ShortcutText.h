@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Keys.h"
+
 namespace quorlin {
 
 // Virtual-key code in bits 0-7 (bits 8-12 pass through Split), Shift 0x2000, Ctrl 0x4000,
@@ -16,16 +18,6 @@ inline constexpr TShortCut scShift = 0x2000;
 inline constexpr TShortCut scCtrl = 0x4000;
 inline constexpr TShortCut scAlt = 0x8000;
 
-// The held keys and buttons of a keyboard event, one bit per member. Note the order differs
-// from TShortCut's bits: Shift, Alt, Ctrl here.
-using TShiftState = std::uint8_t;
-inline constexpr TShiftState ssShift = 1;
-inline constexpr TShiftState ssAlt = 2;
-inline constexpr TShiftState ssCtrl = 4;
-inline constexpr TShiftState ssLeft = 8;
-inline constexpr TShiftState ssRight = 16;
-inline constexpr TShiftState ssMiddle = 32;
-inline constexpr TShiftState ssDouble = 64;
 
 // The captions of the keys the system names inconsistently, and the modifier prefixes. They come
 // from the string table at start (so a translation changes both what is shown and what is

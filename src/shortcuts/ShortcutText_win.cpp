@@ -3,6 +3,7 @@
 #include <array>
 #include <climits>
 
+#include "base/Text_win.h"
 #include "base/resource.h"
 
 namespace quorlin {
@@ -81,5 +82,10 @@ const KeyCaptionTable& KeyCaptions() { return ProcessCaptions(); }
 std::string FormatShortCut(TShortCut value) { return FormatShortCut(value, KeyCaptions(), Win32KeyText{}); }
 
 TShortCut ParseShortCut(const std::string& text) { return ParseShortCut(text, KeyCaptions(), Win32KeyText{}); }
+
+std::wstring ShortcutMenuText(std::wstring_view text) {
+    const TShortCut value = ParseShortCut(ToAnsi(text));
+    return value ? FromAnsi(FormatShortCut(value)) : std::wstring();
+}
 
 }  // namespace quorlin

@@ -29,5 +29,7 @@ const KeyCaptionTable& KeyCaptions();
 // The conversions with the system's key names and the process-wide caption table.
 std::string FormatShortCut(TShortCut value);
 TShortCut ParseShortCut(const std::string& text);
+// A shortcut text as a menu shows it beside an item; none for text that names no shortcut.
+std::wstring ShortcutMenuText(std::wstring_view text);
 
 }  // namespace quorlin

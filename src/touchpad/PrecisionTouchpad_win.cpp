@@ -73,12 +73,6 @@ INPUT KeyInput(const KeyStroke& stroke) {
 
 SystemReport ReadSystemTouchpad() { return CombineReports(ReadParameters(), RawInputHasTouchpad()); }
 
-bool ModifierHeld() {
-    for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN})
-        if (GetAsyncKeyState(vk) < 0) return true;
-    return false;
-}
-
 bool SendCombination() {
     INPUT inputs[kCombinationLength];
     for (std::size_t i = 0; i < kCombinationLength; ++i) inputs[i] = KeyInput(kCombination[i]);

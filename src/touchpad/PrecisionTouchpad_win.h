@@ -10,9 +10,6 @@ namespace quorlin::touchpad {
 // to ask again whenever a text shows the state.
 SystemReport ReadSystemTouchpad();
 
-// Shift, Ctrl, Alt or a Windows key is down now.
-bool ModifierHeld();
-
 // Sends the combination in one piece; if the system takes only part of it, releases what went down.
 // True when the whole combination went in.
 bool SendCombination();

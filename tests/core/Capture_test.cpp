@@ -54,3 +54,13 @@ TEST(CapturedShortCut, AModifierAloneOrAKeyAboveAByteMakesNoShortcut) {
     }
     EXPECT_EQ(CapturedShortCut(0x170, ssCtrl), 0);
 }
+
+TEST(CaptureAccepts, AStoredValueOnlyWhenTheCaptureWouldHaveMadeIt) {
+    EXPECT_TRUE(CaptureAccepts(scCtrl | 0x78));        // Ctrl+F9
+    EXPECT_TRUE(CaptureAccepts(0x75));                 // F6
+    EXPECT_FALSE(CaptureAccepts(0x41));                // A
+    EXPECT_FALSE(CaptureAccepts(scShift | 0x0D));      // Shift+Enter
+    EXPECT_FALSE(CaptureAccepts(0));
+    EXPECT_FALSE(CaptureAccepts(scCtrl | 0x11));       // Ctrl on its own
+    EXPECT_FALSE(CaptureAccepts(scCtrl | 0x1078));     // bits the capture never sets
+}

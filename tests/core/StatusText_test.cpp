@@ -1,4 +1,4 @@
-#include "ui/StatusText.h"
+#include "ui/model/StatusText.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "QuorlinProcess.h"
 #include "TestSupport.h"
 #include "TrayProbe.h"
-#include "ui/Website.h"
+#include "ui/model/Website.h"
 #include "version.h"
 
 using namespace testsupport;

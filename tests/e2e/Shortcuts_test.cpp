@@ -185,4 +185,19 @@ TEST_F(ShortcutsEndToEnd, WithoutTouchpadDeviceItsControlsAreGreyedYetItsHotkeyS
     EXPECT_TRUE(BalloonShown(L"Touchpad device is On use \"Ctrl+Alt+F9\" to switch"));
 }
 
+// A typing key stored by hand or by an older version (the old value name too) is not taken
+// system-wide: it is shown as a shortcut that could not be taken, and left to the programs.
+TEST_F(ShortcutsEndToEnd, StoredTypingKeysAreNotTakenAndShownAsTaken) {
+    WriteText(L"Shortcut", L"A");
+    WriteDword(L"TouchpadSwitch", 1);
+    WriteText(L"TouchpadShortcut", L"Enter");
+    StartApp();
+    HWND edit = BlockerEdit();
+    ASSERT_TRUE(PumpUntil([&] { return RedPixels(edit) > 5; }, 5000)) << "the stored A is not marked";
+    EXPECT_EQ(TextOf(edit), L"A");
+    EXPECT_TRUE(HotkeyFree(0, 'A'));
+    EXPECT_TRUE(HotkeyFree(0, VK_RETURN));
+    EXPECT_FALSE(TipHas(L"Block accidental clicks: A"));
+}
+
 }  // namespace

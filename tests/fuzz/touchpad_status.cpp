@@ -2,7 +2,7 @@
 // switch is available and its shortcut shown, the status text says the state it was given, and
 // translated formats with any placeholders stay harmless.
 #include "FuzzInput.h"
-#include "ui/StatusText.h"
+#include "ui/model/StatusText.h"
 
 using namespace quorlin;
 

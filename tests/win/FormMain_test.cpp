@@ -1,12 +1,14 @@
 // The settings window built in this process: every control's place, text and font, the tab order,
-// and the state rules that need no second process (interval list, counting, switch senders).
+// the order of the start, and what needs no second process (interval list, counting, switches).
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "SettingsDesign.h"
 #include "TestSupport.h"
+#include "TrayProbe.h"
 #include "base/OwnInput.h"
 #include "blocker/BlockingRule.h"
 #include "blocker/InputHooks_win.h"
@@ -17,6 +19,26 @@
 using namespace quorlin;
 
 namespace {
+
+constexpr const wchar_t* kKey = L"Software\\VENTARIS\\Quorlin";
+
+void WriteDword(const wchar_t* name, DWORD value) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, REG_DWORD, &value, sizeof value);
+}
+
+std::optional<DWORD> StoredDword(const wchar_t* name) {
+    DWORD value = 0, size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+// Whether this thread could take the hotkey, i.e. nobody holds it.
+bool HotkeyFree(UINT modifiers, UINT key) {
+    if (!RegisterHotKey(nullptr, 9, modifiers, key)) return false;
+    UnregisterHotKey(nullptr, 9);
+    return true;
+}
 
 class FormMainTest : public ::testing::Test {
 protected:
@@ -60,9 +82,10 @@ TEST_F(FormMainTest, ControlsStandWhereTheDesignPutsThem) {
     EXPECT_FALSE(f.imgStumbleUpon.Visible());
     EXPECT_FALSE(f.pnWebBrowser.Visible());
     EXPECT_FALSE(f.chbShtTouchpad.Enabled()) << "no touchpad device here";
-    f.UpdatePopupMenu();  // as when the tray menu opens
-    EXPECT_FALSE(f.miPopupTouchpad.Visible);
-    EXPECT_FALSE(f.miPopupTouchpad.Enabled);
+    f.pmPopup.OnPopup(f.pmPopup);  // as when the tray menu opens
+    const TMenuItem& touchpadItem = *f.pmPopup.Items()[1];
+    EXPECT_FALSE(touchpadItem.Visible);
+    EXPECT_FALSE(touchpadItem.Enabled);
 }
 
 TEST_F(FormMainTest, TabOrderFollowsTheDesign) {
@@ -82,19 +105,18 @@ TEST_F(FormMainTest, TabOrderFollowsTheDesign) {
 }
 
 TEST_F(FormMainTest, IntervalListRaisesAndCapsTheStoredInterval) {
-    TfrmMain& f = *form_;
-    ASSERT_EQ(f.cmbInterval.Count(), 10);
-    EXPECT_EQ(f.cmbInterval.ItemText(0), L"0.1 sec");
-    EXPECT_EQ(f.cmbInterval.ItemText(9), L"3.0 sec");
+    ASSERT_EQ(form_->cmbInterval.Count(), 10);
+    EXPECT_EQ(form_->cmbInterval.ItemText(0), L"0.1 sec");
+    EXPECT_EQ(form_->cmbInterval.ItemText(9), L"3.0 sec");
     const struct { std::uint32_t stored, shown; const wchar_t* text; } cases[] = {
-        {600, 750, L"3/4 sec"}, {5000, 3000, L"3.0 sec"}, {0xFFFFFFFFu, 3000, L"3.0 sec"},
-        {0, 100, L"0.1 sec"},   {50, 100, L"0.1 sec"},    {500, 500, L"1/2 sec"},
+        {600, 750, L"3/4 sec"}, {0xFFFFFFFFu, 3000, L"3.0 sec"}, {50, 100, L"0.1 sec"}, {500, 500, L"1/2 sec"},
     };
     for (const auto& c : cases) {
-        BlockerState.BlockInterval = c.stored;
-        f.SyncControls();
+        form_.reset();
+        WriteDword(L"Delay", c.stored);
+        form_ = std::make_unique<TfrmMain>();
         EXPECT_EQ(BlockerState.BlockInterval, c.shown) << c.stored;
-        EXPECT_EQ(f.cmbInterval.ItemText(f.cmbInterval.ItemIndex()), c.text) << c.stored;
+        EXPECT_EQ(form_->cmbInterval.ItemText(form_->cmbInterval.ItemIndex()), c.text) << c.stored;
     }
 }
 
@@ -102,62 +124,102 @@ TEST_F(FormMainTest, OnlySwallowedPressesAreCounted) {
     TfrmMain& f = *form_;
     f.chbBeepOnClick.SetChecked(false);
     f.Show();
-    for (UINT m : {0x201u, 0x203u, 0x204u, 0x200u, 0x20Au, 0x207u, 0x206u, 0x20Bu}) {
-        MSG msg{f.Handle(), WM_BLOCKED_EVENT, m, 0, 0, {}};
-        f.OnBlockedEvent(msg);
-    }
+    for (UINT m : {0x201u, 0x203u, 0x204u, 0x200u, 0x20Au, 0x207u, 0x206u, 0x20Bu})
+        SendMessageW(f.Handle(), WM_BLOCKED_EVENT, m, 0);
     // Posted to the window (as the hooks do), not to the thread (as any program can).
     PostThreadMessageW(GetCurrentThreadId(), WM_BLOCKED_EVENT, WM_LBUTTONDOWN, 0);
     PostMessageW(f.Handle(), WM_BLOCKED_EVENT, WM_RBUTTONDOWN, 0);
     TApplication::Instance().ProcessMessages();
-    EXPECT_EQ(f.BlockCount, 4);
+    EXPECT_EQ(f.Model().Settings.BlockCount, 4);
     EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 4");
     f.Hide();
-    f.SetBlockCount(9);
+    SendMessageW(f.Handle(), WM_BLOCKED_EVENT, WM_LBUTTONDOWN, 0);
     EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 4") << "a hidden window's label waits";
     f.Show();
-    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 9");
+    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 5");
 }
 
-TEST_F(FormMainTest, HooksGoLiveOnlyOnceTheMessageLoopRuns) {
+// Load, then apply: what is stored is in effect at once and never overwritten by a default, the
+// hooks go live once the message loop runs, the hotkeys once start-up has settled, and the start
+// balloon is the only one.
+TEST_F(FormMainTest, StartLoadsThenAppliesInOneOrder) {
     form_.reset();
+    WriteDword(L"Delay", 2000);
+    WriteDword(L"BlockCount", 7);
+    WriteDword(L"IgnoreHeldKeys", 1);
+    WriteDword(L"BeepOnClick", 0);
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"BlockerShortcut", REG_SZ, L"Ctrl+F5", 16);
     form_ = std::make_unique<TfrmMain>();
+    TfrmMain& f = *form_;
+    EXPECT_EQ(BlockerState.BlockInterval, 2000u);
+    EXPECT_TRUE(BlockerState.Smart.IgnoreHeldKeys);
+    EXPECT_EQ(f.Model().Settings.BlockCount, 7);
+    EXPECT_FALSE(f.chbBeepOnClick.Checked());
+    EXPECT_EQ(f.edShtBlocker.Text(), L"Ctrl+F5");
     // Hooks installed before the loop runs would hold up every input event of the desktop.
     EXPECT_EQ(BlockerState.MouseHook, nullptr);
     EXPECT_EQ(BlockerState.KeyboardHook, nullptr);
+
     testsupport::PumpFor(50);
     EXPECT_NE(BlockerState.MouseHook, nullptr);
     EXPECT_NE(BlockerState.KeyboardHook, nullptr);
+    EXPECT_TRUE(HotkeyFree(MOD_CONTROL, VK_F5)) << "taken before start-up settled";
+    testsupport::PumpFor(1700);
+    EXPECT_FALSE(HotkeyFree(MOD_CONTROL, VK_F5)) << "not taken once start-up settled";
+    EXPECT_NE(BlockerState.MouseHook, nullptr);
+    const std::wstring startBalloon = L"Blocking of accidental clicks is On use \"Ctrl+F5\" to switch";
+    EXPECT_TRUE(testsupport::BalloonShown(startBalloon, 3000));
+    EXPECT_EQ(testsupport::VisibleBalloonTexts(), std::vector<std::wstring>{startBalloon}) << "another balloon at start";
+    EXPECT_EQ(StoredDword(L"BeepOnClick"), 0u);
+    EXPECT_EQ(StoredDword(L"Delay"), 2000u);
 }
 
-TEST_F(FormMainTest, SwitchFollowsItsSenderAndKeepsHooksInStep) {
+// A save that failed is not taken for done: the next minutes tick writes again.
+TEST_F(FormMainTest, FailedSaveIsTriedAgainAtTheNextTick) {
     TfrmMain& f = *form_;
-    ASSERT_TRUE(f.BlockerEnabled);
+    // Under a volatile key no lasting one can be made, so the settings key cannot be written.
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VENTARIS");
+    HKEY blocked = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VENTARIS", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &blocked, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(blocked);
+    f.chbBeepOnClick.SetChecked(false);
+    f.MinutesTick();
+    EXPECT_EQ(StoredDword(L"BeepOnClick"), std::nullopt);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VENTARIS");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\VENTARIS");
+    f.MinutesTick();
+    EXPECT_EQ(StoredDword(L"BeepOnClick"), 0u);
+}
+
+TEST_F(FormMainTest, SwitchCarriesItsIntentAndKeepsHooksInStep) {
+    TfrmMain& f = *form_;
+    ASSERT_TRUE(f.Model().Settings.BlockerEnabled);
     EXPECT_NE(BlockerState.MouseHook, nullptr);
 
-    f.actBlockerSwitch(f.miPopupBlocker);  // menu item: toggles
-    EXPECT_FALSE(f.BlockerEnabled);
+    f.blocker.Toggle(Feedback::Quiet);  // the menu item
+    EXPECT_FALSE(f.Model().Settings.BlockerEnabled);
     EXPECT_FALSE(f.grpBlocker.GetCheckBoxChecked());
     EXPECT_FALSE(IsWindowEnabled(f.cmbInterval.Handle()));
     EXPECT_EQ(BlockerState.MouseHook, nullptr);
 
-    f.actBlockerSwitch(f);  // the window itself (the hotkey): toggles
-    EXPECT_TRUE(f.BlockerEnabled);
+    f.blocker.Toggle(Feedback::Shown);  // the hotkey
+    EXPECT_TRUE(f.Model().Settings.BlockerEnabled);
     EXPECT_NE(BlockerState.MouseHook, nullptr);
-    f.UpdatePopupMenu();
-    EXPECT_TRUE(f.miPopupBlocker.Checked);
-    EXPECT_EQ(f.miPopupBlocker.ShortCutText, L"Ctrl+F9");
+    const TMenuItem& blockerItem = *f.pmPopup.Items()[0];
+    EXPECT_TRUE(blockerItem.Checked);
+    EXPECT_EQ(blockerItem.ShortCutText, L"Ctrl+F9");
 
     f.grpBlocker.SetCheckBoxChecked(true);  // no change: nothing happens
-    EXPECT_TRUE(f.BlockerEnabled);
+    EXPECT_TRUE(f.Model().Settings.BlockerEnabled);
     f.grpBlocker.SetCheckBoxChecked(false);  // the group box: takes its state
-    EXPECT_FALSE(f.BlockerEnabled);
+    EXPECT_FALSE(f.Model().Settings.BlockerEnabled);
     EXPECT_EQ(BlockerState.KeyboardHook, nullptr);
 
     f.chbShtBlocker.SetChecked(false);
-    f.UpdatePopupMenu();
-    EXPECT_EQ(f.miPopupBlocker.ShortCutText, L"");
-    EXPECT_EQ(f.StatusText(TfrmMain::StatusKind::Blocker), L"Blocking of accidental clicks is Off");
+    EXPECT_EQ(blockerItem.ShortCutText, L"");
+    EXPECT_EQ(f.tray.StatusText(StatusKind::Blocker), L"Blocking of accidental clicks is Off");
 }
 
 // A letter typed now, through the keyboard hook procedure: true when it started a blocking interval.

@@ -11,7 +11,7 @@
 #include "TestSupport.h"
 #include "shell/MessageForm_win.h"
 #include "shortcuts/ShortcutText_win.h"
-#include "ui/FormAbout_win.h"
+#include "ui/features/AboutForm_win.h"
 
 using namespace quorlin;
 
@@ -89,7 +89,7 @@ protected:
 
 TEST_F(HighDpiTest, SettingsWindowIsTheDesignTimesOneAndAHalfWithNoCaptionClipped) {
     TfrmMain f;
-    f.SyncControls();
+    f.Refresh();
     testsupport::PumpFor(50);
     ExpectOneAndAHalfTimes(Client(f.Handle()), {0, 0, 308, 409});
     for (const DesignedControl& e : SettingsWindowDesign(f)) {
@@ -106,8 +106,9 @@ TEST_F(HighDpiTest, SettingsWindowIsTheDesignTimesOneAndAHalfWithNoCaptionClippe
     EXPECT_LE(caption.Bounds().Left + caption.Bounds().Width, f.grpBlocker.Bounds().Width);
     // Pictures from their frames for 144 DPI, not stretched: the links' and the tray's.
     EXPECT_EQ(PictureWidth(f.imgRSS), 24);
-    EXPECT_EQ(IconWidth(f.imgTrayOn.get()), 24);
-    EXPECT_EQ(IconWidth(f.imgTrayOff.get()), 24);
+    EXPECT_EQ(IconWidth(f.TrayIcon.Icon()), 24);
+    f.blocker.Toggle(Feedback::Quiet);
+    EXPECT_EQ(IconWidth(f.TrayIcon.Icon()), 24);
 }
 
 TEST_F(HighDpiTest, AboutWindowIsTheDesignTimesOneAndAHalfWithItsLargeIcon) {

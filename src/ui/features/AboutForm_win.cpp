@@ -1,4 +1,4 @@
-#include "ui/FormAbout_win.h"
+#include "ui/features/AboutForm_win.h"
 
 #include "base/System_win.h"
 #include "base/Text_win.h"
@@ -46,15 +46,16 @@ TfrmAbout::TfrmAbout(HWND owner)
     imgIcon.SetTag(0);
     lbInfo.SetTag(1992);
     lbCopyright.SetTag(1977);
+    auto opens = [this](const TWinControl& link) {
+        return [this, tag = link.Tag()](TObject&) {
+            if (OnLinkClick) OnLinkClick(tag);
+        };
+    };
     for (TLabel* link : {&lbInfo, &lbCopyright}) {
         link->SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        link->OnClick = [this](TObject& sender) {
-            if (OnLinkClick) OnLinkClick(sender);
-        };
+        link->OnClick = opens(*link);
     }
-    imgIcon.OnClick = [this](TObject& sender) {
-        if (OnLinkClick) OnLinkClick(sender);
-    };
+    imgIcon.OnClick = opens(imgIcon);
     btnOK.OnClick = [this](TObject&) { SetModalResult(IDOK); };
     tmrRunOnce.OnTimer = [this](TObject&) {
         tmrRunOnce.SetEnabled(false);

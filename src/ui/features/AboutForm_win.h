@@ -17,8 +17,8 @@ public:
     // owner: the settings window, which the About window stays with and is centred over.
     explicit TfrmAbout(HWND owner);
 
-    // A click on the icon or on one of the maker's lines (the sender's Tag tells which).
-    TNotifyEvent OnLinkClick;
+    // A click on the icon or on one of the maker's lines, with that control's Tag.
+    std::function<void(int tag)> OnLinkClick;
     // 500 ms after the window opened.
     std::function<void()> OnOpened;
 

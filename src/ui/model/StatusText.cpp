@@ -1,4 +1,4 @@
-#include "ui/StatusText.h"
+#include "ui/model/StatusText.h"
 
 namespace quorlin {
 

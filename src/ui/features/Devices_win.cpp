@@ -1,0 +1,97 @@
+#include "ui/features/Devices_win.h"
+
+#include <vector>
+
+#include "base/Text_win.h"
+#include "base/resource.h"
+#include "blocker/InputDeviceList_win.h"
+#include "blocker/InputHooks_win.h"
+
+namespace quorlin {
+
+namespace {
+
+// Instance IDs are full of '&', which a menu would take for the next letter's underline.
+std::wstring MenuText(const std::wstring& name) {
+    std::wstring text;
+    for (wchar_t c : name) {
+        if (c == L'&') text += L'&';
+        text += c;
+    }
+    return text;
+}
+
+}  // namespace
+
+void Devices::AddMenuItems(TrayMenu& menu) {
+    auto option = [this, &menu](UINT caption, bool AppSettings::*value) {
+        TMenuItem& item = menu.smart->Add(LoadResString(caption));
+        item.OnClick = [this, value](TObject&) {
+            Settings().*value = !(Settings().*value);
+            Apply();
+        };
+        return &item;
+    };
+    mouseItem_ = option(IDS_MI_IGNORE_EXTERNAL_MOUSE, &AppSettings::IgnoreExternalMouse);
+    keyboardItem_ = option(IDS_MI_IGNORE_EXTERNAL_KEYBOARD, &AppSettings::IgnoreExternalKeyboard);
+    menu.smart->Add(L"-");
+    submenu_ = &menu.smart->Add(LoadResString(IDS_MI_INPUT_DEVICES));
+}
+
+void Devices::Apply() {
+    const bool mouse = Settings().IgnoreExternalMouse, keyboard = Settings().IgnoreExternalKeyboard;
+    if (!mouse && !keyboard) {
+        SetExternalDevices(false, false, {});
+        return;
+    }
+    SetExternalDevices(mouse, keyboard, MakeDeviceTable(ListInputDevices(), Settings().DeviceOverrides));
+}
+
+void Devices::Refresh() {
+    mouseItem_->Checked = Settings().IgnoreExternalMouse;
+    keyboardItem_->Checked = Settings().IgnoreExternalKeyboard;
+}
+
+void Devices::MenuOpening() { FillSubmenu(); }
+
+bool Devices::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != WM_INPUT_DEVICES_CHANGED) return false;
+    Apply();
+    result = 0;
+    return true;
+}
+
+void Devices::FillSubmenu() {
+    submenu_->ClearItems();
+    // Every collection of one physical device (a keyboard's media keys, a mouse's extra buttons)
+    // shares its parent, and goes under one item.
+    struct Entry {
+        std::wstring Group;
+        std::vector<std::wstring> Paths;
+        bool BuiltIn;
+        TMenuItem* Item;
+    };
+    std::vector<Entry> entries;
+    auto& overrides = Settings().DeviceOverrides;
+    for (const InputDevice& device : ListInputDevices()) {
+        bool found = false;
+        for (Entry& e : entries)
+            if (e.Group == device.Group) {
+                e.Paths.push_back(device.Path);
+                found = true;
+            }
+        if (found) continue;
+        TMenuItem& item = submenu_->Add(MenuText(device.Name));
+        entries.push_back({device.Group, {device.Path}, IsBuiltIn(device, overrides), &item});
+    }
+    for (Entry& e : entries) {
+        e.Item->Checked = e.BuiltIn;
+        const std::uint32_t flipped = e.BuiltIn ? 2 : 1;
+        e.Item->OnClick = [this, paths = e.Paths, flipped](TObject&) {
+            for (const auto& path : paths) Settings().DeviceOverrides[devices::PlacementValueName(path)] = flipped;
+            Apply();
+        };
+    }
+}
+
+}  // namespace quorlin
