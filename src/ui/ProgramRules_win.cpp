@@ -1,0 +1,83 @@
+#include "ui/ProgramRules_win.h"
+
+#include "base/Decimal.h"
+#include "base/Text_win.h"
+#include "base/resource.h"
+#include "ui/StatusText.h"
+
+namespace quorlin {
+
+namespace {
+
+// A file name may hold '&', which a menu would take for the next letter's underline.
+std::wstring MenuText(const std::wstring& name) {
+    std::wstring text;
+    for (wchar_t c : name) {
+        if (c == L'&') text += L'&';
+        text += c;
+    }
+    return text;
+}
+
+std::wstring IntervalText(std::uint32_t ms) {
+    return FormatText(LoadResString(IDS_MI_RULE_INTERVAL), {DecimalTextW(ms)});
+}
+
+std::wstring ChoiceText(ProgramRule rule) {
+    if (rule.NeverBlocks()) return LoadResString(IDS_MI_RULE_NEVER);
+    if (rule.ClicksOnly()) return LoadResString(IDS_MI_RULE_CLICKS);
+    return IntervalText(rule.IntervalOr(0));
+}
+
+}  // namespace
+
+void ProgramRulesFeature::Load(const AppSettings& s) { Rules = s.Programs; }
+
+void ProgramRulesFeature::Store(AppSettings& s) const { s.Programs = Rules; }
+
+void ProgramRulesFeature::Apply() { foreground_.SetRules(Rules); }
+
+void ProgramRulesFeature::FillMenu(TMenuItem& submenu) {
+    submenu.ClearItems();
+    const std::wstring program = foreground_.LastOtherProgram();
+    submenu.Enabled = !program.empty();
+    if (program.empty()) {
+        submenu.Caption = LoadResString(IDS_MI_RULES_THIS);
+        return;
+    }
+    submenu.Caption = FormatText(LoadResString(IDS_MI_RULES_FOR), {MenuText(program)});
+    AddChoices(submenu, program);
+    submenu.Add(L"-");
+    // Every rule, with its choice beside it, changed or removed ("As the settings say") in its own submenu.
+    TMenuItem& all = submenu.Add(LoadResString(IDS_MI_ALL_RULES));
+    all.Enabled = !Rules.empty();
+    for (const auto& [name, rule] : Rules) {
+        TMenuItem& entry = all.Add(MenuText(name));
+        entry.ShortCutText = ChoiceText(rule);
+        AddChoices(entry, name);
+    }
+}
+
+void ProgramRulesFeature::AddChoices(TMenuItem& parent, const std::wstring& program) {
+    const ProgramRule current = FindRule(Rules, program);
+    const auto add = [&](std::wstring text, ProgramRule rule) {
+        TMenuItem& item = parent.Add(std::move(text));
+        item.RadioItem = true;
+        item.Checked = rule == current;
+        item.OnClick = [this, program, rule](TObject&) { Set(program, rule); };
+    };
+    add(LoadResString(IDS_MI_RULE_SETTINGS), {});
+    add(LoadResString(IDS_MI_RULE_NEVER), {ProgramRule::kNeverBlock});
+    add(LoadResString(IDS_MI_RULE_CLICKS), {ProgramRule::kClicksOnly});
+    for (const auto& entry : kIntervalList) add(IntervalText(entry.Milliseconds), ProgramRule::Interval(entry.Milliseconds));
+}
+
+void ProgramRulesFeature::Set(const std::wstring& program, ProgramRule rule) {
+    if (rule.Any())
+        Rules[program] = rule;
+    else
+        Rules.erase(program);
+    Apply();
+}
+
+}  // namespace quorlin
