@@ -50,12 +50,13 @@ void ProgramRulesFeature::FillMenu(TMenuItem& submenu) {
     submenu.Add(L"-");
     // Every rule, with its choice beside it, changed or removed ("As the settings say") in its own submenu.
     TMenuItem& all = submenu.Add(LoadResString(IDS_MI_ALL_RULES));
-    all.Enabled = !Rules.empty();
     for (const auto& [name, rule] : Rules) {
+        if (!rule.Any()) continue;
         TMenuItem& entry = all.Add(MenuText(name));
         entry.ShortCutText = ChoiceText(rule);
         AddChoices(entry, name);
     }
+    all.Enabled = !all.Items().empty();
 }
 
 void ProgramRulesFeature::AddChoices(TMenuItem& parent, const std::wstring& program) {
@@ -73,10 +74,8 @@ void ProgramRulesFeature::AddChoices(TMenuItem& parent, const std::wstring& prog
 }
 
 void ProgramRulesFeature::Set(const std::wstring& program, ProgramRule rule) {
-    if (rule.Any())
-        Rules[program] = rule;
-    else
-        Rules.erase(program);
+    // A removed rule stays as an entry without one, so that saving deletes its value.
+    if (rule.Any() || Rules.contains(program)) Rules[program] = rule;
     Apply();
 }
 
