@@ -828,6 +828,16 @@ TEST_F(QuorlinEndToEnd, StoredRulesApplyToTheirProgramOnly) {
     EXPECT_TRUE(PressArrivesAfterKey(100)) << "never block";
     PumpFor(300);
     EXPECT_EQ(Counter(), L"Clicks blocked: 1");
+    // A click that would bring the target to the front is decided by the rule of the program in
+    // front before it: Quorlin's settings window, which has none. The pointer is put there
+    // directly, as a move so soon after the key is swallowed.
+    EXPECT_FALSE(PressArrivesAfterKey(100, [&] {
+        SetForegroundWindow(app_.Window());
+        PumpUntil([&] { return GetForegroundWindow() == app_.Window(); }, 1000);
+        SetCursorPos(Target().Center().x, Target().Center().y);
+        TypeKeyNoted('A');
+    }));
+    EXPECT_TRUE(CounterReads(2)) << Narrow(Counter());
     StopApp();
 
     WriteDword(me.c_str(), 2, kProgramsKey.c_str());
