@@ -1,5 +1,7 @@
 #include "base/ProgramRule.h"
 
+#include <algorithm>
+
 namespace quorlin {
 
 wchar_t FoldCase(wchar_t c) noexcept {
@@ -48,13 +50,13 @@ std::optional<ProgramRule> ParseStoredRule(std::wstring_view name, std::uint32_t
 ProgramRule FindRule(const ProgramRules& rules, std::wstring_view fileName) {
     if (rules.empty()) return {};
     const auto it = rules.find(FoldCase(fileName));
-    return it == rules.end() ? ProgramRule{} : it->second;
+    return it == rules.end() ? ProgramRule{} : ProgramRule::FromStored(it->second);
 }
 
 std::uint32_t LongestRuleInterval(const ProgramRules& rules) noexcept {
     std::uint32_t longest = 0;
-    for (const auto& [name, rule] : rules)
-        if (rule.IntervalOr(0) > longest) longest = rule.IntervalOr(0);
+    for (const auto& [name, code] : rules)
+        longest = std::max(longest, ProgramRule::FromStored(code).IntervalOr(0));
     return longest;
 }
 

@@ -39,8 +39,9 @@ struct ProgramRule {
     bool operator==(const ProgramRule&) const = default;
 };
 
-// By executable file name in lower case, as stored.
-using ProgramRules = std::map<std::wstring, ProgramRule, std::less<>>;
+// Stored numbers by executable file name in lower case, as the registry keeps them; 0 marks a rule
+// that was removed.
+using ProgramRules = std::map<std::wstring, std::uint32_t>;
 
 // Longer names are no file name a program runs from.
 inline constexpr std::size_t kMaxProgramNameLength = 260;

@@ -60,7 +60,7 @@ ForegroundProgram::~ForegroundProgram() {
 void ForegroundProgram::SetRules(const ProgramRules& rules) {
     rules_ = rules;
     BlockerState.LongestRuleInterval = LongestRuleInterval(rules_);
-    BlockerState.RulesInUse = std::any_of(rules_.begin(), rules_.end(), [](const auto& r) { return r.second.Any(); });
+    BlockerState.RulesInUse = std::any_of(rules_.begin(), rules_.end(), [](const auto& r) { return ProgramRule::FromStored(r.second).Any(); });
     Check();
 }
 

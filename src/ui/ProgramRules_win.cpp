@@ -50,10 +50,10 @@ void ProgramRulesFeature::FillMenu(TMenuItem& submenu) {
     submenu.Add(L"-");
     // Every rule, with its choice beside it, changed or removed ("As the settings say") in its own submenu.
     TMenuItem& all = submenu.Add(LoadResString(IDS_MI_ALL_RULES));
-    for (const auto& [name, rule] : Rules) {
-        if (!rule.Any()) continue;
+    for (const auto& [name, code] : Rules) {
+        if (code == 0) continue;
         TMenuItem& entry = all.Add(MenuText(name));
-        entry.ShortCutText = ChoiceText(rule);
+        entry.ShortCutText = ChoiceText(ProgramRule::FromStored(code));
         AddChoices(entry, name);
     }
     all.Enabled = !all.Items().empty();
@@ -75,7 +75,7 @@ void ProgramRulesFeature::AddChoices(TMenuItem& parent, const std::wstring& prog
 
 void ProgramRulesFeature::Set(const std::wstring& program, ProgramRule rule) {
     // A removed rule stays as an entry without one, so that saving deletes its value.
-    if (rule.Any() || Rules.contains(program)) Rules[program] = rule;
+    if (rule.Any() || Rules.contains(program)) Rules[program] = rule.Code;
     Apply();
 }
 

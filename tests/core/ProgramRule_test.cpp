@@ -36,10 +36,7 @@ TEST(ProgramRule, WhichNamesARuleCanHave) {
 }
 
 TEST(ProgramRule, StoredValuesIncludingHostileOnes) {
-    EXPECT_EQ(Dword(L"game.exe", 1), ProgramRule{1});
-    EXPECT_EQ(Dword(L"paint.exe", 2), ProgramRule{2});
-    EXPECT_EQ(Dword(L"editor.exe", 100), ProgramRule{100});
-    EXPECT_EQ(Dword(L"editor.exe", 5000), ProgramRule{5000});
+    for (std::uint32_t v : {1u, 2u, 100u, 5000u}) EXPECT_EQ(Dword(L"game.exe", v), ProgramRule{v}) << v;
     for (std::uint32_t v : {0u, 3u, 99u, 5001u, 0x80000000u}) EXPECT_FALSE(Dword(L"game.exe", v)) << v;
     EXPECT_FALSE(Dword(L"Game.exe", 1)) << "stored names are lower case";
     EXPECT_FALSE(Dword(std::wstring(1 << 20, L'a'), 1)) << "a 1 MB name";
@@ -48,18 +45,14 @@ TEST(ProgramRule, StoredValuesIncludingHostileOnes) {
         EXPECT_FALSE(ParseStoredRule(L"game.exe", type, one)) << type;
     EXPECT_FALSE(ParseStoredRule(L"game.exe", kRegDword, shortData));
     EXPECT_FALSE(ParseStoredRule(L"game.exe", kRegDword, longData));
-    EXPECT_EQ(ProgramRule::FromStored(99), ProgramRule{});
 }
 
 TEST(ProgramRule, LookupIgnoresCaseAndTheLongestIntervalIsKnown) {
-    ProgramRules rules;
-    EXPECT_EQ(FindRule(rules, L"game.exe"), ProgramRule{});
-    EXPECT_EQ(LongestRuleInterval(rules), 0u);
-    rules[L"game.exe"] = ProgramRule{1};
-    rules[L"édit.exe"] = ProgramRule{750};
-    rules[L"paint.exe"] = ProgramRule{2};
+    ProgramRules rules{{L"game.exe", 1}, {L"édit.exe", 750}, {L"paint.exe", 2}, {L"removed.exe", 0}};
+    EXPECT_EQ(LongestRuleInterval({}), 0u);
     EXPECT_EQ(FindRule(rules, L"GAME.EXE"), ProgramRule{1});
     EXPECT_EQ(FindRule(rules, L"Édit.Exe"), ProgramRule{750});
     EXPECT_EQ(FindRule(rules, L"game.ex"), ProgramRule{});
+    EXPECT_EQ(FindRule(rules, L"removed.exe"), ProgramRule{});
     EXPECT_EQ(LongestRuleInterval(rules), 750u);
 }
