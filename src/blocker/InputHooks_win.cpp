@@ -278,7 +278,7 @@ namespace {
 // the rule of the program that was in front before it. When the window in front is not the one
 // the rule was worked out for (the system's foreground event has not come yet, or never comes),
 // the GUI thread is asked once and the event is decided as the settings say.
-QUORLIN_HOOK_CODE ProgramRule RuleInFront() {
+QUORLIN_HOOK_CODE __attribute__((noinline)) ProgramRule RuleInFront() {
     const HWND front = GetForegroundWindow();
     if (front == BlockerState.RuleWindow.load(std::memory_order_acquire))
         return {BlockerState.Rule.load(std::memory_order_relaxed)};
@@ -344,12 +344,14 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARA
     const bool blockOther = BlockerState.BlockOtherEvents.load(relaxed);
     const std::uint32_t interval = BlockerState.BlockInterval.load(relaxed);
     const bool paused = BlockerState.FullScreenPause.load(relaxed);
+    // Where no rule could block the event, none is looked for: the settings pass it as well.
+    const ProgramRule rule = BlockerState.RulesInUse.load(relaxed) &&
+                                     rule::RuleMayBlockMouse(nCode, wParam, blockOther, now, lastKey, interval, paused,
+                                                             BlockerState.LongestRuleInterval.load(relaxed))
+                                 ? RuleInFront()
+                                 : ProgramRule{};
     const bool block =
-        (BlockerState.RulesInUse.load(relaxed)
-             ? rule::RuleMayBlockMouse(nCode, wParam, blockOther, now, lastKey, interval, paused,
-                                       BlockerState.LongestRuleInterval.load(relaxed)) &&
-                   rule::ShouldBlockMouse(nCode, wParam, blockOther, now, lastKey, interval, paused, RuleInFront())
-             : rule::ShouldBlockMouse(nCode, wParam, blockOther, now, lastKey, interval, paused)) &&
+        rule::ShouldBlockMouse(nCode, wParam, blockOther, now, lastKey, interval, paused, rule) &&
         !(mouseOption && Devices.PassesAsExternal(info->time, rule::IsCandidate(wParam, false)));
 #ifdef QUORLIN_REPORTS_AFTER_HOOKS
     if (mouseOption || keyboardOption) TakeHeldReport();
