@@ -38,13 +38,8 @@ bool IsProgramName(std::wstring_view name) noexcept {
     return true;
 }
 
-std::optional<ProgramRule> ParseStoredRule(std::wstring_view name, std::uint32_t type,
-                                           std::span<const std::uint8_t> data) noexcept {
-    if (type != kRegDword || data.size() != 4 || !IsProgramName(name)) return std::nullopt;
-    const std::uint32_t value = data[0] | (data[1] << 8) | (data[2] << 16) | (std::uint32_t{data[3]} << 24);
-    const ProgramRule rule = ProgramRule::FromStored(value);
-    if (!rule.Any()) return std::nullopt;
-    return rule;
+bool IsStoredRule(std::wstring_view name, std::uint32_t value) noexcept {
+    return IsProgramName(name) && ProgramRule::FromStored(value).Any();
 }
 
 ProgramRule FindRule(const ProgramRules& rules, std::wstring_view fileName) {

@@ -4,8 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -45,9 +43,6 @@ using ProgramRules = std::map<std::wstring, std::uint32_t>;
 
 // Longer names are no file name a program runs from.
 inline constexpr std::size_t kMaxProgramNameLength = 260;
-// More rules than anyone sets by hand are not read, so a hostile subkey cannot cost much.
-inline constexpr std::size_t kMaxProgramRules = 512;
-inline constexpr std::uint32_t kRegDword = 4;  // the registry's type number of a 32-bit value
 
 // Case folding for file names: ASCII, Latin-1, Greek and Cyrillic capitals to small letters; the
 // same on every platform, so a name matches alike where it is stored and where it is looked up.
@@ -61,10 +56,9 @@ std::wstring ProgramName(std::wstring_view imagePath);
 // path separators or characters no file name has, and neither "." nor "..".
 bool IsProgramName(std::wstring_view name) noexcept;
 
-// One stored value of the rules' subkey: a rule only for a program name, the DWORD type, exactly
-// four bytes (little-endian) and a known number; anything else is no rule.
-std::optional<ProgramRule> ParseStoredRule(std::wstring_view name, std::uint32_t type,
-                                           std::span<const std::uint8_t> data) noexcept;
+// One stored DWORD of the rules' subkey is a rule only under a program name and with a known
+// number; anything else is no rule and is left alone.
+bool IsStoredRule(std::wstring_view name, std::uint32_t value) noexcept;
 
 // The rule of the program with this executable file name, in any case; no rule when it has none.
 ProgramRule FindRule(const ProgramRules& rules, std::wstring_view fileName);

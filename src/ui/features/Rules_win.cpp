@@ -1,9 +1,10 @@
-#include "ui/ProgramRules_win.h"
+#include "ui/features/Rules_win.h"
 
 #include "base/Decimal.h"
 #include "base/Text_win.h"
 #include "base/resource.h"
-#include "ui/StatusText.h"
+#include "blocker/InputHooks_win.h"
+#include "ui/model/StatusText.h"
 
 namespace quorlin {
 
@@ -31,13 +32,23 @@ std::wstring ChoiceText(ProgramRule rule) {
 
 }  // namespace
 
-void ProgramRulesFeature::Load(const AppSettings& s) { Rules = s.Programs; }
+Rules::Rules(FeatureHost& host, TTrayIcon& trayIcon) : Feature(host) {
+    trayIcon.OnMouseDown = [this](TObject&) { foreground_.Check(); };
+}
 
-void ProgramRulesFeature::Store(AppSettings& s) const { s.Programs = Rules; }
+void Rules::AddMenuItems(TrayMenu& menu) { submenu_ = &menu.root.Add(LoadResString(IDS_MI_RULES_THIS)); }
 
-void ProgramRulesFeature::Apply() { foreground_.SetRules(Rules); }
+void Rules::Apply() { foreground_.SetRules(Settings().Programs); }
 
-void ProgramRulesFeature::FillMenu(TMenuItem& submenu) {
+bool Rules::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != WM_FOREGROUND_RULE) return false;
+    foreground_.Check();
+    result = 0;
+    return true;
+}
+
+void Rules::MenuOpening() {
+    TMenuItem& submenu = *submenu_;
     submenu.ClearItems();
     const std::wstring program = foreground_.LastOtherProgram();
     submenu.Enabled = !program.empty();
@@ -50,7 +61,7 @@ void ProgramRulesFeature::FillMenu(TMenuItem& submenu) {
     submenu.Add(L"-");
     // Every rule, with its choice beside it, changed or removed ("As the settings say") in its own submenu.
     TMenuItem& all = submenu.Add(LoadResString(IDS_MI_ALL_RULES));
-    for (const auto& [name, code] : Rules) {
+    for (const auto& [name, code] : Settings().Programs) {
         if (code == 0) continue;
         TMenuItem& entry = all.Add(MenuText(name));
         entry.ShortCutText = ChoiceText(ProgramRule::FromStored(code));
@@ -59,8 +70,8 @@ void ProgramRulesFeature::FillMenu(TMenuItem& submenu) {
     all.Enabled = !all.Items().empty();
 }
 
-void ProgramRulesFeature::AddChoices(TMenuItem& parent, const std::wstring& program) {
-    const ProgramRule current = FindRule(Rules, program);
+void Rules::AddChoices(TMenuItem& parent, const std::wstring& program) {
+    const ProgramRule current = FindRule(Settings().Programs, program);
     const auto add = [&](std::wstring text, ProgramRule rule) {
         TMenuItem& item = parent.Add(std::move(text));
         item.RadioItem = true;
@@ -73,9 +84,10 @@ void ProgramRulesFeature::AddChoices(TMenuItem& parent, const std::wstring& prog
     for (const auto& entry : kIntervalList) add(IntervalText(entry.Milliseconds), ProgramRule::Interval(entry.Milliseconds));
 }
 
-void ProgramRulesFeature::Set(const std::wstring& program, ProgramRule rule) {
+void Rules::Set(const std::wstring& program, ProgramRule rule) {
     // A removed rule stays as an entry without one, so that saving deletes its value.
-    if (rule.Any() || Rules.contains(program)) Rules[program] = rule.Code;
+    ProgramRules& rules = Settings().Programs;
+    if (rule.Any() || rules.contains(program)) rules[program] = rule.Code;
     Apply();
 }
 
