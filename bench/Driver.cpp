@@ -4,7 +4,7 @@
 // command per line on stdin and answers one line on stdout; run.py reads /proc around each one.
 //
 //   clear                      delete Quorlin's settings key
-//   set NAME VALUE             write a DWORD into it
+//   set NAME VALUE             write a DWORD into it (NAME "Sub\\Value": into its subkey Sub)
 //   start EXE TIP [ARGS]       start EXE (beside this program), wait until its thread is idle and,
 //                              unless TIP is "-", until a tray icon whose tip starts with TIP
 //                              ("_" for a space) shows
@@ -382,7 +382,12 @@ int wmain() {
             std::string name;
             unsigned long value = 0;
             in >> name >> value;
-            WriteDword(Wide(name).c_str(), static_cast<DWORD>(value));
+            std::wstring key(kQuorlinKey);
+            if (const auto sep = name.find('\\'); sep != std::string::npos) {
+                key += L"\\" + Wide(name.substr(0, sep));
+                name.erase(0, sep + 1);
+            }
+            WriteDword(Wide(name).c_str(), static_cast<DWORD>(value), key.c_str());
             Answer("ok");
         } else if (command == "start") {
             std::string exe, tip, args;

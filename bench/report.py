@@ -110,7 +110,9 @@ def summary(r, curves):
                               ("quorlin_swallow", "Hook CPU per event, events swallowed (µs)"),
                               ("smart_pass", "… with the three smart-blocking options on, pass (µs)"),
                               ("smart_swallow", "… with the three smart-blocking options on, swallowed (µs)"),
-                              ("external", "… with both external-device options on (µs)")):
+                              ("external", "… with both external-device options on (µs)"),
+                              ("rules_pass", "… with a rule for another program, pass (µs)"),
+                              ("rule_in_force", "… with \"clicks only\" for the program in front (µs)")):
             if config not in by:
                 continue
             values = [b["corrected_ns_per_event"] / 1000 for b in hk["blocks"] if b["config"] == config]
@@ -353,7 +355,9 @@ def hooks(r):
     names = {"null": "do-nothing hooks", "quorlin_pass": "Quorlin, events pass",
              "quorlin_swallow": "Quorlin, events swallowed",
              "smart_pass": "Quorlin + smart options, pass", "smart_swallow": "Quorlin + smart options, swallowed",
-             "external": "Quorlin + external-device options"}
+             "external": "Quorlin + external-device options",
+             "rules_pass": "Quorlin + a rule for another program, pass",
+             "rule_in_force": "Quorlin + \"clicks only\" in front, moves pass"}
     by = {}
     for b in hk["blocks"]:
         by.setdefault(b["config"], []).append(b)

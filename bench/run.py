@@ -245,6 +245,10 @@ HOOK_CONFIGS = [
     # Raw input registered and every event tied to its device; Wine's devices are USB-style, so
     # its keys start no interval and nothing is swallowed.
     ("external", "Quorlin.exe", dict(TRAY_SETTINGS, BlockEvents=1, IgnoreExternalMouse=1, IgnoreExternalKeyboard=1)),
+    # Rules per program: one for another program (every key looks at the window in front), and
+    # "clicks only" for the driver's window in front (every move after a key looks too, and passes).
+    ("rules_pass", "Quorlin.exe", dict(TRAY_SETTINGS, BlockEvents=0, **{"Programs\\other.exe": 1})),
+    ("rule_in_force", "Quorlin.exe", dict(TRAY_SETTINGS, BlockEvents=1, **{"Programs\\bench_driver.exe": 2})),
 ]
 
 

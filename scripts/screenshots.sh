@@ -11,6 +11,7 @@
 #   docs/screenshots/close-question.png  the question that Close in the tray menu asks
 #   docs/screenshots/tray-menu-smart.png  the tray menu with its "Smart blocking" submenu open
 #   docs/screenshots/tray-menu-devices.png  its "Input devices" submenu, Wine's keyboard placed built in
+#   docs/screenshots/tray-menu-rules.png  the "Rules for notepad.exe" submenu, Notepad having been in front
 #   docs/screenshots/settings-144.png, about-144.png, close-question-144.png  the same at 144 DPI
 #   docs/screenshots/tray-icons.png    the four tray pictures on a dark and on a light taskbar
 # Usage: scripts/screenshots.sh [path/to/Quorlin.exe]   (default: build/win/Quorlin.exe)
@@ -24,6 +25,14 @@ out=$root/docs/screenshots
 mkdir -p "$out"
 
 export QUORLIN_EXE=$exe QUORLIN_SHOTS=$out
+# The tray menu opens a little higher or lower from run to run (Wine places it in the work area or
+# on the whole screen): its top edge is found in the picture, where the desktop's colour ends above
+# its left margin. Its items are 17 pixels high.
+export MENU_TOP_FN='menu_top() {
+  import -window root "$WINEPREFIX/top.png"
+  convert "$WINEPREFIX/top.png" -crop 1x424+1070+600 -depth 8 txt:- |
+    awk -F: '"'"'NR > 1 && $2 !~ /#256F95/ { split($1, p, ","); print 600 + p[2]; exit }'"'"'
+}'
 rc=0
 if [ "${QUORLIN_SHOTS_ONLY:-}" != 144 ]; then
 "$here/wine-run.sh" --sh '
@@ -57,8 +66,10 @@ xdotool mousemove $((100 + 3 + 22)) $((100 + 3 + 19 + 120)) click 1
 sleep 14
 xdotool mousemove 1270 1014 click 3
 sleep 1
+eval "$MENU_TOP_FN"
+top=$(menu_top)
 shot "$WINEPREFIX/root.png"
-convert "$WINEPREFIX/root.png" -crop 360x140+920+884 +repage "$QUORLIN_SHOTS/tray-menu.png"
+convert "$WINEPREFIX/root.png" -crop 360x$((1064 - top))+920+$((top - 40)) +repage "$QUORLIN_SHOTS/tray-menu.png"
 xdotool key Escape
 sleep 0.5
 
@@ -128,15 +139,17 @@ for value in "Visible 0" "Balloons 0" "IgnoreShortcutKeys 1"; do
   set -- $value
   wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v $1 /t REG_DWORD /d $2 /f >/dev/null 2>&1
 done
+eval "$MENU_TOP_FN"
 xdotool mousemove 1200 40
 wine "$QUORLIN_EXE" &
 sleep 4
 xdotool mousemove 1270 1014 click 3
 sleep 1
-xdotool mousemove 1110 987
+top=$(menu_top)
+xdotool mousemove 1110 $((top + 62))
 sleep 1.5
 import -window root "$WINEPREFIX/root.png"
-convert "$WINEPREFIX/root.png" -crop 460x120+825+904 +repage "$QUORLIN_SHOTS/tray-menu-smart.png"
+convert "$WINEPREFIX/root.png" -crop 460x$((1074 - top))+825+$((top - 50)) +repage "$QUORLIN_SHOTS/tray-menu-smart.png"
 xdotool key Escape Escape
 ' || rc=1
 # The "Input devices" submenu, with Wine's keyboard placed built in.
@@ -147,20 +160,49 @@ for value in "Visible 0" "Balloons 0" "IgnoreExternalMouse 1"; do
   wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v $1 /t REG_DWORD /d $2 /f >/dev/null 2>&1
 done
 wine reg add "HKCU\\Software\\VENTARIS\\Quorlin\\Devices" /v "\\\\?\\HID#VID_845E&PID_0002#0&0000&0&0#{884B96C3-56EF-11D1-BC8C-00A0C91405DD}" /t REG_DWORD /d 1 /f >/dev/null 2>&1
+eval "$MENU_TOP_FN"
 xdotool mousemove 1200 40
 wine "$QUORLIN_EXE" &
 sleep 4
 xdotool mousemove 1270 1014 click 3
 sleep 1
-xdotool mousemove 1110 987
+top=$(menu_top)
+xdotool mousemove 1110 $((top + 62))
 sleep 1.5
-xdotool mousemove 1000 987
+xdotool mousemove 1000 $((top + 62))
 sleep 0.3
-xdotool mousemove 940 987
+xdotool mousemove 940 $((top + 62))
 sleep 1.5
 import -window root "$WINEPREFIX/root.png"
-convert "$WINEPREFIX/root.png" -crop 690x144+590+880 +repage "$QUORLIN_SHOTS/tray-menu-devices.png"
+convert "$WINEPREFIX/root.png" -crop 690x$((1074 - top))+590+$((top - 50)) +repage "$QUORLIN_SHOTS/tray-menu-devices.png"
 xdotool key Escape Escape Escape
+' || rc=1
+# The "Rules for NAME" submenu with Notepad in front before the menu opened, and rules for it and
+# two other programs.
+"$here/wine-run.sh" --sh '
+set -u
+eval "$MENU_TOP_FN"
+for value in "Visible 0" "Balloons 0"; do
+  set -- $value
+  wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v $1 /t REG_DWORD /d $2 /f >/dev/null 2>&1
+done
+for value in "game.exe 1" "paint.exe 2" "notepad.exe 1000"; do
+  set -- $value
+  wine reg add "HKCU\\Software\\VENTARIS\\Quorlin\\Programs" /v $1 /t REG_DWORD /d $2 /f >/dev/null 2>&1
+done
+xdotool mousemove 1200 40
+wine "$QUORLIN_EXE" &
+sleep 2
+wine notepad &
+sleep 3
+xdotool mousemove 1270 1014 click 3
+sleep 1
+top=$(menu_top)
+xdotool mousemove 1110 $((top + 79))
+sleep 1.5
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 362x$((1199 - top))+918+$((top - 175)) +repage "$QUORLIN_SHOTS/tray-menu-rules.png"
+xdotool key Escape Escape
 ' || rc=1
 fi
 
@@ -213,6 +255,6 @@ done
 convert "$out/.tray-dark.png" "$out/.tray-light.png" +append -filter point -resize 400% "$out/tray-icons.png" || rc=1
 rm -f "$out"/.tray-*.png
 
-ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/about.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png "$out"/tray-menu-smart.png "$out"/tray-menu-devices.png \
+ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/about.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png "$out"/tray-menu-smart.png "$out"/tray-menu-devices.png "$out"/tray-menu-rules.png \
   "$out"/settings-144.png "$out"/about-144.png "$out"/close-question-144.png "$out"/tray-icons.png
 exit $rc

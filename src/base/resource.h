@@ -95,6 +95,13 @@
 #define IDS_MI_IGNORE_EXTERNAL_MOUSE    1129
 #define IDS_MI_IGNORE_EXTERNAL_KEYBOARD 1130
 #define IDS_MI_INPUT_DEVICES     1131
+#define IDS_MI_RULES_FOR         1132
+#define IDS_MI_RULES_THIS        1133
+#define IDS_MI_RULE_SETTINGS     1134
+#define IDS_MI_RULE_NEVER        1135
+#define IDS_MI_RULE_CLICKS       1136
+#define IDS_MI_RULE_INTERVAL     1137
+#define IDS_MI_ALL_RULES         1138
 
 // Application object.
 #define IDS_UNEXPECTED_ERROR 1200

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "base/ProgramRule.h"
+
 namespace quorlin {
 
 // Posted (never sent) to the notify window for each swallowed press that counts (IsCountedPress);
@@ -80,9 +82,10 @@ constexpr bool ShortcutModifierHeld(const KeySet& down) noexcept {
 
 // Applies one keyboard event to the held keys and tells whether it starts a blocking interval: what
 // StampsKeyTick says, less auto-repeats and shortcuts when their options are on, and nothing at all
-// while a full-screen program pauses the blocker.
+// while a full-screen program pauses the blocker or the program in front is never to be blocked.
 constexpr bool KeyStartsInterval(KeyboardState& keys, int nCode, std::uintptr_t message, std::uint32_t vk,
-                                 bool extended, const SmartOptions& options, bool paused) noexcept {
+                                 bool extended, const SmartOptions& options, bool paused,
+                                 ProgramRule rule = {}) noexcept {
     const bool press = message == kKeyDown || message == kSysKeyDown;
     if (nCode != kHcAction || (!press && message != kKeyUp && message != kSysKeyUp)) return false;
     const std::uint32_t key = SidedKey(vk, extended);
@@ -91,7 +94,7 @@ constexpr bool KeyStartsInterval(KeyboardState& keys, int nCode, std::uintptr_t 
     const bool shortcut = keys.Shortcut.Has(key) || IsNavigationKey(key);
     keys.Down.Set(key, press);
     if (!press) keys.Shortcut.Set(key, false);
-    if (paused || !StampsKeyTick(nCode, message, vk)) return false;
+    if (paused || rule.NeverBlocks() || !StampsKeyTick(nCode, message, vk)) return false;
     if (options.IgnoreHeldKeys && repeat) return false;
     return !(options.IgnoreShortcutKeys && shortcut);
 }
@@ -128,11 +131,29 @@ constexpr bool IsWithinInterval(std::uint32_t now, std::uint32_t lastKeyTick, st
     return static_cast<std::uint32_t>(now - lastKeyTick) < interval;
 }
 
+// The interval an event is decided with: the rule's own while it has one, else the settings'.
+constexpr std::uint32_t IntervalThatApplies(std::uint32_t settingsInterval, ProgramRule rule) noexcept {
+    return rule.IntervalOr(settingsInterval);
+}
+
+// The rule of the program in front changes only what it names: "never block" blocks nothing,
+// "clicks only" lets moves and wheel turns pass, an interval of its own replaces the settings' one.
 constexpr bool ShouldBlockMouse(int nCode, std::uintptr_t mouseMessage, bool blockOtherEvents,
                                 std::uint32_t now, std::uint32_t lastKeyTick, std::uint32_t interval,
-                                bool paused = false) noexcept {
-    return !paused && nCode == kHcAction && IsCandidate(mouseMessage, blockOtherEvents) &&
-           IsWithinInterval(now, lastKeyTick, interval);
+                                bool paused = false, ProgramRule rule = {}) noexcept {
+    return !paused && !rule.NeverBlocks() && nCode == kHcAction &&
+           IsCandidate(mouseMessage, blockOtherEvents && !rule.ClicksOnly()) &&
+           IsWithinInterval(now, lastKeyTick, IntervalThatApplies(interval, rule));
+}
+
+// Whether some rule could have the event blocked, given the longest interval any rule has: when
+// not, the hook need not ask which program is in front. No rule blocks more than the settings do
+// but for a longer interval.
+constexpr bool RuleMayBlockMouse(int nCode, std::uintptr_t mouseMessage, bool blockOtherEvents, std::uint32_t now,
+                                 std::uint32_t lastKeyTick, std::uint32_t interval, bool paused,
+                                 std::uint32_t longestRuleInterval) noexcept {
+    return ShouldBlockMouse(nCode, mouseMessage, blockOtherEvents, now, lastKeyTick,
+                            interval > longestRuleInterval ? interval : longestRuleInterval, paused);
 }
 
 struct PixelRect {

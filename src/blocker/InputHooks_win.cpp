@@ -226,6 +226,12 @@ void BlockerStateRecord::Reset() noexcept {
     IgnoreExternalMouse = false;
     IgnoreExternalKeyboard = false;
     FullScreen = nullptr;
+    RulesInUse = false;
+    LongestRuleInterval = 0;
+    Rule = 0;
+    RuleWindow = nullptr;
+    RuleAsked = nullptr;
+    Foreground = nullptr;
     Keys = {};
 }
 
@@ -265,8 +271,27 @@ QUORLIN_HOOK_CODE __attribute__((noinline)) void ForgetModifiersReleasedUnseen(s
 
 }  // namespace
 
+namespace {
+
+// The rule of the program in front, for an event the hook is deciding now. A click that brings a
+// window to the front is seen here before the system activates that window, so it is decided by
+// the rule of the program that was in front before it. When the window in front is not the one
+// the rule was worked out for (the system's foreground event has not come yet, or never comes),
+// the GUI thread is asked once and the event is decided as the settings say.
+QUORLIN_HOOK_CODE __attribute__((noinline)) ProgramRule RuleInFront() {
+    const HWND front = GetForegroundWindow();
+    if (front == BlockerState.RuleWindow.load(std::memory_order_acquire))
+        return {BlockerState.Rule.load(std::memory_order_relaxed)};
+    if (BlockerState.RuleAsked.exchange(front, std::memory_order_relaxed) != front)
+        PostMessageA(BlockerState.NotifyWindow.load(std::memory_order_relaxed), WM_FOREGROUND_RULE, 0, 0);
+    return {};
+}
+
+}  // namespace
+
 // Both procedures run for every input event of the desktop: a tick read, a few comparisons and
-// bit operations, no allocation, no I/O.
+// bit operations, no allocation, no I/O; while rules are in use, one foreground-window read for a
+// key and for a mouse event a rule could have blocked.
 QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION) {
         constexpr auto relaxed = std::memory_order_relaxed;
@@ -276,11 +301,12 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LP
         const bool own = IsOwnInput(info->dwExtraInfo);
         if (!own && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN))
             ForgetModifiersReleasedUnseen(rule::SidedKey(info->vkCode, (info->flags & LLKHF_EXTENDED) != 0));
+        const ProgramRule rule = BlockerState.RulesInUse.load(relaxed) ? RuleInFront() : ProgramRule{};
         // The program's own keys (the touchpad combination) are no typing, not even held keys.
         const bool starts =
             !own &&
             rule::KeyStartsInterval(BlockerState.Keys, nCode, wParam, info->vkCode, (info->flags & LLKHF_EXTENDED) != 0,
-                                    smart, BlockerState.FullScreenPause.load(relaxed));
+                                    smart, BlockerState.FullScreenPause.load(relaxed), rule);
         if (BlockerState.IgnoreExternalKeyboard.load(relaxed)) {
             // Every key takes its place in the order its reports come in; an external one starts nothing.
             const std::uint32_t part = devices::KeyPart(info->vkCode, (info->flags & LLKHF_UP) != 0);
@@ -315,9 +341,17 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARA
         // through what the blocker is for.
         lastKey = Devices.StartForPress(BlockerState.LastKeyTick.load(relaxed));
     }
+    const bool blockOther = BlockerState.BlockOtherEvents.load(relaxed);
+    const std::uint32_t interval = BlockerState.BlockInterval.load(relaxed);
+    const bool paused = BlockerState.FullScreenPause.load(relaxed);
+    // Where no rule could block the event, none is looked for: the settings pass it as well.
+    const ProgramRule rule = BlockerState.RulesInUse.load(relaxed) &&
+                                     rule::RuleMayBlockMouse(nCode, wParam, blockOther, now, lastKey, interval, paused,
+                                                             BlockerState.LongestRuleInterval.load(relaxed))
+                                 ? RuleInFront()
+                                 : ProgramRule{};
     const bool block =
-        rule::ShouldBlockMouse(nCode, wParam, BlockerState.BlockOtherEvents.load(relaxed), now, lastKey,
-                               BlockerState.BlockInterval.load(relaxed), BlockerState.FullScreenPause.load(relaxed)) &&
+        rule::ShouldBlockMouse(nCode, wParam, blockOther, now, lastKey, interval, paused, rule) &&
         !(mouseOption && Devices.PassesAsExternal(info->time, rule::IsCandidate(wParam, false)));
 #ifdef QUORLIN_REPORTS_AFTER_HOOKS
     if (mouseOption || keyboardOption) TakeHeldReport();

@@ -11,6 +11,7 @@
 namespace quorlin {
 
 class FullScreenWatch;
+class ForegroundProgram;
 
 // The smart-blocking options as the hook thread reads them while the GUI thread may change them.
 struct SharedSmartOptions {
@@ -45,6 +46,14 @@ struct BlockerStateRecord {
     std::atomic<bool> IgnoreExternalMouse{false};
     std::atomic<bool> IgnoreExternalKeyboard{false};
     FullScreenWatch* FullScreen = nullptr;  // the watch that sets FullScreenPause, while one lives (GUI thread)
+    // Rules per program, kept by ForegroundProgram on the GUI thread. The hooks look at the window
+    // in front only while some program has a rule, and only for events a rule can change.
+    std::atomic<bool> RulesInUse{false};
+    std::atomic<std::uint32_t> LongestRuleInterval{0};
+    std::atomic<std::uint32_t> Rule{0};        // ProgramRule::Code for RuleWindow, stored before it
+    std::atomic<HWND> RuleWindow{nullptr};     // the foreground window Rule was worked out for
+    std::atomic<HWND> RuleAsked{nullptr};      // the last window the hooks asked about
+    ForegroundProgram* Foreground = nullptr;   // the GUI thread's, while one lives
     rule::KeyboardState Keys;               // the hook thread's alone
 
     // Back to the values at start; only while no hooks are installed.
@@ -61,6 +70,9 @@ void UninstallHooks();
 // Forgets, on the hook thread, held keys the system no longer reports down: their releases may
 // have gone to another desktop (the lock screen, the secure attention screen).
 void SettleHeldKeys();
+// Posted to the notify window by a hook that found another window in front than the one the rule
+// in force was worked out for; until the answer, events are decided as the settings say.
+inline constexpr UINT WM_FOREGROUND_RULE = WM_APP + 0x42;
 // Posted to the notify window when raw input reports a device that came or went.
 inline constexpr UINT WM_INPUT_DEVICES_CHANGED = WM_APP + 0x41;
 

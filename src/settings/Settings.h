@@ -12,6 +12,8 @@
 #include <string_view>
 #include <tuple>
 
+#include "base/ProgramRule.h"
+
 namespace quorlin {
 
 // Under HKEY_CURRENT_USER. Kept with its leading backslash; RelativeKeyPath strips it for the
@@ -59,6 +61,9 @@ struct AppSettings {
     // The user's placement of single devices, kept in the subkey "Devices": value name (the
     // upper-cased interface path) -> 1 built in, 2 external. Only those two are loaded or kept.
     std::map<std::wstring, std::uint32_t> DeviceOverrides;
+    // Rules per program, kept in the subkey "Programs": one DWORD per program named by its file
+    // name in lower case (see ProgramRule). An entry of 0 is a rule removed since the last save.
+    ProgramRules Programs;
 
     AppSettings();
     bool operator==(const AppSettings&) const = default;
@@ -78,12 +83,11 @@ using BoolSetting = SettingRow<bool>;
 using IntSetting = SettingRow<std::int32_t>;
 // A map kept in a subkey of the row's name, one REG_DWORD per entry. It starts empty; only values
 // within the range are read, so a damaged entry reads as absent. No subkey is made for an empty map.
-struct DwordRange {
-    std::uint32_t Min;
-    std::uint32_t Max;
-};
+// Which entries are kept: the others are neither read nor touched, and an entry the map holds but
+// the filter refuses (0, a removed one) has its value deleted at the next save.
+using DwordFilter = bool (*)(std::wstring_view name, std::uint32_t value);
 using DwordMap = std::map<std::wstring, std::uint32_t>;
-using MapSetting = SettingRow<DwordMap, DwordRange>;
+using MapSetting = SettingRow<DwordMap, DwordFilter>;
 
 // The one list of the settings, in load and save order.
 inline constexpr std::tuple kSettingsTable{
@@ -110,7 +114,8 @@ inline constexpr std::tuple kSettingsTable{
 };
 // The maps, each in its subkey, loaded and saved after the values.
 inline constexpr MapSetting kSettingsMaps[] = {
-    {{L"Devices"}, &AppSettings::DeviceOverrides, {1, 2}},
+    {{L"Devices"}, &AppSettings::DeviceOverrides, [](std::wstring_view, std::uint32_t v) { return v == 1 || v == 2; }},
+    {{L"Programs"}, &AppSettings::Programs, IsStoredRule},
 };
 // More entries than anyone makes by hand are not read, so a hostile subkey cannot cost much.
 inline constexpr std::size_t kMaxMapEntries = 256;

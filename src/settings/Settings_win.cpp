@@ -100,6 +100,12 @@ bool SettingsWriter::WriteInt(const SettingName& name, std::int32_t value) {
                           sizeof data) == ERROR_SUCCESS;
 }
 
+bool SettingsWriter::Delete(const SettingName& name) {
+    if (!key_) return false;
+    const LSTATUS rc = RegDeleteValueW(key_.get(), Z(name.Name).c_str());
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
 bool SettingsWriter::WriteBool(const SettingName& name, bool value) { return WriteInt(name, value ? 1 : 0); }
 
 bool SettingsWriter::WriteString(const SettingName& name, std::wstring_view value) {
@@ -119,7 +125,7 @@ bool Write(SettingsWriter& w, const BoolSetting& row, bool v) { return w.WriteBo
 bool Write(SettingsWriter& w, const IntSetting& row, std::int32_t v) { return w.WriteInt(row.Name, v); }
 bool Write(SettingsWriter& w, const TextSetting& row, const std::wstring& v) { return w.WriteString(row.Name, v); }
 
-// A map's entries: DWORDs within the row's range under names no longer than any text setting; the
+// A map's entries: DWORDs the row's filter takes under names no longer than any text setting; the
 // rest is left out, so it reads as absent and a damaged value costs nothing.
 DwordMap LoadMap(const MapSetting& row, HKEY root, std::wstring_view path) {
     DwordMap map;
@@ -135,8 +141,7 @@ DwordMap LoadMap(const MapSetting& row, HKEY root, std::wstring_view path) {
         const LSTATUS rc = RegEnumValueW(key.get(), index, name.data(), &chars, nullptr, &type,
                                          reinterpret_cast<BYTE*>(&value), &size);
         if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value || value < row.Value.Min ||
-            value > row.Value.Max)
+        if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value || !row.Value({name.data(), chars}, value))
             continue;
         map.emplace(std::wstring(name.data(), chars), value);
     }
@@ -147,7 +152,8 @@ bool SaveMap(const MapSetting& row, const DwordMap& map, HKEY root, std::wstring
     if (map.empty()) return true;  // no subkey for nobody's choice
     SettingsWriter w(root, std::wstring(path) + L'\\' + std::wstring(row.Name.Name));
     bool ok = w.IsOpen();
-    for (const auto& [name, value] : map) ok &= w.WriteInt({name}, static_cast<std::int32_t>(value));
+    for (const auto& [name, value] : map)
+        ok &= row.Value(name, value) ? w.WriteInt({name}, static_cast<std::int32_t>(value)) : w.Delete({name});
     return ok;
 }
 

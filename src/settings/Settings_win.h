@@ -51,6 +51,7 @@ public:
     bool WriteBool(const SettingName& name, bool value);           // REG_DWORD 0 or 1
     bool WriteInt(const SettingName& name, std::int32_t value);    // REG_DWORD
     bool WriteString(const SettingName& name, std::wstring_view value);  // REG_SZ
+    bool Delete(const SettingName& name);  // true also when it was not there
 
 private:
     UniqueKey key_;

@@ -35,7 +35,7 @@ void AppendItems(HMENU menu, const std::vector<std::unique_ptr<TMenuItem>>& item
         MENUITEMINFOW mii{};
         mii.cbSize = sizeof mii;
         mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
-        mii.fType = item->IsSeparator() ? MFT_SEPARATOR : MFT_STRING;
+        mii.fType = item->IsSeparator() ? MFT_SEPARATOR : (MFT_STRING | (item->RadioItem ? MFT_RADIOCHECK : 0u));
         mii.fState = (item->Checked ? MFS_CHECKED : 0u) | (item->Enabled ? 0u : MFS_DISABLED) |
                      (item->Default ? MFS_DEFAULT : 0u);
         mii.wID = item->Command();

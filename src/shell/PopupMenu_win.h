@@ -23,6 +23,7 @@ public:
     std::wstring Caption;       // "-" makes a separator
     std::wstring ShortCutText;  // shown after a tab in the shortcut column, e.g. "Alt+F1"
     bool Checked = false;
+    bool RadioItem = false;     // checked with a dot: one choice of several
     bool Enabled = true;
     bool Visible = true;
     bool Default = false;       // drawn bold; run by a double click on the tray icon

@@ -278,7 +278,9 @@ void TTrayIcon::HandleNotification(UINT code) {
 
 void TTrayIcon::DoMouseMove(std::uint8_t, int, int) {}
 
-void TTrayIcon::DoMouseDown(TMouseButton, std::uint8_t, int, int) {}
+void TTrayIcon::DoMouseDown(TMouseButton, std::uint8_t, int, int) {
+    if (OnMouseDown) OnMouseDown(*this);
+}
 
 void TTrayIcon::DoMouseUp(TMouseButton, std::uint8_t, int, int) {
     if (HWND owner = OwnerWindow()) SetForegroundWindow(owner);

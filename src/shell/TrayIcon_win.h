@@ -88,6 +88,8 @@ public:
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
     TNotifyEvent OnPopupMenu;
+    // A button went down on the icon; raised before the program takes the foreground for a menu.
+    TNotifyEvent OnMouseDown;
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;

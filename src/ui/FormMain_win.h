@@ -20,6 +20,7 @@
 #include "ui/features/Devices_win.h"
 #include "ui/features/Hotkeys_win.h"
 #include "ui/features/Online_win.h"
+#include "ui/features/Rules_win.h"
 #include "ui/features/Session_win.h"
 #include "ui/features/SmartBlocking_win.h"
 #include "ui/features/Touchpad_win.h"
@@ -115,11 +116,13 @@ public:
     About about{host_, *this, [this] { ShowSettings(); }};
     SmartBlocking smart{host_, *this};
     Devices devices{host_};
+    Rules rules{host_, TrayIcon};
     Session session{host_, [this] { Close(); }};
     Hotkeys hotkeys{host_, [this] { blocker.Toggle(Feedback::Shown); }, [this] { touchpad.Toggle(Feedback::Shown); }};
     Online online{host_, pnWebBrowser.Handle()};
     TrayPresentation tray{host_, TrayIcon};
-    const std::vector<Feature*> features{&blocker, &touchpad, &about, &smart, &devices, &session, &hotkeys, &online, &tray};
+    const std::vector<Feature*> features{&blocker, &touchpad, &about,   &smart,  &devices,
+                                         &rules,   &session,  &hotkeys, &online, &tray};
 };
 
 }  // namespace quorlin

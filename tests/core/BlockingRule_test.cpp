@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 using namespace quorlin::rule;
+using quorlin::ProgramRule;
 
 TEST(KeyboardRule, OrdinaryKeysStampOnPressAndRelease) {
     for (std::uint32_t vk : {0x41u, 0x30u, 0x0Du, 0x20u, 0x78u, 19u /*Pause*/, 93u /*Apps*/, 0x10Fu}) {
@@ -150,4 +151,36 @@ TEST(FullScreenRule, MaximizedWindowOnAMonitorWithoutTaskbarIsNoFullScreenProgra
     EXPECT_FALSE(IsFullScreen(maximized, monitor, false, 5, true));
     EXPECT_TRUE(IsFullScreen(maximized, monitor, false, 5, false)) << "without a caption it is full screen";
     EXPECT_TRUE(IsFullScreen({}, {}, false, kQunsRunningD3DFullScreen, true)) << "the shell's word still counts";
+}
+
+// The settings' interval is 500 ms and the key came at tick 1000.
+TEST(ProgramRuleDecision, ARuleChangesOnlyWhatItNames) {
+    struct Row { std::uint32_t rule; std::uintptr_t message; bool blockOther; std::uint32_t sinceKey; bool blocked; };
+    const Row rows[] = {
+        {0, 0x201, true, 100, true},     {0, 0x200, true, 100, true},     {0, 0x200, false, 100, false},
+        {0, 0x201, true, 700, false},    {1, 0x201, true, 100, false},    {1, 0x204, true, 0, false},
+        {1, 0x20A, true, 100, false},    {2, 0x201, true, 100, true},     {2, 0x203, true, 100, true},
+        {2, 0x200, true, 100, false},    {2, 0x20A, true, 100, false},    {2, 0x201, true, 700, false},
+        {1000, 0x201, true, 700, true},  {1000, 0x201, true, 1200, false}, {1000, 0x200, true, 700, true},
+        {1000, 0x200, false, 700, false}, {100, 0x201, true, 200, false},  {99, 0x201, true, 700, false},
+    };
+    for (const Row& r : rows) {
+        const ProgramRule rule = ProgramRule::FromStored(r.rule);
+        const std::uint32_t now = 1000 + r.sinceKey;
+        EXPECT_EQ(ShouldBlockMouse(0, r.message, r.blockOther, now, 1000, 500, false, rule), r.blocked)
+            << r.rule << " " << std::hex << r.message << std::dec << " " << r.sinceKey;
+        EXPECT_FALSE(ShouldBlockMouse(0, r.message, r.blockOther, now, 1000, 500, true, rule));
+        // The hook asks which program is in front only when some rule could block the event.
+        EXPECT_TRUE(!r.blocked || RuleMayBlockMouse(0, r.message, r.blockOther, now, 1000, 500, false, rule.IntervalOr(0)));
+    }
+    EXPECT_FALSE(RuleMayBlockMouse(0, 0x200, false, 1100, 1000, 500, false, 5000)) << "no rule blocks what the settings pass";
+    EXPECT_FALSE(RuleMayBlockMouse(0, 0x201, true, 3100, 1000, 500, false, 2000));
+}
+
+TEST(ProgramRuleDecision, KeysInAProgramNeverBlockedStartNothingButAreStillFollowed) {
+    KeyboardState keys;
+    EXPECT_FALSE(KeyStartsInterval(keys, 0, kKeyDown, 'W', false, {}, false, ProgramRule{ProgramRule::kNeverBlock}));
+    EXPECT_TRUE(keys.Down.Has('W'));
+    for (std::uint32_t code : {0u, 2u, 100u, 5000u})
+        EXPECT_TRUE(KeyStartsInterval(keys, 0, kKeyUp, 'W', false, {}, false, ProgramRule::FromStored(code))) << code;
 }

@@ -7,11 +7,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <cwctype>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -679,10 +682,10 @@ TEST_F(QuorlinEndToEnd, SmartBlockingIsOffByDefaultAndItsSubmenuTurnsEachOptionO
     EXPECT_FALSE(PressArrivesAfterKey(100));
     target_.reset();
 
-    // "Smart blocking" sits just above the separator over Close; each of its items in turn.
+    // "Smart blocking" sits above "Rules for ..." and the separator over Close; each of its items in turn.
     for (int item = 0; item < 3; ++item) {
         ASSERT_TRUE(app_.OpenTrayMenu());
-        for (WORD key : {VK_UP, VK_UP, VK_RIGHT}) TypeKeyNoted(key);
+        for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RIGHT}) TypeKeyNoted(key);
         for (int i = 0; i < item; ++i) TypeKeyNoted(VK_DOWN);
         TypeKeyNoted(VK_RETURN);
         ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
@@ -741,7 +744,7 @@ const std::wstring kDevicesKey = std::wstring(kQuorlinKey) + L"\\Devices";
 // Opens "Input devices" in "Smart blocking" and chooses its item at index (mouse first).
 void ChooseInputDevice(QuorlinProcess& app, int index) {
     ASSERT_TRUE(app.OpenTrayMenu());
-    for (WORD key : {VK_UP, VK_UP, VK_RIGHT}) TypeKeyNoted(key);
+    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RIGHT}) TypeKeyNoted(key);
     for (int i = 0; i < 5; ++i) TypeKeyNoted(VK_DOWN);  // past the five options and their separator
     TypeKeyNoted(VK_RIGHT);
     for (int i = 0; i < index; ++i) TypeKeyNoted(VK_DOWN);
@@ -797,6 +800,105 @@ TEST_P(DevicesEndToEnd, StoredIgnoreExternalKeyboardStartsNoIntervalUntilTheKeyb
     EXPECT_FALSE(PressArrivesAfterKey(100)) << "placed built in, its keys block; the mouse's option is off";
     PressEscIn(app_.Window());
     EXPECT_TRUE(PumpUntil([&] { return ReadDword(keyboard.c_str(), kDevicesKey.c_str()) == 1u; }, 3000));
+}
+
+// ---- Rules per program ----
+
+const std::wstring kProgramsKey = std::wstring(kQuorlinKey) + L"\\Programs";
+
+// The rule name of this test program, whose window the target is: its file name in lower case.
+std::wstring OwnProgramName() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return CharLowerW(std::wcsrchr(path, L'\\') + 1);
+}
+
+TEST_F(QuorlinEndToEnd, StoredRulesApplyToTheirProgramOnly) {
+    const std::wstring me = OwnProgramName();
+    WriteDword(L"other.exe", 1, kProgramsKey.c_str());
+    StartApp();
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "a rule for another program changes nothing here";
+    ASSERT_TRUE(CounterReads(1)) << Narrow(Counter());
+    StopApp();
+
+    WriteDword(me.c_str(), 1, kProgramsKey.c_str());
+    StartApp();
+    EXPECT_TRUE(PressArrivesAfterKey(100)) << "never block";
+    PumpFor(300);
+    EXPECT_EQ(Counter(), L"Clicks blocked: 1");
+    // A click that would bring the target to the front is decided by the rule of the program in front
+    // before it, Quorlin's (none). The pointer is put there directly: a move now would be swallowed.
+    EXPECT_FALSE(PressArrivesAfterKey(100, [&] {
+        SetForegroundWindow(app_.Window());
+        PumpUntil([&] { return GetForegroundWindow() == app_.Window(); }, 1000);
+        SetCursorPos(Target().Center().x, Target().Center().y);
+        TypeKeyNoted('A');
+    }));
+    EXPECT_TRUE(CounterReads(2)) << Narrow(Counter());
+    StopApp();
+
+    WriteDword(me.c_str(), 2, kProgramsKey.c_str());
+    StartApp();
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "clicks only: clicks are blocked";
+    EXPECT_TRUE(MoveArrivesAfterKey()) << "clicks only: moves pass";
+    StopApp();
+
+    // Moves pass from here on: after a restart Wine may put the pointer back where the X pointer is.
+    WriteDword(L"BlockEvents", 0);
+    WriteDword(me.c_str(), 1000, kProgramsKey.c_str());
+    StartApp();
+    EXPECT_FALSE(PressArrivesAfterKey(700)) << "the rule's own interval, not the settings' 500 ms";
+    EXPECT_TRUE(PressArrivesAfterKey(1200));
+}
+
+TEST_F(QuorlinEndToEnd, TrayMenuSetsARuleForTheProgramInFrontAtOnceAndRemovesIt) {
+    const std::wstring me = OwnProgramName();
+    WriteDword(L"Balloons", 0);  // none may cover the tray menu
+    StartApp();
+    PressEscIn(Target().hwnd());  // in front, and a key the target ignores
+    // "Rules for <this program>" sits just above the separator over Close.
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    for (WORD key : {VK_UP, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}) TypeKeyNoted(key);
+    ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
+    EXPECT_TRUE(PressArrivesAfterKey(100)) << "never block, at once";
+    PressEscIn(app_.Window());
+    EXPECT_TRUE(PumpUntil([&] { return ReadDword(me.c_str(), kProgramsKey.c_str()) == 1u; }, 3000));
+
+    // Removed through "All rules", the last item: its one program, then "As the settings say".
+    PressEscIn(Target().hwnd());  // in front, and a key the target ignores
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    for (WORD key : {VK_UP, VK_UP, VK_RIGHT, VK_UP, VK_RIGHT, VK_RIGHT, VK_RETURN}) TypeKeyNoted(key);
+    ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
+    EXPECT_FALSE(PressArrivesAfterKey(100)) << "blocked again at once";
+    StopApp();
+    EXPECT_FALSE(ValueType(me.c_str(), kProgramsKey.c_str()).has_value()) << "the removed rule's value is deleted";
+}
+
+TEST_F(QuorlinEndToEnd, HostileRuleValuesAreIgnoredAndLeftInPlace) {
+    const std::wstring me = OwnProgramName();
+    const wchar_t* key = kProgramsKey.c_str();
+    // A name of 1 MB is refused by the registry, which takes names of up to 16,383 characters.
+    const std::wstring huge(16383, L'a');
+    WriteDword(huge.c_str(), 1, key);
+    ASSERT_TRUE(ValueType(huge.c_str(), key).has_value()) << "the registry refused the long name";
+    WriteDword(L"other.exe", 2, key);  // a rule beside them: saving writes the rules
+    WriteDword(L"BlockEvents", 0);      // the click's own move must pass after each restart
+    const wchar_t text[] = L"1";
+    const DWORD one = 1, zero = 0, below = 99, above = 5001;
+    const std::tuple<DWORD, const void*, DWORD> hostile[] = {{REG_SZ, text, sizeof text}, {REG_BINARY, &one, 4},
+                                                             {REG_DWORD, &zero, 4}, {REG_DWORD, &below, 4}, {REG_DWORD, &above, 4}};
+    for (const auto& [type, data, size] : hostile) {
+        WriteRaw(me.c_str(), type, data, size, key);
+        StartApp();
+        EXPECT_FALSE(PressArrivesAfterKey(100)) << "type " << type << ": no rule, blocked as the settings say";
+        StopApp();
+        BYTE stored[16] = {};
+        DWORD storedType = 0, storedSize = sizeof stored;
+        RegGetValueW(HKEY_CURRENT_USER, key, me.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &storedType, stored, &storedSize);
+        EXPECT_TRUE(storedType == type && storedSize == size && std::memcmp(stored, data, size) == 0) << "changed: " << type;
+    }
+    EXPECT_TRUE(ValueType(huge.c_str(), key).has_value());
+    EXPECT_EQ(ReadDword(L"other.exe", key), 2u);
 }
 
 TEST_F(QuorlinEndToEnd, ClickSwallowedWhileTheTrayMenuIsOpenIsCounted) {
