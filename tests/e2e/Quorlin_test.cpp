@@ -719,6 +719,22 @@ TEST_F(QuorlinEndToEnd, StoredFullScreenPauseLetsClicksPassWhileAnotherProgramFi
     EXPECT_TRUE(PumpUntil([&] { return !PressArrivesAfterKey(100); }, 6000)) << "blocked again at normal size";
 }
 
+TEST_F(QuorlinEndToEnd, ShorterBlockAfterASingleKeyFromTheMenuAndTheWholeIntervalOnceKeysShowTyping) {
+    WriteDword(L"Balloons", 0);  // none may cover the tray menu
+    StartApp();
+    EXPECT_FALSE(PressArrivesAfterKey(300)) << "off: the whole interval, as before";
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    for (WORD key : {VK_UP, VK_UP, VK_RIGHT, VK_UP, VK_RETURN}) TypeKeyNoted(key);  // the submenu's last item
+    ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
+    EXPECT_FALSE(PressArrivesAfterKey(150));
+    EXPECT_TRUE(PressArrivesAfterKey(300));
+    const auto twoKeys = [](DWORD apart) { return [apart] { TypeKeyNoted('A'); PumpFor(apart); TypeKeyNoted('B'); }; };
+    EXPECT_FALSE(PressArrivesAfterKey(400, twoKeys(300)));
+    EXPECT_TRUE(PressArrivesAfterKey(300, twoKeys(700)));
+    PressEscIn(app_.Window());
+    EXPECT_TRUE(PumpUntil([&] { return ReadDword(L"AdaptToTyping") == 1u; }, 3000));
+}
+
 // ---- External mice and keyboards ----
 
 // The interface path raw input gives this machine's first device of the kind, as Quorlin names
