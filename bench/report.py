@@ -110,6 +110,8 @@ def summary(r, curves):
                               ("quorlin_swallow", "Hook CPU per event, events swallowed (µs)"),
                               ("smart_pass", "… with the three smart-blocking options on, pass (µs)"),
                               ("smart_swallow", "… with the three smart-blocking options on, swallowed (µs)"),
+                              ("typing_pass", "… with the typing-aware interval on, pass (µs)"),
+                              ("typing_swallow", "… with the typing-aware interval on, swallowed (µs)"),
                               ("external", "… with both external-device options on (µs)"),
                               ("rules_pass", "… with a rule for another program, pass (µs)"),
                               ("rule_in_force", "… with \"clicks only\" for the program in front (µs)")):
@@ -355,6 +357,8 @@ def hooks(r):
     names = {"null": "do-nothing hooks", "quorlin_pass": "Quorlin, events pass",
              "quorlin_swallow": "Quorlin, events swallowed",
              "smart_pass": "Quorlin + smart options, pass", "smart_swallow": "Quorlin + smart options, swallowed",
+             "typing_pass": "Quorlin + typing-aware interval, pass",
+             "typing_swallow": "Quorlin + typing-aware interval, swallowed",
              "external": "Quorlin + external-device options",
              "rules_pass": "Quorlin + a rule for another program, pass",
              "rule_in_force": "Quorlin + \"clicks only\" in front, moves pass"}

@@ -242,6 +242,9 @@ HOOK_CONFIGS = [
     ("quorlin_swallow", "Quorlin.exe", dict(TRAY_SETTINGS, BlockEvents=1)),
     ("smart_pass", "Quorlin.exe", dict(TRAY_SETTINGS, BlockEvents=0, **{o: 1 for o in SMART_OPTIONS})),
     ("smart_swallow", "Quorlin.exe", dict(TRAY_SETTINGS, BlockEvents=1, **{o: 1 for o in SMART_OPTIONS})),
+    # The typing-aware interval on: the burst's keys come close together, so they show typing.
+    ("typing_pass", "Quorlin.exe", dict(TRAY_SETTINGS, BlockEvents=0, AdaptToTyping=1)),
+    ("typing_swallow", "Quorlin.exe", dict(TRAY_SETTINGS, BlockEvents=1, AdaptToTyping=1)),
     # Raw input registered and every event tied to its device; Wine's devices are USB-style, so
     # its keys start no interval and nothing is swallowed.
     ("external", "Quorlin.exe", dict(TRAY_SETTINGS, BlockEvents=1, IgnoreExternalMouse=1, IgnoreExternalKeyboard=1)),

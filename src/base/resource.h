@@ -102,6 +102,7 @@
 #define IDS_MI_RULE_CLICKS       1136
 #define IDS_MI_RULE_INTERVAL     1137
 #define IDS_MI_ALL_RULES         1138
+#define IDS_MI_ADAPT_TO_TYPING   1139
 
 // Application object.
 #define IDS_UNEXPECTED_ERROR 1200

@@ -156,6 +156,32 @@ constexpr bool RuleMayBlockMouse(int nCode, std::uintptr_t mouseMessage, bool bl
                             interval > longestRuleInterval ? interval : longestRuleInterval, paused);
 }
 
+// Typing-aware interval: a single key blocks briefly (reaching for the touchpad after Enter), keys
+// that show typing block for the whole interval, at any typing speed.
+inline constexpr std::uint32_t kSingleKeyBlock = 200;
+inline constexpr std::uint32_t kNoPressGap = 0xFFFFFFFFu;  // before the first press: a single key
+
+// The last press that started an interval; the keyboard hook's alone.
+struct PressClock {
+    std::uint32_t Last = 0;
+    bool Any = false;
+};
+
+// A press that starts an interval, at now: how long after the one before it came.
+constexpr std::uint32_t CountPress(PressClock& clock, std::uint32_t now) noexcept {
+    const std::uint32_t gap = clock.Any ? now - clock.Last : kNoPressGap;
+    clock = {now, true};
+    return gap;
+}
+
+// How long the last counted key blocks, with the interval that applies and the gap of the last
+// counted press: a release goes on with its press's stage, from its own time. A press is typing
+// when it came within an interval of the one before; otherwise it blocks for the short stage.
+constexpr std::uint32_t BlockLength(std::uint32_t interval, bool adaptToTyping, std::uint32_t pressGap) noexcept {
+    if (!adaptToTyping || pressGap < interval) return interval;
+    return interval < kSingleKeyBlock ? interval : kSingleKeyBlock;
+}
+
 struct PixelRect {
     std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
 };

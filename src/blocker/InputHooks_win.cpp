@@ -222,6 +222,8 @@ void BlockerStateRecord::Reset() noexcept {
     BlockOtherEvents = true;
     NotifyWindow = nullptr;
     Smart.Store({});
+    AdaptToTyping = false;
+    PressGap = rule::kNoPressGap;
     FullScreenPause = false;
     IgnoreExternalMouse = false;
     IgnoreExternalKeyboard = false;
@@ -233,6 +235,7 @@ void BlockerStateRecord::Reset() noexcept {
     RuleAsked = nullptr;
     Foreground = nullptr;
     Keys = {};
+    Presses = {};
 }
 
 void InstallHooks(HWND window) {
@@ -307,13 +310,18 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LP
             !own &&
             rule::KeyStartsInterval(BlockerState.Keys, nCode, wParam, info->vkCode, (info->flags & LLKHF_EXTENDED) != 0,
                                     smart, BlockerState.FullScreenPause.load(relaxed), rule);
+        bool typed = starts;  // a press that counts towards typing
         if (BlockerState.IgnoreExternalKeyboard.load(relaxed)) {
             // Every key takes its place in the order its reports come in; an external one starts nothing.
             const std::uint32_t part = devices::KeyPart(info->vkCode, (info->flags & LLKHF_UP) != 0);
             TakeReports(devices::Kind::Keyboard, part, info->time);
             Devices.Expire(now);
-            if (Devices.Key(part, now, starts) == devices::DeviceDecider::KeyFrom::BuiltIn && starts)
+            const auto from = Devices.Key(part, now, starts);
+            if (from == devices::DeviceDecider::KeyFrom::BuiltIn && starts)
                 BlockerState.LastKeyTick.store(now, relaxed);
+            // A key whose report is still to come (Windows reports after the hooks) counts for typing
+            // already: most turn out built in.
+            typed = starts && from != devices::DeviceDecider::KeyFrom::External;
             ApplySettledKeys();
 #ifdef QUORLIN_REPORTS_AFTER_HOOKS
             TakeHeldReport();
@@ -321,6 +329,8 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LP
         } else if (starts) {
             BlockerState.LastKeyTick.store(now, relaxed);
         }
+        if (typed && wParam == WM_KEYDOWN)
+            BlockerState.PressGap.store(rule::CountPress(BlockerState.Presses, now), relaxed);
     }
     return CallNextHookEx(BlockerState.KeyboardHook, nCode, wParam, lParam);
 }
@@ -351,7 +361,12 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARA
                                  ? RuleInFront()
                                  : ProgramRule{};
     const bool block =
-        rule::ShouldBlockMouse(nCode, wParam, blockOther, now, lastKey, interval, paused, rule) &&
+        // The rule's own interval is in the block length already; what it says of the event's kind stays.
+        rule::ShouldBlockMouse(nCode, wParam, blockOther, now, lastKey,
+                               rule::BlockLength(rule::IntervalThatApplies(interval, rule),
+                                                 BlockerState.AdaptToTyping.load(relaxed),
+                                                 BlockerState.PressGap.load(relaxed)),
+                               paused, rule.NeverBlocks() || rule.ClicksOnly() ? rule : ProgramRule{}) &&
         !(mouseOption && Devices.PassesAsExternal(info->time, rule::IsCandidate(wParam, false)));
 #ifdef QUORLIN_REPORTS_AFTER_HOOKS
     if (mouseOption || keyboardOption) TakeHeldReport();

@@ -40,6 +40,10 @@ struct BlockerStateRecord {
     HHOOK MouseHook = nullptr;
     std::atomic<HWND> NotifyWindow{nullptr};
     SharedSmartOptions Smart;
+    // Typing-aware interval: the option, and how long after the counted press before it the last
+    // counted press came, stamped by the keyboard hook for the mouse hook.
+    std::atomic<bool> AdaptToTyping{false};
+    std::atomic<std::uint32_t> PressGap{rule::kNoPressGap};
     // Kept up to date outside the hooks while pausing in full-screen programs is on.
     std::atomic<bool> FullScreenPause{false};
     // Set on the hook thread once raw input for that kind is registered (on a thread of its own).
@@ -55,6 +59,7 @@ struct BlockerStateRecord {
     std::atomic<HWND> RuleAsked{nullptr};      // the last window the hooks asked about
     ForegroundProgram* Foreground = nullptr;   // the GUI thread's, while one lives
     rule::KeyboardState Keys;               // the hook thread's alone
+    rule::PressClock Presses;               // the hook thread's alone
 
     // Back to the values at start; only while no hooks are installed.
     void Reset() noexcept;

@@ -58,6 +58,8 @@ struct AppSettings {
     // starts no interval.
     bool IgnoreExternalMouse{};
     bool IgnoreExternalKeyboard{};
+    // A single key blocks only briefly; keys that show typing block for the whole interval.
+    bool AdaptToTyping{};
     // The user's placement of single devices, kept in the subkey "Devices": value name (the
     // upper-cased interface path) -> 1 built in, 2 external. Only those two are loaded or kept.
     std::map<std::wstring, std::uint32_t> DeviceOverrides;
@@ -111,6 +113,7 @@ inline constexpr std::tuple kSettingsTable{
     BoolSetting{{L"IgnoreHeldKeys"}, &AppSettings::IgnoreHeldKeys, false},
     BoolSetting{{L"IgnoreExternalMouse"}, &AppSettings::IgnoreExternalMouse, false},
     BoolSetting{{L"IgnoreExternalKeyboard"}, &AppSettings::IgnoreExternalKeyboard, false},
+    BoolSetting{{L"AdaptToTyping"}, &AppSettings::AdaptToTyping, false},
 };
 // The maps, each in its subkey, loaded and saved after the values.
 inline constexpr MapSetting kSettingsMaps[] = {

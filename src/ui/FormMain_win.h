@@ -25,6 +25,7 @@
 #include "ui/features/SmartBlocking_win.h"
 #include "ui/features/Touchpad_win.h"
 #include "ui/features/TrayPresentation_win.h"
+#include "ui/features/TypingAware_win.h"
 #include "ui/model/AppModel.h"
 
 namespace quorlin {
@@ -116,13 +117,14 @@ public:
     About about{host_, *this, [this] { ShowSettings(); }};
     SmartBlocking smart{host_, *this};
     Devices devices{host_};
+    TypingAware typing{host_};
     Rules rules{host_, TrayIcon};
     Session session{host_, [this] { Close(); }};
     Hotkeys hotkeys{host_, [this] { blocker.Toggle(Feedback::Shown); }, [this] { touchpad.Toggle(Feedback::Shown); }};
     Online online{host_, pnWebBrowser.Handle()};
     TrayPresentation tray{host_, TrayIcon};
     const std::vector<Feature*> features{&blocker, &touchpad, &about,   &smart,  &devices,
-                                         &rules,   &session,  &hotkeys, &online, &tray};
+                                         &typing,  &rules,    &session, &hotkeys, &online, &tray};
 };
 
 }  // namespace quorlin

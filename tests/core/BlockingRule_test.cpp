@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <vector>
+
 using namespace quorlin::rule;
 using quorlin::ProgramRule;
 
@@ -131,6 +134,40 @@ TEST(SmartKeyboardRule, AutoRepeatOfAHeldKeyDoesNotRestartTheInterval) {
     EXPECT_FALSE(ShouldBlockMouse(0, 0x201, true, 1100, 1000, 500, true));
     k.options = {};
     EXPECT_TRUE(k.Press('W') && k.Press(37) && k.Press(0x10F)) << "without the options, as before";
+}
+
+// Key and click times through the rule as the hooks feed it, again across the tick's wrap-around:
+// a positive key is its press, a negative one its release, 0 a click with the decision expected.
+struct Step { std::uint32_t t; int key; bool blocked = false; };
+
+TEST(TypingAwareInterval, DecisionTable) {
+    constexpr int A = 'A', B = 'B';
+    const struct { const char* name; std::uint32_t interval; bool adapt, ignoreHeld; std::vector<Step> steps; } cases[] = {
+        {"off", 500, false, false, {{0, A}, {50, -A}, {300, 0, 1}, {549, 0, 1}, {550, 0, 0}}},
+        {"one key", 500, true, false, {{0, A}, {80, -A}, {150, 0, 1}, {279, 0, 1}, {280, 0, 0}}},
+        {"two keys 300 ms apart", 500, true, false, {{0, A}, {50, -A}, {300, B}, {350, -B}, {700, 0, 1}, {849, 0, 1}, {850, 0, 0}}},
+        {"two keys 700 ms apart", 500, true, false, {{0, A}, {50, -A}, {700, B}, {750, -B}, {949, 0, 1}, {950, 0, 0}}},
+        {"499 ms apart", 500, true, false, {{0, A}, {499, B}, {998, 0, 1}, {999, 0, 0}}},
+        {"500 ms apart", 500, true, false, {{0, A}, {500, B}, {699, 0, 1}, {700, 0, 0}}},
+        {"interval below 200 ms", 125, true, false, {{0, A}, {124, 0, 1}, {125, 0, 0}}},
+        {"a shortcut is no press", 500, true, false, {{0, A}, {50, -A}, {300, 162}, {310, 'C'}, {400, -'C'}, {420, -162}, {600, B}, {799, 0, 1}, {800, 0, 0}}},
+        {"held, repeats count", 500, true, false, {{0, A}, {300, 0, 0}, {500, A}, {533, A}, {900, 0, 1}, {1000, -A}, {1499, 0, 1}, {1500, 0, 0}}},
+        {"held, repeats ignored", 500, true, true, {{0, A}, {300, 0, 0}, {500, A}, {533, A}, {900, 0, 0}, {1000, -A}, {1199, 0, 1}, {1200, 0, 0}}},
+    };
+    for (std::uint32_t base : {1000u, 0xFFFFFF00u})
+        for (const auto& c : cases) {
+            KeyboardState keys;
+            PressClock presses;
+            std::uint32_t lastKey = 0, gap = kNoPressGap;
+            for (const Step& s : c.steps)
+                if (s.key == 0)
+                    EXPECT_EQ(ShouldBlockMouse(0, 0x201, false, base + s.t, lastKey, BlockLength(c.interval, c.adapt, gap)),
+                              s.blocked) << c.name << ", click at " << s.t << ", base " << base;
+                else if (KeyStartsInterval(keys, 0, s.key > 0 ? kKeyDown : kKeyUp, std::abs(s.key), false, {true, c.ignoreHeld}, false)) {
+                    if (s.key > 0) gap = CountPress(presses, base + s.t);
+                    lastKey = base + s.t;
+                }
+        }
 }
 
 TEST(FullScreenRule, WindowCoveringItsMonitorOrTheShellsState) {

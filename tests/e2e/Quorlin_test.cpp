@@ -104,6 +104,7 @@ protected:
         PumpFor(delayMs);
         if (moveToPress) Click(c.x, c.y);
         else for (DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) MouseButton(button);
+        clickDone_ = GetTickCount();  // the hooks have decided the press by now
         // Releases are never blocked: once it is there, so is the press, if it passed.
         EXPECT_TRUE(PumpUntil([&] { return w.Received(WM_LBUTTONUP); }, 3000)) << "the click went elsewhere";
         PumpFor(50);
@@ -212,6 +213,7 @@ protected:
 
     QuorlinProcess app_;
     std::unique_ptr<RecordingWindow> target_;
+    DWORD clickDone_ = 0;
 };
 
 // ---- First start ----
@@ -717,6 +719,42 @@ TEST_F(QuorlinEndToEnd, StoredFullScreenPauseLetsClicksPassWhileAnotherProgramFi
     EXPECT_TRUE(PumpUntil([&] { return PressArrivesAfterKey(100); }, 6000));
     SetWindowPos(target_->hwnd(), nullptr, 20, 20, 240, 160, SWP_NOZORDER);
     EXPECT_TRUE(PumpUntil([&] { return !PressArrivesAfterKey(100); }, 6000)) << "blocked again at normal size";
+}
+
+TEST_F(QuorlinEndToEnd, ShorterBlockAfterASingleKeyFromTheMenuAndTheWholeIntervalOnceKeysShowTyping) {
+    WriteDword(L"Balloons", 0);  // none may cover the tray menu
+    StartApp();
+    // Keys `apart` ms apart, a click `delay` ms after the last. A swallowed press is asked for only
+    // where the hooks saw the keys less than `within` ms apart and the click as soon after the last
+    // key, which the times around the input bound; a machine too slow for that leaves the case open.
+    const auto arrives = [this](int keys, DWORD apart, DWORD delay, DWORD within = 0) {
+        for (int run = 0; run < 4; ++run) {
+            DWORD first = 0, last = 0, lastDone = 0;
+            const bool arrived = PressArrivesAfterKey(delay, [&] {
+                first = GetTickCount();
+                for (int i = 0; i < keys; ++i) {
+                    if (i > 0) PumpFor(apart);
+                    last = GetTickCount();
+                    TypeKeyNoted(static_cast<WORD>('A' + i));
+                }
+                lastDone = GetTickCount();
+            });
+            if (within == 0 || (lastDone - first < within && clickDone_ - last < within)) return arrived;
+        }
+        ADD_FAILURE() << "the machine never kept the times";
+        return true;
+    };
+    EXPECT_FALSE(arrives(1, 0, 300, 500)) << "off: the whole interval, as before";
+    ASSERT_TRUE(app_.OpenTrayMenu());
+    // The target was in front, so "Rules for NAME" stands between Close and Smart blocking.
+    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RIGHT, VK_UP, VK_RETURN}) TypeKeyNoted(key);  // the submenu's last item
+    ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
+    EXPECT_FALSE(arrives(1, 0, 150, 200));
+    EXPECT_TRUE(arrives(1, 0, 300));
+    EXPECT_FALSE(arrives(2, 300, 400, 500));
+    EXPECT_TRUE(arrives(2, 700, 300));
+    PressEscIn(app_.Window());
+    EXPECT_TRUE(PumpUntil([&] { return ReadDword(L"AdaptToTyping") == 1u; }, 3000));
 }
 
 // ---- External mice and keyboards ----
