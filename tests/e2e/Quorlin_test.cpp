@@ -840,6 +840,42 @@ TEST_P(DevicesEndToEnd, StoredIgnoreExternalKeyboardStartsNoIntervalUntilTheKeyb
     EXPECT_TRUE(PumpUntil([&] { return ReadDword(keyboard.c_str(), kDevicesKey.c_str()) == 1u; }, 3000));
 }
 
+// Private-range messages of several values, and a quit and a close, posted to every message-only
+// window of the running program's own (its timers' and the raw input thread's); returns how many.
+int PostStrayMessages(DWORD pid) {
+    int found = 0;
+    for (HWND w = nullptr; (w = FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        // The program's own; the COM apartment's window (OleMainThreadWndClass) is the system's.
+        wchar_t name[64] = {};
+        GetClassNameW(w, name, 64);
+        if (owner != pid || std::wcsncmp(name, L"Quorlin", 7) != 0) continue;
+        ++found;
+        for (UINT base : {UINT{WM_USER}, UINT{WM_APP}})
+            for (UINT m = base; m < base + 0x50; ++m)
+                for (WPARAM wp : {0u, 1u, 2u, 3u}) PostMessageW(w, m, wp, 0);
+        PostMessageW(w, WM_QUIT, 0, 0);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+    }
+    PumpFor(500);
+    return found;
+}
+
+TEST_F(QuorlinEndToEnd, MessagesFromElsewhereToItsMessageOnlyWindowsChangeNothing) {
+    const std::function<void()> keyThenMove = [c = Target().Center()] { TypeKeyNoted('A'), PumpFor(50), MoveTo(c.x, c.y); };
+    for (const DWORD spare : {1u, 0u}) {
+        WriteDword(L"IgnoreExternalMouse", spare);
+        StartApp();
+        const int windows = PostStrayMessages(app_.Pid());
+        EXPECT_GE(windows, spare ? 5 : 4) << "four timers and, for the option, the raw input thread";
+        EXPECT_EQ(PressArrivesAfterKey(50, keyThenMove), spare == 1) << (spare ? "still spared" : "the hooks still block");
+        EXPECT_EQ(PostStrayMessages(app_.Pid()), windows) << "none closed";
+        EXPECT_TRUE(app_.Running());
+        StopApp();
+    }
+}
+
 // ---- Rules per program ----
 
 const std::wstring kProgramsKey = std::wstring(kQuorlinKey) + L"\\Programs";
@@ -983,5 +1019,78 @@ TEST_F(QuorlinEndToEnd, TrayIconIsDrawnForTheTaskbarsThemeAndFollowsItsChange) {
     SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0, SMTO_ABORTIFHUNG, 3000, &answer);
     EXPECT_EQ(IconPixels(), light);
 }
+
+// ---- A machine up for weeks ----
+
+// Run under a shifted clock only (QUORLIN_UPTIME, see scripts/wine-run.sh): "25d" shows a machine up
+// 25 days, past the tick count's sign; "wrap:S" one whose tick count wraps S seconds after the
+// session starts, each case at its own wrap. The last key comes before the wrap, the click after.
+enum class Feature { Blocker, TypingAware, Rule, ExternalMouse, ExternalKeyboard };
+class UptimeCase : public QuorlinEndToEnd, public ::testing::WithParamInterface<std::tuple<const wchar_t*, Feature>> {
+protected:
+    void SetUp() override {
+        QuorlinEndToEnd::SetUp();
+        const char* uptime = std::getenv("QUORLIN_UPTIME");
+        if (!uptime) GTEST_SKIP() << "runs under a shifted clock: QUORLIN_UPTIME";
+        wrap_ = std::strncmp(uptime, "wrap", 4) == 0;
+        app_.UseExe(ExeDir() + L"\\" + std::get<0>(GetParam()));
+        ASSERT_GE(GetTickCount(), 0x80000000u) << "the clock is not shifted";
+    }
+    // In the wrap session: waits until the wrap is lead ms away.
+    void ToTheWrap(DWORD lead) {
+        if (!wrap_) return;
+        const DWORD left = 0u - GetTickCount();
+        ASSERT_GT(left, lead + 200) << "the session came too late to its wrap";
+        while (0u - GetTickCount() > lead) PumpFor(std::min<DWORD>(0u - GetTickCount() - lead, 20));
+        keyTick_ = GetTickCount();
+    }
+    bool wrap_ = false;
+    DWORD keyTick_ = 0;
+};
+
+TEST_P(UptimeCase, DecidesAsOnAFreshMachine) {
+    const Feature feature = std::get<1>(GetParam());
+    WriteDword(L"Balloons", 0);
+    const POINT c = Target().Center();
+    DWORD delay = 100;
+    std::function<void()> keys = [&] { ToTheWrap(delay / 2), TypeKeyNoted('A'); };
+    bool arrives = false;
+    switch (feature) {
+    case Feature::Blocker: break;
+    case Feature::TypingAware:  // two keys show typing: the whole interval, not the 200 ms of one key
+        WriteDword(L"AdaptToTyping", 1);
+        delay = 350;
+        keys = [&] { ToTheWrap(delay / 2 + 100), TypeKeyNoted('A'), PumpFor(100), TypeKeyNoted('B'); };
+        break;
+    case Feature::Rule:  // the rule's 1000 ms, not the settings' 500
+        WriteDword(OwnProgramName().c_str(), 1000, kProgramsKey.c_str());
+        WriteDword(L"BlockEvents", 0);
+        delay = 700;
+        break;
+    case Feature::ExternalMouse:
+        WriteDword(L"IgnoreExternalMouse", 1);
+        keys = [&] { ToTheWrap(delay / 2), TypeKeyNoted('A'), PumpFor(50), MoveTo(c.x, c.y); };
+        arrives = true;
+        break;
+    case Feature::ExternalKeyboard:  // placed built in, its keys block
+        WriteDword(L"IgnoreExternalKeyboard", 1);
+        WriteDword(FirstDevicePath(RIM_TYPEKEYBOARD).c_str(), 1, kDevicesKey.c_str());
+        break;
+    }
+    StartApp();
+    EXPECT_EQ(PressArrivesAfterKey(delay, keys), arrives);
+    if (wrap_) EXPECT_TRUE(keyTick_ >= 0x80000000u && clickDone_ < 0x80000000u) << keyTick_ << " " << clickDone_;
+    if (feature == Feature::Blocker) EXPECT_TRUE(PressArrivesAfterKey(600)) << "and the block ends";
+}
+std::string UptimeCaseName(const ::testing::TestParamInfo<UptimeCase::ParamType>& info) {
+    static const char* const names[] = {"Blocker", "TypingAware", "Rule", "ExternalMouse", "ExternalKeyboard"};
+    const bool shipped = std::wstring(std::get<0>(info.param)) == L"Quorlin.exe";
+    return std::string(shipped ? "Quorlin_" : "ReportsAfterHooks_") + names[static_cast<int>(std::get<1>(info.param))];
+}
+INSTANTIATE_TEST_SUITE_P(Uptime, UptimeCase,
+                         ::testing::Combine(::testing::Values(L"Quorlin.exe", L"QuorlinReportsAfterHooks.exe"),
+                                            ::testing::Values(Feature::Blocker, Feature::TypingAware, Feature::Rule,
+                                                              Feature::ExternalMouse, Feature::ExternalKeyboard)),
+                         UptimeCaseName);
 
 }  // namespace
