@@ -152,7 +152,7 @@ foreach(build Quorlin ReportsAfterHooks)
   foreach(case Blocker TypingAware Rule ExternalMouse ExternalKeyboard)
     set(name e2e_Uptime_wrap_${build}_${case})
     add_test(NAME ${name} COMMAND ${WINE_RUN} $<TARGET_FILE:e2e_Quorlin_test> --gtest_brief=1
-             --gtest_filter=Uptime/UptimeCase.*/${build}_${case})
+             --gtest_filter=Uptime/Uptime.*/${build}_${case})
     set_tests_properties(${name} PROPERTIES TIMEOUT 180 LABELS e2e ENVIRONMENT "QUORLIN_UPTIME=wrap:20;${UPTIME_ENV}")
   endforeach()
 endforeach()

@@ -1022,75 +1022,60 @@ TEST_F(QuorlinEndToEnd, TrayIconIsDrawnForTheTaskbarsThemeAndFollowsItsChange) {
 
 // ---- A machine up for weeks ----
 
-// Run under a shifted clock only (QUORLIN_UPTIME, see scripts/wine-run.sh): "25d" shows a machine up
-// 25 days, past the tick count's sign; "wrap:S" one whose tick count wraps S seconds after the
-// session starts, each case at its own wrap. The last key comes before the wrap, the click after.
-enum class Feature { Blocker, TypingAware, Rule, ExternalMouse, ExternalKeyboard };
-class UptimeCase : public QuorlinEndToEnd, public ::testing::WithParamInterface<std::tuple<const wchar_t*, Feature>> {
-protected:
-    void SetUp() override {
-        QuorlinEndToEnd::SetUp();
-        const char* uptime = std::getenv("QUORLIN_UPTIME");
-        if (!uptime) GTEST_SKIP() << "runs under a shifted clock: QUORLIN_UPTIME";
-        wrap_ = std::strncmp(uptime, "wrap", 4) == 0;
-        app_.UseExe(ExeDir() + L"\\" + std::get<0>(GetParam()));
-        ASSERT_GE(GetTickCount(), 0x80000000u) << "the clock is not shifted";
-    }
-    // In the wrap session: waits until the wrap is lead ms away.
-    void ToTheWrap(DWORD lead) {
-        if (!wrap_) return;
-        const DWORD left = 0u - GetTickCount();
-        ASSERT_GT(left, lead + 200) << "the session came too late to its wrap";
-        while (0u - GetTickCount() > lead) PumpFor(std::min<DWORD>(0u - GetTickCount() - lead, 20));
-        keyTick_ = GetTickCount();
-    }
-    bool wrap_ = false;
-    DWORD keyTick_ = 0;
+// Each case: its settings, the click's delay after the last key, and whether it passes.
+const struct {
+    const char* Name;
+    void (*Store)();
+    DWORD Delay;
+    bool TwoKeys, Move, Arrives;
+} kUptimeCases[] = {
+    {"Blocker", [] {}, 100, false, false, false},
+    {"TypingAware", [] { WriteDword(L"AdaptToTyping", 1); }, 350, true, false, false},  // typing: not 200 ms
+    {"Rule", [] { WriteDword(OwnProgramName().c_str(), 1000, kProgramsKey.c_str()), WriteDword(L"BlockEvents", 0); },
+     700, false, false, false},
+    {"ExternalMouse", [] { WriteDword(L"IgnoreExternalMouse", 1); }, 100, false, true, true},
+    {"ExternalKeyboard",  // placed built in, its keys block
+     [] { WriteDword(L"IgnoreExternalKeyboard", 1), WriteDword(FirstDevicePath(RIM_TYPEKEYBOARD).c_str(), 1, kDevicesKey.c_str()); },
+     100, false, false, false},
 };
 
-TEST_P(UptimeCase, DecidesAsOnAFreshMachine) {
-    const Feature feature = std::get<1>(GetParam());
+// Under a shifted clock only (QUORLIN_UPTIME, see scripts/wine-run.sh): "25d" is a machine up 25
+// days, past the tick count's sign; "wrap:S" one whose tick count wraps S seconds after the session
+// starts, one case to a session, the last key before the wrap and the click after it.
+class Uptime : public QuorlinEndToEnd, public ::testing::WithParamInterface<std::tuple<const wchar_t*, int>> {};
+
+TEST_P(Uptime, DecidesAsOnAFreshMachine) {
+    const char* uptime = std::getenv("QUORLIN_UPTIME");
+    if (!uptime) GTEST_SKIP() << "runs under a shifted clock: QUORLIN_UPTIME";
+    ASSERT_GE(GetTickCount(), 0x80000000u) << "the clock is not shifted";
+    const auto& c = kUptimeCases[std::get<1>(GetParam())];
+    app_.UseExe(ExeDir() + L"\\" + std::get<0>(GetParam()));
     WriteDword(L"Balloons", 0);
-    const POINT c = Target().Center();
-    DWORD delay = 100;
-    std::function<void()> keys = [&] { ToTheWrap(delay / 2), TypeKeyNoted('A'); };
-    bool arrives = false;
-    switch (feature) {
-    case Feature::Blocker: break;
-    case Feature::TypingAware:  // two keys show typing: the whole interval, not the 200 ms of one key
-        WriteDword(L"AdaptToTyping", 1);
-        delay = 350;
-        keys = [&] { ToTheWrap(delay / 2 + 100), TypeKeyNoted('A'), PumpFor(100), TypeKeyNoted('B'); };
-        break;
-    case Feature::Rule:  // the rule's 1000 ms, not the settings' 500
-        WriteDword(OwnProgramName().c_str(), 1000, kProgramsKey.c_str());
-        WriteDword(L"BlockEvents", 0);
-        delay = 700;
-        break;
-    case Feature::ExternalMouse:
-        WriteDword(L"IgnoreExternalMouse", 1);
-        keys = [&] { ToTheWrap(delay / 2), TypeKeyNoted('A'), PumpFor(50), MoveTo(c.x, c.y); };
-        arrives = true;
-        break;
-    case Feature::ExternalKeyboard:  // placed built in, its keys block
-        WriteDword(L"IgnoreExternalKeyboard", 1);
-        WriteDword(FirstDevicePath(RIM_TYPEKEYBOARD).c_str(), 1, kDevicesKey.c_str());
-        break;
-    }
+    c.Store();
     StartApp();
-    EXPECT_EQ(PressArrivesAfterKey(delay, keys), arrives);
-    if (wrap_) EXPECT_TRUE(keyTick_ >= 0x80000000u && clickDone_ < 0x80000000u) << keyTick_ << " " << clickDone_;
-    if (feature == Feature::Blocker) EXPECT_TRUE(PressArrivesAfterKey(600)) << "and the block ends";
+    const bool wrap = uptime[0] == 'w';
+    const POINT p = Target().Center();
+    DWORD lastKey = 0;
+    EXPECT_EQ(PressArrivesAfterKey(c.Delay, [&] {
+                  while (wrap && GetTickCount() >= 0x80000000u && 0u - GetTickCount() > c.Delay / 2 + (c.TwoKeys ? 100 : 0))
+                      PumpFor(5);
+                  if (c.TwoKeys) TypeKeyNoted('B'), PumpFor(100);
+                  lastKey = GetTickCount();
+                  TypeKeyNoted('A');
+                  if (c.Move) PumpFor(50), MoveTo(p.x, p.y);
+              }),
+              c.Arrives);
+    if (wrap) EXPECT_TRUE(lastKey >= 0x80000000u && clickDone_ < 0x80000000u) << "no wrap between " << lastKey << " and " << clickDone_;
+    if (!c.Arrives) EXPECT_TRUE(PressArrivesAfterKey(c.Delay + 600)) << "and the block ends";
 }
-std::string UptimeCaseName(const ::testing::TestParamInfo<UptimeCase::ParamType>& info) {
-    static const char* const names[] = {"Blocker", "TypingAware", "Rule", "ExternalMouse", "ExternalKeyboard"};
+
+std::string UptimeName(const ::testing::TestParamInfo<Uptime::ParamType>& info) {
     const bool shipped = std::wstring(std::get<0>(info.param)) == L"Quorlin.exe";
-    return std::string(shipped ? "Quorlin_" : "ReportsAfterHooks_") + names[static_cast<int>(std::get<1>(info.param))];
+    return std::string(shipped ? "Quorlin_" : "ReportsAfterHooks_") + kUptimeCases[std::get<1>(info.param)].Name;
 }
-INSTANTIATE_TEST_SUITE_P(Uptime, UptimeCase,
+INSTANTIATE_TEST_SUITE_P(Uptime, Uptime,
                          ::testing::Combine(::testing::Values(L"Quorlin.exe", L"QuorlinReportsAfterHooks.exe"),
-                                            ::testing::Values(Feature::Blocker, Feature::TypingAware, Feature::Rule,
-                                                              Feature::ExternalMouse, Feature::ExternalKeyboard)),
-                         UptimeCaseName);
+                                            ::testing::Range(0, static_cast<int>(std::size(kUptimeCases)))),
+                         UptimeName);
 
 }  // namespace
