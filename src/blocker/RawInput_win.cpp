@@ -135,8 +135,9 @@ private:
             Sleep(kGatherMs);
             while (running && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) running = self.Handle(msg);
         }
-        // Ended unasked: the devices feature applies the options again, which starts a new thread.
-        if (!self.ending_) PostMessageW(BlockerState.NotifyWindow.load(), WM_INPUT_DEVICES_CHANGED, 0, 0);
+        // Ended unasked after it worked: the devices feature applies the options again, which
+        // starts a new thread (one that could not make its window reports nothing in force).
+        if (window && !self.ending_) PostMessageW(BlockerState.NotifyWindow.load(), WM_INPUT_DEVICES_CHANGED, 0, 0);
         return 0;
     }
 
