@@ -123,6 +123,40 @@ quorlin_wine_tests(e2e 600)
 # The windows at 150 %: this test's prefix has a system DPI of 144.
 set_tests_properties(win_HighDpi_test PROPERTIES ENVIRONMENT QUORLIN_LOGPIXELS=144)
 
+# A machine up for weeks: the library that shifts the clocks of a Wine session (tests/support/uptime),
+# built with the host's compiler for the 32-bit wineserver and Wine processes and for the 64-bit
+# rest; scripts/wine-run.sh preloads it when QUORLIN_UPTIME is set. No C library is linked, so no
+# 32-bit one needs to be installed.
+set(CLOCKSHIFT_DIR ${CMAKE_BINARY_DIR}/clockshift)
+set(CLOCKSHIFT_SRC ${CMAKE_SOURCE_DIR}/tests/support/uptime/clockshift.c)
+set(CLOCKSHIFT_LIBS)
+foreach(arch "32;i386-linux-gnu" "64;x86_64-linux-gnu")
+  list(GET arch 0 bits)
+  list(GET arch 1 dir)
+  set(lib ${CLOCKSHIFT_DIR}/lib/${dir}/clockshift.so)
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CLOCKSHIFT_DIR}/lib/${dir}
+    COMMAND gcc -m${bits} -O2 -fPIC -shared -nostdlib -ffreestanding -fno-stack-protector -o ${lib} ${CLOCKSHIFT_SRC}
+    DEPENDS ${CLOCKSHIFT_SRC} VERBATIM)
+  list(APPEND CLOCKSHIFT_LIBS ${lib})
+endforeach()
+add_custom_target(clockshift ALL DEPENDS ${CLOCKSHIFT_LIBS})
+add_dependencies(e2e_Quorlin_test clockshift)
+# The end-to-end cases on a machine up 25 days (one session), and each at a wrap of its own: a
+# session per case, whose tick count wraps once the program is up. The plain run leaves them out.
+set_tests_properties(e2e_Quorlin_test PROPERTIES ENVIRONMENT "GTEST_FILTER=-Uptime/*")
+set(UPTIME_ENV QUORLIN_CLOCK_SHIFT_DIR=${CLOCKSHIFT_DIR})
+add_test(NAME e2e_Uptime_25days COMMAND ${WINE_RUN} $<TARGET_FILE:e2e_Quorlin_test> --gtest_brief=1 --gtest_filter=Uptime/*)
+set_tests_properties(e2e_Uptime_25days PROPERTIES TIMEOUT 600 LABELS e2e ENVIRONMENT "QUORLIN_UPTIME=25d;${UPTIME_ENV}")
+foreach(build Quorlin ReportsAfterHooks)
+  foreach(case Blocker TypingAware Rule ExternalMouse ExternalKeyboard)
+    set(name e2e_Uptime_wrap_${build}_${case})
+    add_test(NAME ${name} COMMAND ${WINE_RUN} $<TARGET_FILE:e2e_Quorlin_test> --gtest_brief=1
+             --gtest_filter=Uptime/Uptime.*/${build}_${case})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 180 LABELS e2e ENVIRONMENT "QUORLIN_UPTIME=wrap:20;${UPTIME_ENV}")
+  endforeach()
+endforeach()
+
 # The release packages (make dist): their contents and signatures, and the MSI installed, upgraded
 # and uninstalled under Wine by a driver of its own (tests/dist).
 if(TARGET Quorlin)

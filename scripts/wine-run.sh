@@ -53,6 +53,17 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 if [ ! -s "$work/display" ]; then echo "wine-run: Xvfb did not start" >&2; exit 2; fi
 export DISPLAY=:$(head -n1 "$work/display")
 
+# A machine up for weeks (QUORLIN_UPTIME: "25d", or "wrap:S" for a tick count that wraps S seconds
+# from now; see tests/support/uptime): from here on every process, the wineserver first, preloads
+# the library that runs the monotonic clocks ahead by one fixed offset, its 32- or 64-bit build
+# through $LIB.
+if [ -n "${QUORLIN_UPTIME:-}" ]; then
+  shift_dir=${QUORLIN_CLOCK_SHIFT_DIR:-$root/build/win/clockshift}
+  [ -f "$shift_dir/lib/i386-linux-gnu/clockshift.so" ] || { echo "wine-run: no clock-shifting library in $shift_dir" >&2; exit 2; }
+  QUORLIN_CLOCK_SHIFT_MS=$(python3 "$root/tests/support/uptime/shift.py" "$QUORLIN_UPTIME") || exit 2
+  export QUORLIN_CLOCK_SHIFT_MS LD_PRELOAD="$shift_dir/\$LIB/clockshift.so${LD_PRELOAD:+ $LD_PRELOAD}"
+fi
+
 # Artefacts (screenshots) land here when asked for.
 export QUORLIN_ARTIFACTS=${QUORLIN_ARTIFACTS:-$root/build/artifacts}
 mkdir -p "$QUORLIN_ARTIFACTS"

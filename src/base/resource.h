@@ -103,6 +103,7 @@
 #define IDS_MI_RULE_INTERVAL     1137
 #define IDS_MI_ALL_RULES         1138
 #define IDS_MI_ADAPT_TO_TYPING   1139
+#define IDS_DEVICES_REFUSED      1140
 
 // Application object.
 #define IDS_UNEXPECTED_ERROR 1200

@@ -1,6 +1,7 @@
 // The decisions of the input hooks, free of any system call so they can be tested anywhere.
 #pragma once
 #include <cstdint>
+#include <optional>
 
 #include "base/ProgramRule.h"
 
@@ -126,9 +127,28 @@ constexpr bool IsCountedPress(std::uintptr_t mouseMessage) noexcept {
     return mouseMessage == 0x201 || mouseMessage == 0x204 || mouseMessage == 0x207;
 }
 
+// The tick of the last key that started an interval, or none before the first: a tick that was
+// never set is never compared (0 is a tick like any other, just after start or a wrap).
+using KeyTime = std::optional<std::uint32_t>;
+
 // Unsigned arithmetic makes the tick counter's wrap-around after 49.7 days harmless.
-constexpr bool IsWithinInterval(std::uint32_t now, std::uint32_t lastKeyTick, std::uint32_t interval) noexcept {
-    return static_cast<std::uint32_t>(now - lastKeyTick) < interval;
+constexpr bool IsWithinInterval(std::uint32_t now, KeyTime lastKey, std::uint32_t interval) noexcept {
+    return lastKey && static_cast<std::uint32_t>(now - *lastKey) < interval;
+}
+
+// A time this old means nothing to any decision (the longest interval is seconds) and is dropped
+// whenever the hooks go in, every few minutes: so no kept tick ever lives to be 49.7 days old,
+// where the counter comes round to it again.
+inline constexpr std::uint32_t kForgetAfter = 60 * 60 * 1000;
+constexpr KeyTime Forgotten(KeyTime tick, std::uint32_t now) noexcept {
+    return tick && now - *tick > kForgetAfter ? std::nullopt : tick;
+}
+
+// The record keeps the key time as one 64-bit value (bit 32 set when there is one), so that it is
+// read and written whole.
+constexpr std::uint64_t StoredKeyTime(KeyTime tick) noexcept { return tick ? (std::uint64_t{1} << 32) | *tick : 0; }
+constexpr KeyTime LoadedKeyTime(std::uint64_t stored) noexcept {
+    return stored >> 32 ? KeyTime(static_cast<std::uint32_t>(stored)) : std::nullopt;
 }
 
 // The interval an event is decided with: the rule's own while it has one, else the settings'.
@@ -139,20 +159,20 @@ constexpr std::uint32_t IntervalThatApplies(std::uint32_t settingsInterval, Prog
 // The rule of the program in front changes only what it names: "never block" blocks nothing,
 // "clicks only" lets moves and wheel turns pass, an interval of its own replaces the settings' one.
 constexpr bool ShouldBlockMouse(int nCode, std::uintptr_t mouseMessage, bool blockOtherEvents,
-                                std::uint32_t now, std::uint32_t lastKeyTick, std::uint32_t interval,
+                                std::uint32_t now, KeyTime lastKey, std::uint32_t interval,
                                 bool paused = false, ProgramRule rule = {}) noexcept {
     return !paused && !rule.NeverBlocks() && nCode == kHcAction &&
            IsCandidate(mouseMessage, blockOtherEvents && !rule.ClicksOnly()) &&
-           IsWithinInterval(now, lastKeyTick, IntervalThatApplies(interval, rule));
+           IsWithinInterval(now, lastKey, IntervalThatApplies(interval, rule));
 }
 
 // Whether some rule could have the event blocked, given the longest interval any rule has: when
 // not, the hook need not ask which program is in front. No rule blocks more than the settings do
 // but for a longer interval.
 constexpr bool RuleMayBlockMouse(int nCode, std::uintptr_t mouseMessage, bool blockOtherEvents, std::uint32_t now,
-                                 std::uint32_t lastKeyTick, std::uint32_t interval, bool paused,
+                                 KeyTime lastKey, std::uint32_t interval, bool paused,
                                  std::uint32_t longestRuleInterval) noexcept {
-    return ShouldBlockMouse(nCode, mouseMessage, blockOtherEvents, now, lastKeyTick,
+    return ShouldBlockMouse(nCode, mouseMessage, blockOtherEvents, now, lastKey,
                             interval > longestRuleInterval ? interval : longestRuleInterval, paused);
 }
 
@@ -172,6 +192,11 @@ constexpr std::uint32_t CountPress(PressClock& clock, std::uint32_t now) noexcep
     const std::uint32_t gap = clock.Any ? now - clock.Last : kNoPressGap;
     clock = {now, true};
     return gap;
+}
+
+// The same dropping of old times as Forgotten.
+constexpr void ForgetOldPress(PressClock& clock, std::uint32_t now) noexcept {
+    if (clock.Any && now - clock.Last > kForgetAfter) clock = {};
 }
 
 // How long the last counted key blocks, with the interval that applies and the gap of the last

@@ -70,10 +70,9 @@ void ForegroundProgram::Check() {
     if (front) GetWindowThreadProcessId(front, &processId);
     const std::wstring name = processId ? names_.NameOf(processId) : std::wstring();
     if (!name.empty() && processId != GetCurrentProcessId() && !IsShellWindow(front)) lastOther_ = name;
-    // The rule before its window: a hook that finds the window finds its rule. Asked-about is reset
-    // so that the hooks ask again about any other window.
-    BlockerState.Rule.store(FindRule(rules_, name).Code, std::memory_order_relaxed);
-    BlockerState.RuleWindow.store(front, std::memory_order_release);
+    // The rule with its window in one store. Asked-about is reset so that the hooks ask again about
+    // any other window.
+    BlockerState.Rule.Store(front, FindRule(rules_, name).Code);
     BlockerState.RuleAsked.store(front, std::memory_order_relaxed);
 }
 

@@ -88,13 +88,16 @@ std::wstring PlacementValueName(std::wstring_view path) {
     return name;
 }
 
-void DeviceTable::Add(std::uintptr_t handle, bool external) noexcept {
+bool DeviceTable::Add(std::uintptr_t handle, bool external) noexcept {
     for (int i = 0; i < count_; ++i)
-        if (entries_[i].Handle == handle) {
-            entries_[i].External = external;
-            return;
+        if (handles_[i] == handle) {
+            if (!external) handles_[i] = handles_[--count_];
+            return true;
         }
-    if (count_ < kCapacity) entries_[count_++] = {handle, external};
+    if (!external) return true;
+    if (count_ == kCapacity) return !(full_ = true);
+    handles_[count_++] = handle;
+    return true;
 }
 
 }  // namespace quorlin::devices

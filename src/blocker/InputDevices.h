@@ -35,29 +35,31 @@ std::wstring InstanceIdFromPath(std::wstring_view path);
 // The registry value name of a device's placement: its interface path, upper-cased.
 std::wstring PlacementValueName(std::wstring_view path);
 
-// The devices present and whether each is external, looked up by raw input handle in the hooks.
-// Filled outside the hooks; a fixed table, so a lookup allocates nothing.
+// The external devices present, looked up by raw input handle in the hooks. Only external ones
+// are kept (a device the table does not hold counts as built in), so a desk's many built-in
+// collections take no room. Filled outside the hooks; a fixed table, so a lookup allocates nothing.
 class DeviceTable {
 public:
-    static constexpr int kCapacity = 32;
+    // More than a dock, a KVM switch and gaming gear bring together (each exposes a few collections).
+    static constexpr int kCapacity = 128;
     void Clear() noexcept { count_ = 0; }
-    void Add(std::uintptr_t handle, bool external) noexcept;
+    // False when the table is full: that device then counts as built in, blocked as without the
+    // option, and Full() tells the menu so.
+    bool Add(std::uintptr_t handle, bool external) noexcept;
+    bool Full() const noexcept { return full_; }
     // No handle (a precision touchpad's own pointer input, or input injected without a device) and
     // a handle the table does not know both count as built in.
     bool IsExternal(std::uintptr_t handle) const noexcept {
         if (handle == 0) return false;
         for (int i = 0; i < count_; ++i)
-            if (entries_[i].Handle == handle) return entries_[i].External;
+            if (handles_[i] == handle) return true;
         return false;
     }
 
 private:
-    struct Entry {
-        std::uintptr_t Handle;
-        bool External;
-    };
-    Entry entries_[kCapacity]{};
+    std::uintptr_t handles_[kCapacity]{};
     int count_ = 0;
+    bool full_ = false;
 };
 
 enum class Kind : std::uint8_t { Mouse, Keyboard };
@@ -149,18 +151,23 @@ public:
     // The same for a move or a wheel turn: a device in motion reports every 1 to 8 ms (1000 to
     // 125 Hz), so a gap this long starts a new motion, which may be another device's.
     static constexpr std::uint32_t kMotionWindow = 100;
-    // A key whose report has not come by then will get none: it counts as built in.
+    // A key whose report has not come by then will get none: it counts as built in. A key report
+    // and a key this far apart are never the same event's.
     static constexpr std::uint32_t kReportWait = 1000;
     static constexpr int kCapacity = 16;
     enum class KeyFrom { BuiltIn, External, Pending };
 
     DeviceTable Table;
 
-    void Reset() noexcept {
+    // Forgets everything but the table, when the hooks go in: what came while they were out (or
+    // dropped by the system) belongs to no event they will see. Keys still waiting count as built
+    // in, as when their reports never come.
+    void Restart() noexcept {
+        if (!reports_)
+            for (int i = 0; i < count_; ++i) SettleBuiltIn(At(i));
         count_ = 0;
         reports_ = false;
         hasPointer_ = false;
-        hasSettled_ = false;
     }
 
     // A report has arrived. A mouse report becomes the latest of the pointer stream; a keyboard
@@ -175,11 +182,11 @@ public:
         if (reports_ || count_ == 0) {
             if (count_ == kCapacity) RemoveFirst(1);
             reports_ = true;
-            At(count_++) = {report.Parts, report.Device, false};
+            At(count_++) = {report.Parts, report.Device, report.Time, false};
             return;
         }
         for (int i = 0; i < count_; ++i) {
-            if (At(i).Part != report.Parts) continue;
+            if (At(i).Part != report.Parts || !Near(At(i).Time, report.Time)) continue;
             for (int j = 0; j < i; ++j) SettleBuiltIn(At(j));
             if (!Table.IsExternal(report.Device)) SettleBuiltIn(At(i));
             RemoveFirst(i + 1);
@@ -193,8 +200,8 @@ public:
     KeyFrom Key(std::uint32_t part, std::uint32_t tick, bool asks) noexcept {
         if (reports_) {
             for (int i = 0; i < count_; ++i) {
-                if (At(i).Part != part) continue;
-                const bool external = Table.IsExternal(At(i).Value);
+                if (At(i).Part != part || !Near(At(i).Time, tick)) continue;
+                const bool external = Table.IsExternal(At(i).Device);
                 RemoveFirst(i + 1);  // with the reports of events that never reached this hook
                 return external ? KeyFrom::External : KeyFrom::BuiltIn;
             }
@@ -205,7 +212,7 @@ public:
             RemoveFirst(1);
         }
         reports_ = false;
-        At(count_++) = {part, tick, asks};
+        At(count_++) = {part, 0, tick, asks};
         return KeyFrom::Pending;
     }
 
@@ -213,23 +220,24 @@ public:
     void Expire(std::uint32_t now) noexcept {
         if (reports_) return;
         int n = 0;
-        while (n < count_ && now - static_cast<std::uint32_t>(At(n).Value) > kReportWait) SettleBuiltIn(At(n++));
+        while (n < count_ && now - At(n).Time > kReportWait) SettleBuiltIn(At(n++));
         RemoveFirst(n);
     }
 
-    // Raises lastKey, the start of the interval, to the newest key settled as built in since.
-    void Settle(std::uint32_t& lastKey) noexcept {
-        if (hasSettled_ && static_cast<std::int32_t>(settled_ - lastKey) > 0) lastKey = settled_;
+    // Moves lastKey, the start of the interval, on to the newest key settled as built in since.
+    // Ages against now decide which is newer, and no key at all is older than any.
+    void Settle(std::optional<std::uint32_t>& lastKey, std::uint32_t now) noexcept {
+        if (hasSettled_ && (!lastKey || now - settled_ < now - *lastKey)) lastKey = settled_;
         hasSettled_ = false;
     }
 
     // The start of the interval a press is judged by: a key still waiting for its report counts
     // as built in, as when none comes.
-    std::uint32_t StartForPress(std::uint32_t lastKey) const noexcept {
+    std::optional<std::uint32_t> StartForPress(std::optional<std::uint32_t> lastKey, std::uint32_t now) const noexcept {
         for (int i = reports_ ? 0 : count_; i > 0; --i)
             if (At(i - 1).Asks) {
-                const auto tick = static_cast<std::uint32_t>(At(i - 1).Value);
-                return static_cast<std::int32_t>(tick - lastKey) > 0 ? tick : lastKey;
+                const std::uint32_t tick = At(i - 1).Time;
+                return !lastKey || now - tick < now - *lastKey ? tick : *lastKey;
             }
         return lastKey;
     }
@@ -241,18 +249,22 @@ public:
     // stream without one for as long as the interval lasts, and its report names the device for
     // the events after it.
     bool PassesAsExternal(std::uint32_t time, bool press) const noexcept {
-        const auto age = static_cast<std::int32_t>(time - pointer_.Time);
-        const auto window = static_cast<std::int32_t>(press ? kPointerWindow : kMotionWindow);
-        if (!hasPointer_ || age > window || age < -window) return !press;
+        if (!hasPointer_ || !Within(time, pointer_.Time, press ? kPointerWindow : kMotionWindow)) return !press;
         return Table.IsExternal(pointer_.Device);
     }
 
 private:
     struct Entry {
         std::uint32_t Part;
-        std::uintptr_t Value;  // a report's device, a key's tick
+        std::uintptr_t Device;  // a report's
+        std::uint32_t Time;     // a report's, a key's tick
         bool Asks;
     };
+    // Two ticks at most window apart, either way round, across the counter's wrap.
+    static constexpr bool Within(std::uint32_t a, std::uint32_t b, std::uint32_t window) noexcept {
+        return a - b <= window || b - a <= window;
+    }
+    static constexpr bool Near(std::uint32_t a, std::uint32_t b) noexcept { return Within(a, b, kReportWait); }
     // A ring, so that taking from the front moves nothing.
     Entry& At(int i) noexcept { return queue_[(head_ + i) % kCapacity]; }
     const Entry& At(int i) const noexcept { return queue_[(head_ + i) % kCapacity]; }
@@ -260,10 +272,10 @@ private:
         head_ = (head_ + n) % kCapacity;
         count_ -= n;
     }
+    // Keys settle in their order, so the last one settled is the newest.
     void SettleBuiltIn(const Entry& key) noexcept {
         if (!key.Asks) return;
-        const auto tick = static_cast<std::uint32_t>(key.Value);
-        if (!hasSettled_ || static_cast<std::int32_t>(tick - settled_) > 0) settled_ = tick;
+        settled_ = key.Time;
         hasSettled_ = true;
     }
 

@@ -33,20 +33,20 @@ QUORLIN_HOOK_CODE void TakeReports([[maybe_unused]] devices::Kind kind, [[maybe_
 }
 
 // Keys settled as built in: the interval starts at a key's own time, if that is the newest.
-QUORLIN_HOOK_CODE void ApplySettledKeys() {
-    std::uint32_t lastKey = BlockerState.LastKeyTick.load(std::memory_order_relaxed);
-    Devices.Settle(lastKey);
-    BlockerState.LastKeyTick.store(lastKey, std::memory_order_relaxed);
+QUORLIN_HOOK_CODE void ApplySettledKeys(std::uint32_t now) {
+    rule::KeyTime lastKey = BlockerState.LastKey.Load();
+    Devices.Settle(lastKey, now);
+    BlockerState.LastKey.Store(lastKey);
 }
 
 #ifdef QUORLIN_REPORTS_AFTER_HOOKS
 // In that test build, the report left for after the decision.
-QUORLIN_HOOK_CODE void TakeHeldReport() {
+QUORLIN_HOOK_CODE void TakeHeldReport(std::uint32_t now) {
     while (const devices::RawEvent* report = RawReports.Peek()) {
         Devices.Report(*report);
         RawReports.Pop();
     }
-    ApplySettledKeys();
+    ApplySettledKeys(now);
 }
 #endif
 
@@ -60,7 +60,8 @@ struct DevicesJob {
 // blocker as it was; reports from before are dropped.
 void ApplyDevices(const DevicesJob& job) {
     Devices.Table = *job.Table;
-    Devices.Reset();
+    Devices.Restart();
+    ApplySettledKeys(GetTickCount());
     RawReports.Clear();
     BlockerState.IgnoreExternalMouse = job.Mouse;
     BlockerState.IgnoreExternalKeyboard = job.Keyboard;
@@ -86,19 +87,30 @@ void RemoveHooks() {
     BlockerState.KeyboardHook = nullptr;
 }
 
-// The new hooks go in before the old ones come out, so that no event finds the chain without one:
-// the minutes tick puts them back this way, in case the system dropped them unseen.
+// A new hook goes in before the old one comes out, so that no event finds the chain without one;
+// one that could not be installed leaves the old one working, and the minutes tick tries again.
+void Replace(HHOOK& hook, HHOOK fresh) {
+    if (!fresh) return;
+    const HHOOK old = hook;
+    hook = fresh;
+    if (old) UnhookWindowsHookEx(old);
+}
+
+// Also the minutes tick's way of putting the hooks back, in case the system dropped them unseen.
+// Each time they start clean: raw reports read while no hook took them belong to events these
+// hooks never saw, and times too old for any decision go before the tick counter comes round.
 void PutHooks(HWND window) {
     ForgetReleasedKeys();
     BlockerState.NotifyWindow = window;
+    const DWORD now = GetTickCount();
+    RawReports.Clear();
+    Devices.Restart();
+    ApplySettledKeys(now);
+    BlockerState.LastKey.Store(rule::Forgotten(BlockerState.LastKey.Load(), now));
+    rule::ForgetOldPress(BlockerState.Presses, now);
     const HINSTANCE module = GetModuleHandleW(nullptr);
-    const HHOOK oldKeyboard = BlockerState.KeyboardHook;
-    const HHOOK oldMouse = BlockerState.MouseHook;
-    // A failed installation leaves a null handle; the minutes timer tries again later.
-    BlockerState.KeyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
-    BlockerState.MouseHook = SetWindowsHookExA(WH_MOUSE_LL, MouseHookProc, module, 0);
-    if (oldMouse && oldMouse != BlockerState.MouseHook) UnhookWindowsHookEx(oldMouse);
-    if (oldKeyboard && oldKeyboard != BlockerState.KeyboardHook) UnhookWindowsHookEx(oldKeyboard);
+    Replace(BlockerState.KeyboardHook, SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHookProc, module, 0));
+    Replace(BlockerState.MouseHook, SetWindowsHookExA(WH_MOUSE_LL, MouseHookProc, module, 0));
 }
 
 enum class Job { Install, Uninstall, Settle, Devices };
@@ -140,7 +152,9 @@ public:
     ~HookThread() {
         if (!thread_) return;
         ending_ = true;
-        PostThreadMessageW(id_, WM_QUIT, 0, 0);
+        // A queue someone filled refuses the message until the thread has emptied it some more.
+        while (!PostThreadMessageW(id_, WM_QUIT, 0, 0) && WaitForSingleObject(thread_.get(), 10) == WAIT_TIMEOUT) {
+        }
         WaitForSingleObject(thread_.get(), INFINITE);
     }
     HookThread(const HookThread&) = delete;
@@ -148,18 +162,26 @@ public:
 
     bool Running() const { return thread_.get() != nullptr; }
 
-    // False when the thread has ended (and so cannot have done the job).
+    // False when the thread has ended without doing the job. Never returns with the job still
+    // outstanding while the thread lives: a stray ring could otherwise run a finished job's slot.
     bool Run(const JobSlot& job) {
         slot_ = job;
         posted_.store(posted_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
-        return PostThreadMessageW(id_, kWmHookJob, 0, 0) && WaitDone();
+        // Any program can fill the thread's queue, which then refuses the ring; the thread empties
+        // it meanwhile, and may take the job on a stray ring already.
+        while (!PostThreadMessageW(id_, kWmHookJob, 0, 0)) {
+            const DWORD waited = Wait(10);
+            if (waited != WAIT_TIMEOUT) return waited == WAIT_OBJECT_0;
+        }
+        return WaitDone();
     }
 
 private:
-    bool WaitDone() {
+    DWORD Wait(DWORD ms) {
         const HANDLE both[] = {done_.get(), thread_.get()};
-        return WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0;
+        return WaitForMultipleObjects(2, both, FALSE, ms);
     }
+    bool WaitDone() { return Wait(INFINITE) == WAIT_OBJECT_0; }
 
     static DWORD WINAPI Main(void* param) {
         auto& self = *static_cast<HookThread*>(param);
@@ -206,7 +228,8 @@ std::optional<HookThread>& TheHookThread() {
 }
 
 // Runs the job on the hook thread, started when asked. Without a thread of their own (none could
-// be made, or it ended unasked) the hooks live on the caller's, as a last resort.
+// be made, or it ended unasked) the hooks live on the caller's, as a last resort: never while the
+// hook thread lives, so hook-thread state always has one thread.
 void RunJob(Job kind, HWND window, const DevicesJob* devices, bool start) {
     auto& thread = TheHookThread();
     const JobSlot job{kind, window, devices};
@@ -217,7 +240,7 @@ void RunJob(Job kind, HWND window, const DevicesJob* devices, bool start) {
 }  // namespace
 
 void BlockerStateRecord::Reset() noexcept {
-    LastKeyTick = 0;
+    LastKey.Store(std::nullopt);
     BlockInterval = 500;
     BlockOtherEvents = true;
     NotifyWindow = nullptr;
@@ -230,8 +253,7 @@ void BlockerStateRecord::Reset() noexcept {
     FullScreen = nullptr;
     RulesInUse = false;
     LongestRuleInterval = 0;
-    Rule = 0;
-    RuleWindow = nullptr;
+    Rule.Store(nullptr, 0);
     RuleAsked = nullptr;
     Foreground = nullptr;
     Keys = {};
@@ -283,8 +305,7 @@ namespace {
 // the GUI thread is asked once and the event is decided as the settings say.
 QUORLIN_HOOK_CODE __attribute__((noinline)) ProgramRule RuleInFront() {
     const HWND front = GetForegroundWindow();
-    if (front == BlockerState.RuleWindow.load(std::memory_order_acquire))
-        return {BlockerState.Rule.load(std::memory_order_relaxed)};
+    if (const auto code = BlockerState.Rule.For(front)) return {*code};
     if (BlockerState.RuleAsked.exchange(front, std::memory_order_relaxed) != front)
         PostMessageA(BlockerState.NotifyWindow.load(std::memory_order_relaxed), WM_FOREGROUND_RULE, 0, 0);
     return {};
@@ -317,17 +338,16 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LP
             TakeReports(devices::Kind::Keyboard, part, info->time);
             Devices.Expire(now);
             const auto from = Devices.Key(part, now, starts);
-            if (from == devices::DeviceDecider::KeyFrom::BuiltIn && starts)
-                BlockerState.LastKeyTick.store(now, relaxed);
+            if (from == devices::DeviceDecider::KeyFrom::BuiltIn && starts) BlockerState.LastKey.Store(now);
             // A key whose report is still to come (Windows reports after the hooks) counts for typing
             // already: most turn out built in.
             typed = starts && from != devices::DeviceDecider::KeyFrom::External;
-            ApplySettledKeys();
+            ApplySettledKeys(now);
 #ifdef QUORLIN_REPORTS_AFTER_HOOKS
-            TakeHeldReport();
+            TakeHeldReport(now);
 #endif
         } else if (starts) {
-            BlockerState.LastKeyTick.store(now, relaxed);
+            BlockerState.LastKey.Store(now);
         }
         if (typed && wParam == WM_KEYDOWN)
             BlockerState.PressGap.store(rule::CountPress(BlockerState.Presses, now), relaxed);
@@ -341,15 +361,15 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARA
     const bool mouseOption = nCode == HC_ACTION && BlockerState.IgnoreExternalMouse.load(relaxed);
     const bool keyboardOption = nCode == HC_ACTION && BlockerState.IgnoreExternalKeyboard.load(relaxed);
     const DWORD now = GetTickCount();
-    std::uint32_t lastKey = BlockerState.LastKeyTick.load(relaxed);
+    rule::KeyTime lastKey = BlockerState.LastKey.Load();
     if (mouseOption || keyboardOption) {
         // Reports that came since the last event settle pending keys before this one is decided.
         TakeReports(devices::Kind::Mouse, devices::MouseHookPart(wParam, info->mouseData), info->time);
         Devices.Expire(now);
-        ApplySettledKeys();
+        ApplySettledKeys(now);
         // A press within moments of a key, before its report, is rare; a wrong pass would let
         // through what the blocker is for.
-        lastKey = Devices.StartForPress(BlockerState.LastKeyTick.load(relaxed));
+        lastKey = Devices.StartForPress(BlockerState.LastKey.Load(), now);
     }
     const bool blockOther = BlockerState.BlockOtherEvents.load(relaxed);
     const std::uint32_t interval = BlockerState.BlockInterval.load(relaxed);
@@ -369,7 +389,7 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARA
                                paused, rule.NeverBlocks() || rule.ClicksOnly() ? rule : ProgramRule{}) &&
         !(mouseOption && Devices.PassesAsExternal(info->time, rule::IsCandidate(wParam, false)));
 #ifdef QUORLIN_REPORTS_AFTER_HOOKS
-    if (mouseOption || keyboardOption) TakeHeldReport();
+    if (mouseOption || keyboardOption) TakeHeldReport(now);
 #endif
     if (block) {
         if (rule::IsCountedPress(wParam)) PostMessageA(BlockerState.NotifyWindow.load(relaxed), WM_BLOCKED_EVENT, wParam, 0);

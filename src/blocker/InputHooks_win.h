@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 #include "blocker/BlockingRule.h"
 #include "blocker/InputDevices.h"
@@ -27,11 +28,43 @@ struct SharedSmartOptions {
     }
 };
 
+// The last key's time as one 64-bit value, read and written whole.
+class SharedKeyTime {
+public:
+    rule::KeyTime Load() const noexcept { return rule::LoadedKeyTime(value_.load(std::memory_order_relaxed)); }
+    void Store(rule::KeyTime tick) noexcept { value_.store(rule::StoredKeyTime(tick), std::memory_order_relaxed); }
+
+private:
+    std::atomic<std::uint64_t> value_{0};
+};
+
+// The rule of the program in front with the window it was worked out for, published as one value,
+// so that no hook ever pairs one program's window with another's rule.
+class SharedRule {
+public:
+    void Store(HWND window, std::uint32_t code) noexcept {
+        value_.store((std::uint64_t{code} << 32) | Low(window), std::memory_order_release);
+    }
+    // The rule's code when it was worked out for window.
+    std::optional<std::uint32_t> For(HWND window) const noexcept {
+        const std::uint64_t value = value_.load(std::memory_order_acquire);
+        if (static_cast<std::uint32_t>(value) != Low(window)) return std::nullopt;
+        return static_cast<std::uint32_t>(value >> 32);
+    }
+
+private:
+    // Window handles carry 32 significant bits, on 64-bit systems too.
+    static std::uint32_t Low(HWND window) noexcept {
+        return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window));
+    }
+    std::atomic<std::uint64_t> value_{0};
+};
+
 // The hooks run on a thread of their own that does nothing but pump messages, so no wait of the
 // GUI thread (a report, a link opening, the touchpad driver, a dialog) ever holds up the desktop's
 // input. What both threads touch is atomic: no lock on the hook path.
 struct BlockerStateRecord {
-    std::atomic<std::uint32_t> LastKeyTick{0};
+    SharedKeyTime LastKey;  // none until a key started an interval
     std::atomic<std::uint32_t> BlockInterval{500};
     std::atomic<bool> BlockOtherEvents{true};
     // Written and read on the hook thread; the GUI thread reads them only after an install or
@@ -54,8 +87,7 @@ struct BlockerStateRecord {
     // in front only while some program has a rule, and only for events a rule can change.
     std::atomic<bool> RulesInUse{false};
     std::atomic<std::uint32_t> LongestRuleInterval{0};
-    std::atomic<std::uint32_t> Rule{0};        // ProgramRule::Code for RuleWindow, stored before it
-    std::atomic<HWND> RuleWindow{nullptr};     // the foreground window Rule was worked out for
+    SharedRule Rule;                           // ProgramRule::Code and the window it was worked out for
     std::atomic<HWND> RuleAsked{nullptr};      // the last window the hooks asked about
     ForegroundProgram* Foreground = nullptr;   // the GUI thread's, while one lives
     rule::KeyboardState Keys;               // the hook thread's alone

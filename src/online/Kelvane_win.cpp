@@ -104,6 +104,7 @@ HINTERNET OpenSession(const WinHttp& api) {
 bool DefaultPump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT && msg.hwnd != nullptr) continue;  // posted to a window: from elsewhere
         if (msg.message == WM_QUIT) {
             // Put back for the loop outside the wait, which is the one to end.
             PostQuitMessage(static_cast<int>(msg.wParam));

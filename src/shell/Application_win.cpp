@@ -142,7 +142,9 @@ bool TApplication::ProcessMessage() {
 
 void TApplication::HandleMessage(MSG& msg) {
     if (msg.message == WM_QUIT) {
-        terminated_ = true;
+        // The program's own quit is a thread message; one posted to a window came from elsewhere
+        // (any program can post to the program's message-only windows) and ends nothing.
+        if (msg.hwnd == nullptr) terminated_ = true;
         return;
     }
     bool handled = false;

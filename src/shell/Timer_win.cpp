@@ -34,6 +34,8 @@ void TTimer::Update() {
 }
 
 LRESULT TTimer::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // Message-only, but any program can post to it: only the timer's end destroys the window.
+    if (msg == WM_CLOSE) return 0;
     if (msg == WM_TIMER && wp == kTimerId) {
         if (OnTimer) OnTimer(*this);
         return 0;

@@ -70,10 +70,18 @@ TEST(MouseRule, TickWrapAroundAfter49Days) {
     EXPECT_FALSE(IsWithinInterval(0x000001F3u, 0xFFFFFFFFu, 500));  // exactly 500 ms
 }
 
-TEST(MouseRule, JustAfterBootWithNoKeyYetBlocks) {
-    // LastKeyTick is still 0 and the tick count is below the interval.
-    EXPECT_TRUE(ShouldBlockMouse(0, 0x201, false, 120, 0, 500));
-    EXPECT_FALSE(ShouldBlockMouse(0, 0x201, false, 500, 0, 500));
+TEST(MouseRule, NoKeyYetBlocksNothingAtAnyTickAndOldTimesAreDropped) {
+    // Just after start or a wrap, and past 24.9 days: no key, no block; a real key at tick 0 blocks.
+    for (std::uint32_t now : {0u, 120u, 0x80000000u, 0xFFFFFFFFu}) EXPECT_FALSE(ShouldBlockMouse(0, 0x201, false, now, std::nullopt, 500));
+    EXPECT_TRUE(ShouldBlockMouse(0, 0x201, false, 120, 0u, 500));
+    EXPECT_FALSE(ShouldBlockMouse(0, 0x201, false, 500, 0u, 500));
+    // Kept whole in one value, 0 included; dropped once older than anything decides on.
+    for (KeyTime t : {KeyTime{}, KeyTime{0u}, KeyTime{0xFFFFFFFFu}}) EXPECT_EQ(LoadedKeyTime(StoredKeyTime(t)), t);
+    EXPECT_EQ(Forgotten(0xFFFFFF00u, 0xFFFFFF00u + kForgetAfter), 0xFFFFFF00u);
+    EXPECT_EQ(Forgotten(0xFFFFFF00u, 0xFFFFFF01u + kForgetAfter), std::nullopt);
+    PressClock presses{0xFFFFFF00u, true};
+    ForgetOldPress(presses, 0xFFFFFF01u + kForgetAfter);
+    EXPECT_EQ(CountPress(presses, 0xFFFFFF10u), kNoPressGap) << "the wrap brings no old press back";
 }
 
 TEST(MouseRule, BlockDecision) {

@@ -1,5 +1,7 @@
 #include "blocker/InputDevices.h"
 
+#include "blocker/BlockingRule.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +9,7 @@
 #include <vector>
 
 using namespace quorlin::devices;
+namespace rule = quorlin::rule;
 
 TEST(InputDevicePaths, BusDecidesBuiltInOrExternal) {
     struct Row {
@@ -80,8 +83,13 @@ TEST(InputDeviceTable, UnknownAndMissingHandlesCountAsBuiltIn) {
     EXPECT_TRUE(table.IsExternal(3));
     EXPECT_FALSE(table.IsExternal(0));
     EXPECT_FALSE(table.IsExternal(99));
-    for (std::uintptr_t h = 100; h < 200; ++h) table.Add(h, true);  // full: no more, no overrun
-    EXPECT_TRUE(table.IsExternal(3));
+    // Built-in devices take no room; past the room for 128 or more external ones, a device counts as
+    // built in (blocked as without the option) and the table says it is full.
+    for (std::uintptr_t h = 1000; h < 1500; ++h) table.Add(h, false);
+    EXPECT_FALSE(table.Full());
+    for (std::uintptr_t h = 100; h < 100 + DeviceTable::kCapacity; ++h) EXPECT_EQ(table.Add(h, true), h < 99 + DeviceTable::kCapacity);
+    EXPECT_TRUE(table.Full() && table.IsExternal(98 + DeviceTable::kCapacity) && DeviceTable::kCapacity >= 128);
+    EXPECT_FALSE(table.IsExternal(99 + DeviceTable::kCapacity));
 }
 
 // ---- Tying hook events to devices, in both orders of report and hook ----
@@ -101,7 +109,7 @@ RawEvent P(std::uintptr_t device, std::uint32_t t) { return {Kind::Mouse, device
 std::string Replay(bool reportFirst, const std::vector<RawEvent>& events, std::uint32_t shift) {
     DeviceDecider d;
     for (std::uintptr_t device : {kMouse, kMouse2, kKeyboard, kTouchpad, kOwnKeys}) d.Table.Add(device, device != kTouchpad && device != kOwnKeys);
-    std::uint32_t lastKey = shift - 5000;
+    rule::KeyTime lastKey;  // as at start: no key yet
     std::string fate;
     for (RawEvent e : events) {
         e.Time += shift;
@@ -109,8 +117,8 @@ std::string Replay(bool reportFirst, const std::vector<RawEvent>& events, std::u
         if (reportFirst && reported) d.Report(e);
         d.Expire(e.Time);
         if (e.Type == Kind::Keyboard && d.Key(e.Parts, e.Time, true) == DeviceDecider::KeyFrom::BuiltIn) lastKey = e.Time;
-        d.Settle(lastKey);
-        const bool swallowed = e.Type == Kind::Mouse && e.Time - d.StartForPress(lastKey) < 500 &&
+        d.Settle(lastKey, e.Time);
+        const bool swallowed = e.Type == Kind::Mouse && rule::IsWithinInterval(e.Time, d.StartForPress(lastKey, e.Time), 500) &&
                                !d.PassesAsExternal(e.Time, e.Parts != kMovePart);
         if (e.Type == Kind::Mouse) fate += swallowed ? 'S' : 'p';
         if (!reportFirst && reported && !swallowed) d.Report(e);
@@ -148,7 +156,7 @@ TEST(DeviceDecisions, EachCaseInBothOrdersAndAcrossTheTicksWrap) {
         {"external-mouse click with no movement before it", {M(kMouse, 0), K(kOwnKeys, 1000), P(kMouse, 1100)}, "pp", "pS"},
     };
     for (const auto& c : cases)
-        for (std::uint32_t shift : {0u, 0xFFFFFFFFu - 1050}) {
+        for (std::uint32_t shift : {0u, 0x80000000u, 0xFFFFFFFFu - 1050}) {
             EXPECT_EQ(Replay(true, c.Events, shift), c.ReportFirst) << c.Name << ", shifted by " << shift;
             EXPECT_EQ(Replay(false, c.Events, shift), c.HookFirst) << c.Name << ", shifted by " << shift;
         }
@@ -157,29 +165,46 @@ TEST(DeviceDecisions, EachCaseInBothOrdersAndAcrossTheTicksWrap) {
 TEST(DeviceDecisions, PendingKeysSettleInOrderAndCountAsBuiltInUntilThen) {
     DeviceDecider d;
     d.Table.Add(kKeyboard, true);
-    std::uint32_t lastKey = 0;
+    rule::KeyTime lastKey;
     // Hook first: three keys wait, the second's report never comes; a press meanwhile takes the
     // newest as built in. A report of a key that never reached the hook is passed over.
     for (std::uint32_t vk : {'G', 'C', 'F'}) EXPECT_EQ(d.Key(KeyPart(vk, false), 1000 + vk, true), DeviceDecider::KeyFrom::Pending);
-    EXPECT_EQ(d.StartForPress(lastKey), 1000u + 'F');
-    for (std::uint32_t vk : {'G', 'Q', 'F'}) d.Report({Kind::Keyboard, kKeyboard, 0, KeyPart(vk, false)});
-    d.Settle(lastKey);
+    EXPECT_EQ(d.StartForPress(lastKey, 1100), 1000u + 'F');
+    for (std::uint32_t vk : {'G', 'Q', 'F'}) d.Report({Kind::Keyboard, kKeyboard, 1000 + vk, KeyPart(vk, false)});
+    d.Settle(lastKey, 1100);
     EXPECT_EQ(lastKey, 1000u + 'C');
     // Report first, with sided and unsided Ctrl; a key that does not ask still takes its report.
-    d.Report({Kind::Keyboard, kOwnKeys, 0, KeyPart(17, false)});
-    d.Report({Kind::Keyboard, kKeyboard, 0, KeyPart('B', false)});
+    d.Report({Kind::Keyboard, kOwnKeys, 1200, KeyPart(17, false)});
+    d.Report({Kind::Keyboard, kKeyboard, 1210, KeyPart('B', false)});
     EXPECT_EQ(d.Key(KeyPart(162, false), 1200, false), DeviceDecider::KeyFrom::BuiltIn);
     EXPECT_EQ(d.Key(KeyPart('B', false), 1210, true), DeviceDecider::KeyFrom::External);
     // Overdue, a key counts as built in; so does the oldest when more wait than fit.
     d.Key(KeyPart('D', false), 1220, true);
     d.Expire(1220 + DeviceDecider::kReportWait);
-    EXPECT_EQ(d.StartForPress(0), 1220u) << "not yet overdue";
+    EXPECT_EQ(d.StartForPress(1000, 2220), 1220u) << "not yet overdue";
     d.Expire(1221 + DeviceDecider::kReportWait);
-    d.Settle(lastKey);
+    d.Settle(lastKey, 2221);
     EXPECT_EQ(lastKey, 1220u);
     for (std::uint32_t i = 0; i <= DeviceDecider::kCapacity; ++i) d.Key(KeyPart('E', false), 3000 + i, i == 0);
-    d.Settle(lastKey);
+    d.Settle(lastKey, 3020);
     EXPECT_EQ(lastKey, 3000u) << "the oldest of too many";
+}
+
+TEST(DeviceDecisions, StaleExternalReportsDecideNoLaterKeyAndARestartSettlesWaitingKeys) {
+    // An external E read while the hooks were out, a minute before a built-in E: no match, whether
+    // the hooks went in again (restart) or not, and whether the key's own report came first or not.
+    for (int i = 0; i < 4; ++i) {
+        DeviceDecider d;
+        d.Table.Add(kKeyboard, true);
+        d.Report({Kind::Keyboard, kKeyboard, 1000, KeyPart('E', false)});
+        if (i & 1) d.Restart();
+        if (i & 2) d.Report({Kind::Keyboard, kOwnKeys, 61000, KeyPart('E', false)});
+        EXPECT_EQ(d.Key(KeyPart('E', false), 61000, true), i & 2 ? DeviceDecider::KeyFrom::BuiltIn : DeviceDecider::KeyFrom::Pending) << i;
+        rule::KeyTime lastKey;
+        d.Restart();  // a key still waiting then counts as built in
+        d.Settle(lastKey, 61010);
+        EXPECT_EQ(lastKey, i & 2 ? std::nullopt : rule::KeyTime(61000)) << i;
+    }
 }
 
 TEST(ReportRingTest, OneWriterOneReaderKeepOrderAndAFullRingRefuses) {

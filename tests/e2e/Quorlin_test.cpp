@@ -840,6 +840,42 @@ TEST_P(DevicesEndToEnd, StoredIgnoreExternalKeyboardStartsNoIntervalUntilTheKeyb
     EXPECT_TRUE(PumpUntil([&] { return ReadDword(keyboard.c_str(), kDevicesKey.c_str()) == 1u; }, 3000));
 }
 
+// Private-range messages of several values, and a quit and a close, posted to every message-only
+// window of the running program's own (its timers' and the raw input thread's); returns how many.
+int PostStrayMessages(DWORD pid) {
+    int found = 0;
+    for (HWND w = nullptr; (w = FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        // The program's own; the COM apartment's window (OleMainThreadWndClass) is the system's.
+        wchar_t name[64] = {};
+        GetClassNameW(w, name, 64);
+        if (owner != pid || std::wcsncmp(name, L"Quorlin", 7) != 0) continue;
+        ++found;
+        for (UINT base : {UINT{WM_USER}, UINT{WM_APP}})
+            for (UINT m = base; m < base + 0x50; ++m)
+                for (WPARAM wp : {0u, 1u, 2u, 3u}) PostMessageW(w, m, wp, 0);
+        PostMessageW(w, WM_QUIT, 0, 0);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+    }
+    PumpFor(500);
+    return found;
+}
+
+TEST_F(QuorlinEndToEnd, MessagesFromElsewhereToItsMessageOnlyWindowsChangeNothing) {
+    const std::function<void()> keyThenMove = [c = Target().Center()] { TypeKeyNoted('A'), PumpFor(50), MoveTo(c.x, c.y); };
+    for (const DWORD spare : {1u, 0u}) {
+        WriteDword(L"IgnoreExternalMouse", spare);
+        StartApp();
+        const int windows = PostStrayMessages(app_.Pid());
+        EXPECT_GE(windows, spare ? 5 : 4) << "four timers and, for the option, the raw input thread";
+        EXPECT_EQ(PressArrivesAfterKey(50, keyThenMove), spare == 1) << (spare ? "still spared" : "the hooks still block");
+        EXPECT_EQ(PostStrayMessages(app_.Pid()), windows) << "none closed";
+        EXPECT_TRUE(app_.Running());
+        StopApp();
+    }
+}
+
 // ---- Rules per program ----
 
 const std::wstring kProgramsKey = std::wstring(kQuorlinKey) + L"\\Programs";
@@ -983,5 +1019,63 @@ TEST_F(QuorlinEndToEnd, TrayIconIsDrawnForTheTaskbarsThemeAndFollowsItsChange) {
     SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0, SMTO_ABORTIFHUNG, 3000, &answer);
     EXPECT_EQ(IconPixels(), light);
 }
+
+// ---- A machine up for weeks ----
+
+// Each case: its settings, the click's delay after the last key, and whether it passes.
+const struct {
+    const char* Name;
+    void (*Store)();
+    DWORD Delay;
+    bool TwoKeys, Move, Arrives;
+} kUptimeCases[] = {
+    {"Blocker", [] {}, 100, false, false, false},
+    {"TypingAware", [] { WriteDword(L"AdaptToTyping", 1); }, 350, true, false, false},  // typing: not 200 ms
+    {"Rule", [] { WriteDword(OwnProgramName().c_str(), 1000, kProgramsKey.c_str()), WriteDword(L"BlockEvents", 0); },
+     700, false, false, false},
+    {"ExternalMouse", [] { WriteDword(L"IgnoreExternalMouse", 1); }, 100, false, true, true},
+    {"ExternalKeyboard",  // placed built in, its keys block
+     [] { WriteDword(L"IgnoreExternalKeyboard", 1), WriteDword(FirstDevicePath(RIM_TYPEKEYBOARD).c_str(), 1, kDevicesKey.c_str()); },
+     100, false, false, false},
+};
+
+// Under a shifted clock only (QUORLIN_UPTIME, see scripts/wine-run.sh): "25d" is a machine up 25
+// days, past the tick count's sign; "wrap:S" one whose tick count wraps S seconds after the session
+// starts, one case to a session, the last key before the wrap and the click after it.
+class Uptime : public QuorlinEndToEnd, public ::testing::WithParamInterface<std::tuple<const wchar_t*, int>> {};
+
+TEST_P(Uptime, DecidesAsOnAFreshMachine) {
+    const char* uptime = std::getenv("QUORLIN_UPTIME");
+    if (!uptime) GTEST_SKIP() << "runs under a shifted clock: QUORLIN_UPTIME";
+    ASSERT_GE(GetTickCount(), 0x80000000u) << "the clock is not shifted";
+    const auto& c = kUptimeCases[std::get<1>(GetParam())];
+    app_.UseExe(ExeDir() + L"\\" + std::get<0>(GetParam()));
+    WriteDword(L"Balloons", 0);
+    c.Store();
+    StartApp();
+    const bool wrap = uptime[0] == 'w';
+    const POINT p = Target().Center();
+    DWORD lastKey = 0;
+    EXPECT_EQ(PressArrivesAfterKey(c.Delay, [&] {
+                  while (wrap && GetTickCount() >= 0x80000000u && 0u - GetTickCount() > c.Delay / 2 + (c.TwoKeys ? 100 : 0))
+                      PumpFor(5);
+                  if (c.TwoKeys) TypeKeyNoted('B'), PumpFor(100);
+                  lastKey = GetTickCount();
+                  TypeKeyNoted('A');
+                  if (c.Move) PumpFor(50), MoveTo(p.x, p.y);
+              }),
+              c.Arrives);
+    if (wrap) EXPECT_TRUE(lastKey >= 0x80000000u && clickDone_ < 0x80000000u) << "no wrap between " << lastKey << " and " << clickDone_;
+    if (!c.Arrives) EXPECT_TRUE(PressArrivesAfterKey(c.Delay + 600)) << "and the block ends";
+}
+
+std::string UptimeName(const ::testing::TestParamInfo<Uptime::ParamType>& info) {
+    const bool shipped = std::wstring(std::get<0>(info.param)) == L"Quorlin.exe";
+    return std::string(shipped ? "Quorlin_" : "ReportsAfterHooks_") + kUptimeCases[std::get<1>(info.param)].Name;
+}
+INSTANTIATE_TEST_SUITE_P(Uptime, Uptime,
+                         ::testing::Combine(::testing::Values(L"Quorlin.exe", L"QuorlinReportsAfterHooks.exe"),
+                                            ::testing::Range(0, static_cast<int>(std::size(kUptimeCases)))),
+                         UptimeName);
 
 }  // namespace

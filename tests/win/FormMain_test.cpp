@@ -224,12 +224,12 @@ TEST_F(FormMainTest, SwitchCarriesItsIntentAndKeepsHooksInStep) {
 
 // A letter typed now, through the keyboard hook procedure: true when it started a blocking interval.
 bool LetterStartsInterval() {
-    BlockerState.LastKeyTick = 0;
+    BlockerState.LastKey.Store(std::nullopt);
     KBDLLHOOKSTRUCT key{};
     key.vkCode = 'A';
     KeyboardHookProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&key));
     KeyboardHookProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&key));
-    return BlockerState.LastKeyTick != 0;
+    return BlockerState.LastKey.Load().has_value();
 }
 
 TEST_F(FormMainTest, KeyHeldAcrossALockIsForgottenWhenTheSessionComesBack) {

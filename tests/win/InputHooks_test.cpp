@@ -103,21 +103,21 @@ TEST_F(InputHooks, InstallTwiceReplacesTheHooks) {
 }
 
 TEST_F(InputHooks, KeyboardProcStampsOnlyCountingKeys) {
-    BlockerState.LastKeyTick = 7;
+    BlockerState.LastKey.Store(7);
     Key(WM_KEYDOWN, VK_SHIFT);
     Key(WM_KEYUP, VK_LCONTROL);
     Key(WM_SYSKEYDOWN, 'A');
     Key(WM_SYSKEYUP, 'A');
-    EXPECT_EQ(BlockerState.LastKeyTick, 7u);
+    EXPECT_EQ(BlockerState.LastKey.Load(), 7u);
 
     const DWORD before = GetTickCount();
     EXPECT_EQ(Key(WM_KEYUP, 'A'), 0) << "keys are never swallowed";
-    EXPECT_GE(BlockerState.LastKeyTick - before, 0u);
-    EXPECT_LE(BlockerState.LastKeyTick - before, 1000u);
+    EXPECT_GE(*BlockerState.LastKey.Load() - before, 0u);
+    EXPECT_LE(*BlockerState.LastKey.Load() - before, 1000u);
 }
 
 TEST_F(InputHooks, MouseProcSwallowsAndPostsWithinTheInterval) {
-    BlockerState.LastKeyTick = GetTickCount();
+    BlockerState.LastKey.Store(GetTickCount());
     EXPECT_EQ(Mouse(WM_LBUTTONDOWN), 1);
     EXPECT_EQ(Mouse(WM_LBUTTONDBLCLK), 1);
     EXPECT_EQ(Mouse(WM_MOUSEWHEEL), 1);
@@ -128,20 +128,20 @@ TEST_F(InputHooks, MouseProcSwallowsAndPostsWithinTheInterval) {
     EXPECT_NE(Mouse(WM_MOUSEMOVE), 1);
     EXPECT_EQ((window_.TakeBlocked()), (std::vector<WPARAM>{WM_LBUTTONDOWN, WM_MBUTTONDOWN}));
 
-    BlockerState.LastKeyTick = GetTickCount() - 600;
+    BlockerState.LastKey.Store(GetTickCount() - 600);
     EXPECT_NE(Mouse(WM_LBUTTONDOWN), 1);
     EXPECT_TRUE(window_.TakeBlocked().empty());
 }
 
 TEST_F(InputHooks, DestroyedNotifyWindowStillSwallows) {
     BlockerState.NotifyWindow = reinterpret_cast<HWND>(0x1234);
-    BlockerState.LastKeyTick = GetTickCount();
+    BlockerState.LastKey.Store(GetTickCount());
     EXPECT_EQ(Mouse(WM_RBUTTONDOWN), 1);
 }
 
 TEST_F(InputHooks, HookProceduresAllocateNothing) {
     InstallHooks(window_.get());
-    BlockerState.LastKeyTick = GetTickCount();
+    BlockerState.LastKey.Store(GetTickCount());
     int blocked = 0;
     const long before = g_allocations.load();
     for (int i = 0; i < 20000; ++i) {
@@ -168,9 +168,9 @@ TEST_F(InputHooks, AModifierReleasedUnseenTurnsNoLaterKeyIntoAShortcut) {
     InstallHooks(window_.get());
     testsupport::SendKey(VK_LCONTROL, false);
     testsupport::SendKey(VK_LCONTROL, true, kOwnInputMark);
-    BlockerState.LastKeyTick = 7;
+    BlockerState.LastKey.Store(7);
     testsupport::TypeKey('B');
-    EXPECT_NE(BlockerState.LastKeyTick, 7u);
+    EXPECT_NE(BlockerState.LastKey.Load(), 7u);
 }
 
 // Put back again and again, the hooks leave no press to a hook installed before them.
@@ -191,7 +191,7 @@ TEST_F(InputHooks, PuttingTheHooksBackLetsNoPressPast) {
     });
     while (!behind) Sleep(1);
     BlockerState.BlockInterval = 0x7FFFFFFF;
-    BlockerState.LastKeyTick = GetTickCount();
+    BlockerState.LastKey.Store(GetTickCount());
     InstallHooks(window_.get());
     std::atomic<bool> stop{false};
     std::thread clicker([&] {
@@ -238,17 +238,17 @@ TEST_F(InputHooks, ExternalDevicesAreToldApartByTheirRawInputWithoutAllocating) 
     SetExternalDevices(true, true, Placed(false, true));
     ASSERT_TRUE(BlockerState.IgnoreExternalMouse && BlockerState.IgnoreExternalKeyboard);
     const DWORD stamp = GetTickCount() - 100;
-    BlockerState.LastKeyTick = stamp;
+    BlockerState.LastKey.Store(stamp);
     testsupport::SendKey('B', false);
     testsupport::SendKey('B', true);
     testsupport::MouseButton(MOUSEEVENTF_MIDDLEDOWN);
     testsupport::MouseButton(MOUSEEVENTF_MIDDLEUP);
     // The press, built in, is swallowed; by then the key before it has been seen.
     EXPECT_TRUE(WaitFor([&] { return window_.Drain() > 0; }, 3000));
-    EXPECT_EQ(BlockerState.LastKeyTick, stamp) << "a key from an external keyboard starts nothing";
+    EXPECT_EQ(BlockerState.LastKey.Load(), stamp) << "a key from an external keyboard starts nothing";
 
     SetExternalDevices(true, true, Placed(true, false));
-    BlockerState.LastKeyTick = stamp;
+    BlockerState.LastKey.Store(stamp);
     testsupport::MouseButton(MOUSEEVENTF_MOVE);  // the mouse moves, then presses
     Sleep(30);
     testsupport::MouseButton(MOUSEEVENTF_MIDDLEDOWN);
@@ -257,7 +257,7 @@ TEST_F(InputHooks, ExternalDevicesAreToldApartByTheirRawInputWithoutAllocating) 
     testsupport::SendKey('B', true);
     Sleep(30);
     testsupport::MouseButton(MOUSEEVENTF_MOVE);  // its hook takes the key's report, if still due
-    EXPECT_TRUE(WaitFor([&] { return BlockerState.LastKeyTick != stamp; }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return BlockerState.LastKey.Load() != stamp; }, 3000));
     EXPECT_EQ(window_.Drain(), 0) << "a press from an external mouse passes";
     EXPECT_EQ(g_allocations.load() - before, 0);
 

@@ -21,7 +21,7 @@ Blocker::Blocker(FeatureHost& host, std::function<void()> countChanged)
     : Feature(host), countChanged_(std::move(countChanged)) {
     // The hooks report to the window; it is created once and lives as long as the program.
     BlockerState.NotifyWindow = host.window;
-    BlockerState.LastKeyTick = 0;
+    BlockerState.LastKey.Store(std::nullopt);
 }
 
 Blocker::~Blocker() { EndHookThread(); }

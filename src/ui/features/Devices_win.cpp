@@ -1,5 +1,6 @@
 #include "ui/features/Devices_win.h"
 
+#include <atomic>
 #include <vector>
 
 #include "base/Text_win.h"
@@ -24,16 +25,20 @@ std::wstring MenuText(const std::wstring& name) {
 }  // namespace
 
 void Devices::AddMenuItems(TrayMenu& menu) {
-    auto option = [this, &menu](UINT caption, bool AppSettings::*value) {
+    // The item shows the option in force; choosing it asks for the other state, so an option the
+    // system refused is asked for again (and the answer told again).
+    auto option = [this, &menu](UINT caption, bool AppSettings::*value, const std::atomic<bool>& inForce) {
         TMenuItem& item = menu.smart->Add(LoadResString(caption));
-        item.OnClick = [this, value](TObject&) {
-            Settings().*value = !(Settings().*value);
+        item.OnClick = [this, value, &inForce](TObject&) {
+            Settings().*value = !inForce.load();
+            refusalTold_ = false;
             Apply();
         };
         return &item;
     };
-    mouseItem_ = option(IDS_MI_IGNORE_EXTERNAL_MOUSE, &AppSettings::IgnoreExternalMouse);
-    keyboardItem_ = option(IDS_MI_IGNORE_EXTERNAL_KEYBOARD, &AppSettings::IgnoreExternalKeyboard);
+    mouseItem_ = option(IDS_MI_IGNORE_EXTERNAL_MOUSE, &AppSettings::IgnoreExternalMouse, BlockerState.IgnoreExternalMouse);
+    keyboardItem_ =
+        option(IDS_MI_IGNORE_EXTERNAL_KEYBOARD, &AppSettings::IgnoreExternalKeyboard, BlockerState.IgnoreExternalKeyboard);
     menu.smart->Add(L"-");
     submenu_ = &menu.smart->Add(LoadResString(IDS_MI_INPUT_DEVICES));
 }
@@ -45,11 +50,16 @@ void Devices::Apply() {
         return;
     }
     SetExternalDevices(mouse, keyboard, MakeDeviceTable(ListInputDevices(), Settings().DeviceOverrides));
+    // An option the system would not give raw input for is off, and the user is told why, once for
+    // each time it is asked for. The wish stays stored, so the next start asks again.
+    const bool refused = (mouse && !BlockerState.IgnoreExternalMouse) || (keyboard && !BlockerState.IgnoreExternalKeyboard);
+    if (refused && !refusalTold_) host_.feedback(StatusKind::DevicesRefused);
+    refusalTold_ = refused;
 }
 
 void Devices::Refresh() {
-    mouseItem_->Checked = Settings().IgnoreExternalMouse;
-    keyboardItem_->Checked = Settings().IgnoreExternalKeyboard;
+    mouseItem_->Checked = BlockerState.IgnoreExternalMouse.load();
+    keyboardItem_->Checked = BlockerState.IgnoreExternalKeyboard.load();
 }
 
 void Devices::MenuOpening() { FillSubmenu(); }

@@ -26,6 +26,7 @@ private:
     TMenuItem* mouseItem_ = nullptr;
     TMenuItem* keyboardItem_ = nullptr;
     TMenuItem* submenu_ = nullptr;
+    bool refusalTold_ = false;  // the balloon for the options the system refused was shown
 };
 
 }  // namespace quorlin

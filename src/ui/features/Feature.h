@@ -17,7 +17,7 @@ namespace quorlin {
 enum class Feedback { Quiet, Shown };
 
 // Which state a balloon tells.
-enum class StatusKind { Tip, Blocker, Touchpad };
+enum class StatusKind { Tip, Blocker, Touchpad, DevicesRefused };
 
 struct FeatureHost {
     HWND window = nullptr;

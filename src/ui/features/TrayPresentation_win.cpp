@@ -58,6 +58,8 @@ std::wstring TrayPresentation::StatusText(StatusKind kind) const {
         return BlockerStatusText(in, LoadStatusWords());
     case StatusKind::Touchpad:
         return TouchpadStatusText(in, LoadStatusWords());
+    case StatusKind::DevicesRefused:
+        return LoadResString(IDS_DEVICES_REFUSED);
     }
     return {};
 }
@@ -65,7 +67,8 @@ std::wstring TrayPresentation::StatusText(StatusKind kind) const {
 void TrayPresentation::Balloon(StatusKind kind) {
     if (!Settings().Balloons) return;
     icon_.SetInfoTimeout(3000);
-    icon_.ShowBalloonTip(TTrayIconInfoType::tiiInfo, TApplication::Instance().Title(), StatusText(kind));
+    const auto type = kind == StatusKind::DevicesRefused ? TTrayIconInfoType::tiiWarning : TTrayIconInfoType::tiiInfo;
+    icon_.ShowBalloonTip(type, TApplication::Instance().Title(), StatusText(kind));
 }
 
 void TrayPresentation::Refresh() {
