@@ -215,6 +215,7 @@ namespace {
 // The pointer placed, then the press and release carrying the position themselves.
 void ButtonAt(int x, int y, DWORD down, DWORD up, DWORD quietMs) {
     WaitAfterKeys(quietMs);
+    const PointerHold hold(x, y);
     PlacePointer(x, y);
     PumpFor(50);
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);

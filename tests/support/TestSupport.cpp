@@ -142,9 +142,29 @@ void MouseButton(DWORD flags, DWORD data) {
 }
 
 namespace {
+
+POINT g_heldAt{};  // a low-level hook procedure is handed no context of its own
+
+LRESULT CALLBACK DropEchoes(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const MSLLHOOKSTRUCT*>(lp);
+    if (code == HC_ACTION && wp == WM_MOUSEMOVE && (m->flags & LLMHF_INJECTED) == 0 &&
+        (m->pt.x != g_heldAt.x || m->pt.y != g_heldAt.y))
+        return 1;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+}  // namespace
+
+PointerHold::PointerHold(int x, int y) {
+    g_heldAt = {x, y};
+    hook_.reset(SetWindowsHookExW(WH_MOUSE_LL, DropEchoes, GetModuleHandleW(nullptr), 0));
+}
+
+namespace {
 // The blocker may swallow the events' own moves (moves soon after a key), and a button event then
 // lands where the cursor is: so it is placed there first. The events carry the position as well.
 void SendAt(int x, int y, std::initializer_list<DWORD> flags) {
+    const PointerHold hold(x, y);
     PlacePointer(x, y);
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     INPUT in[3] = {};

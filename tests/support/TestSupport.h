@@ -46,6 +46,20 @@ void MoveTo(int x, int y);           // absolute screen position
 // low-level hook sees or swallows, and Wine's X pointer goes there too (see TestSupport.cpp).
 void PlacePointer(int x, int y);
 void MouseButton(DWORD flags, DWORD data = 0);
+// Keeps the pointer where a click helper put it until the helper's events are in. Wine's X driver
+// echoes each SetCursorPos back as moves that other processes inject on their own schedule: the
+// desktop reports the pointer's previous position (the driver grabs the pointer to warp it), the
+// window under it the new one when its thread next waits. An echo that lands between the helper's
+// move and its press takes the press back to the earlier spot (a double click there if that was
+// the last click's). While a PointerHold lives, a low-level hook of this thread drops every move
+// that is not injected and lands elsewhere; the thread must pump meanwhile (SendInput does).
+class PointerHold {
+public:
+    PointerHold(int x, int y);
+
+private:
+    quorlin::UniqueHook hook_;
+};
 // The pointer placed there first, then the events, each carrying the position too.
 void Click(int x, int y);            // move, left down, left up
 void PressAndReleaseAt(int x, int y);  // left down and up at a position, with no move before them
