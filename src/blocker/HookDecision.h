@@ -40,7 +40,7 @@ struct KeyDecision {
 };
 
 // A key is never swallowed; it may start the interval and count as typing. A key from an external
-// keyboard does neither, one still waiting for its report counts as typing (most turn out built in)
+// keyboard does neither; one still waiting for its report counts as typing (most turn out built in)
 // but starts the interval only once settled as built in.
 constexpr KeyDecision DecideKey(const KeyInputs& in) noexcept {
     KeyDecision d;
@@ -68,7 +68,7 @@ struct MouseInputs {
     bool RulesInUse = false;
     std::uint32_t LongestRuleInterval = 0;
     std::optional<ProgramRule> Rule{};  // of the program in front, once asked
-    bool FromExternalMouse = false;   // the external-mouse option is in force and places the event there
+    bool FromExternalMouse = false;     // the external-mouse option is in force and places it there
 };
 
 struct MouseDecision {
