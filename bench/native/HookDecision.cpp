@@ -1,5 +1,5 @@
 // The decision the two hook procedures make for each input event, measured natively (make bench):
-// the platform-free rule of src/blocker/BlockingRule.h over a mix of events, in ns per event.
+// DecideKey and DecideMouse (src/blocker/HookDecision.h) over a mix of events, in ns per event.
 // Google Benchmark; the figures go into docs/PERFORMANCE.md through bench/run.py.
 #include <benchmark/benchmark.h>
 
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <random>
 
-#include "blocker/BlockingRule.h"
+#include "blocker/HookDecision.h"
 
 using namespace quorlin;
 
@@ -46,17 +46,18 @@ std::array<std::uintptr_t, kEvents> MouseEvents() {
 void KeyboardDecision(benchmark::State& state) {
     const auto events = KeyEvents();
     const bool on = state.range(0) != 0;
-    const rule::SmartOptions options{on, on};
-    rule::KeyboardState keys;
+    rule::KeyInputs in{.Now = 1000, .Smart = {on, on}};
     std::size_t i = 0;
-    std::uint32_t lastKeyTick = 0, now = 1000;
-    bool paused = false;
+    rule::KeyTime lastKey;
     for (auto _ : state) {
         const KeyEvent& e = events[i++ & (kEvents - 1)];
-        benchmark::DoNotOptimize(now);
-        benchmark::DoNotOptimize(paused);
-        if (rule::KeyStartsInterval(keys, rule::kHcAction, e.message, e.vk, false, options, paused)) lastKeyTick = now;
-        benchmark::DoNotOptimize(lastKeyTick);
+        in.Message = e.message, in.Vk = e.vk;
+        benchmark::DoNotOptimize(in.Now);
+        benchmark::DoNotOptimize(in.Paused);
+        const rule::KeyDecision d = rule::DecideKey(in);
+        in.Keys = d.Keys, in.Presses = d.Presses;
+        if (d.Stamp) lastKey = in.Now;
+        benchmark::DoNotOptimize(lastKey);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
@@ -66,18 +67,15 @@ void MouseDecision(benchmark::State& state) {
     const auto events = MouseEvents();
     const auto lastKeyAge = static_cast<std::uint32_t>(state.range(0));
     std::size_t i = 0;
-    std::uint32_t now = 5000, lastKeyTick = now - lastKeyAge, interval = 500;
-    bool blockOther = true;
+    rule::MouseInputs in{.Now = 5000, .LastKey = 5000 - lastKeyAge};
     long swallowed = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(now);
-        benchmark::DoNotOptimize(lastKeyTick);
-        swallowed += rule::ShouldBlockMouse(rule::kHcAction, events[i++ & (kEvents - 1)], blockOther, now,
-                                            lastKeyTick, interval);
+        in.Message = events[i++ & (kEvents - 1)];
+        benchmark::DoNotOptimize(in.Now);
+        benchmark::DoNotOptimize(in.LastKey);
+        swallowed += rule::DecideMouse(in).Block;
     }
     benchmark::DoNotOptimize(swallowed);
-    benchmark::DoNotOptimize(blockOther);
-    benchmark::DoNotOptimize(interval);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
 

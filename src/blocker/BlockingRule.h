@@ -151,19 +151,14 @@ constexpr KeyTime LoadedKeyTime(std::uint64_t stored) noexcept {
     return stored >> 32 ? KeyTime(static_cast<std::uint32_t>(stored)) : std::nullopt;
 }
 
-// The interval an event is decided with: the rule's own while it has one, else the settings'.
-constexpr std::uint32_t IntervalThatApplies(std::uint32_t settingsInterval, ProgramRule rule) noexcept {
-    return rule.IntervalOr(settingsInterval);
-}
-
-// The rule of the program in front changes only what it names: "never block" blocks nothing,
-// "clicks only" lets moves and wheel turns pass, an interval of its own replaces the settings' one.
+// A press, or any event when other events are blocked too, within the interval after the last
+// key, unless a full-screen program pauses the blocker. The interval is the one that applies (the
+// rule's or the settings', typing-aware stage included): see DecideMouse.
 constexpr bool ShouldBlockMouse(int nCode, std::uintptr_t mouseMessage, bool blockOtherEvents,
                                 std::uint32_t now, KeyTime lastKey, std::uint32_t interval,
-                                bool paused = false, ProgramRule rule = {}) noexcept {
-    return !paused && !rule.NeverBlocks() && nCode == kHcAction &&
-           IsCandidate(mouseMessage, blockOtherEvents && !rule.ClicksOnly()) &&
-           IsWithinInterval(now, lastKey, IntervalThatApplies(interval, rule));
+                                bool paused = false) noexcept {
+    return !paused && nCode == kHcAction && IsCandidate(mouseMessage, blockOtherEvents) &&
+           IsWithinInterval(now, lastKey, interval);
 }
 
 // Whether some rule could have the event blocked, given the longest interval any rule has: when

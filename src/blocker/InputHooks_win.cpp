@@ -1,6 +1,6 @@
 #include "blocker/InputHooks_win.h"
 
-#include "blocker/BlockingRule.h"
+#include "blocker/HookDecision.h"
 #include "blocker/HookPages_win.h"
 #include "base/OwnInput.h"
 #include "blocker/RawInput_win.h"
@@ -18,19 +18,16 @@ namespace {
 // Which device each hook event came from, while an option asks: the hook thread's alone.
 QUORLIN_HOOK_DATA devices::DeviceDecider Devices;
 
-// Takes the reports that have arrived, before an event of that kind, part and time is decided.
-// The test build that imitates the order of reports reported for Windows (where an event's own
-// report comes only after its low-level hooks) leaves that event's report for after the decision.
-QUORLIN_HOOK_CODE void TakeReports([[maybe_unused]] devices::Kind kind, [[maybe_unused]] std::uint32_t part,
-                                   [[maybe_unused]] DWORD time) {
-    while (const devices::RawEvent* report = RawReports.Peek()) {
+// The order of an event's raw report and its low-level hooks, chosen here for the whole file.
+// Wine queues the report first; for Windows it is reported to come after the hooks. The program
+// takes whatever has arrived, which is right either way; the test build QuorlinReportsAfterHooks.exe
+// imitates Windows' order on Wine by leaving each event's own report until it has been decided.
+enum class ReportOrder { AsTheyCome, OwnAfterHooks };
 #ifdef QUORLIN_REPORTS_AFTER_HOOKS
-        if (devices::IsReportOf(*report, kind, part, time)) return;
+constexpr ReportOrder kReportOrder = ReportOrder::OwnAfterHooks;
+#else
+constexpr ReportOrder kReportOrder = ReportOrder::AsTheyCome;
 #endif
-        Devices.Report(*report);
-        RawReports.Pop();
-    }
-}
 
 // Keys settled as built in: the interval starts at a key's own time, if that is the newest.
 QUORLIN_HOOK_CODE void ApplySettledKeys(std::uint32_t now) {
@@ -39,16 +36,24 @@ QUORLIN_HOOK_CODE void ApplySettledKeys(std::uint32_t now) {
     BlockerState.LastKey.Store(lastKey);
 }
 
-#ifdef QUORLIN_REPORTS_AFTER_HOOKS
-// In that test build, the report left for after the decision.
-QUORLIN_HOOK_CODE void TakeHeldReport(std::uint32_t now) {
+// Takes the reports that have arrived, before an event of that kind, part and time is decided.
+QUORLIN_HOOK_CODE void TakeReportsBefore(devices::Kind kind, std::uint32_t part, DWORD time) {
+    while (const devices::RawEvent* report = RawReports.Peek()) {
+        if (kReportOrder == ReportOrder::OwnAfterHooks && devices::IsReportOf(*report, kind, part, time)) return;
+        Devices.Report(*report);
+        RawReports.Pop();
+    }
+}
+
+// After the decision: the report left for then, if the order leaves one.
+QUORLIN_HOOK_CODE void TakeReportsAfter(std::uint32_t now) {
+    if constexpr (kReportOrder == ReportOrder::AsTheyCome) return;
     while (const devices::RawEvent* report = RawReports.Peek()) {
         Devices.Report(*report);
         RawReports.Pop();
     }
     ApplySettledKeys(now);
 }
-#endif
 
 struct DevicesJob {
     bool Mouse;
@@ -315,85 +320,78 @@ QUORLIN_HOOK_CODE __attribute__((noinline)) ProgramRule RuleInFront() {
 
 // Both procedures run for every input event of the desktop: a tick read, a few comparisons and
 // bit operations, no allocation, no I/O; while rules are in use, one foreground-window read for a
-// key and for a mouse event a rule could have blocked.
+// key and for a mouse event a rule could have blocked. They read, let the decision say, and act.
 QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION) {
         constexpr auto relaxed = std::memory_order_relaxed;
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        const rule::SmartOptions smart = BlockerState.Smart.Load();
-        const DWORD now = GetTickCount();
+        const bool extended = (info->flags & LLKHF_EXTENDED) != 0;
         const bool own = IsOwnInput(info->dwExtraInfo);
         if (!own && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN))
-            ForgetModifiersReleasedUnseen(rule::SidedKey(info->vkCode, (info->flags & LLKHF_EXTENDED) != 0));
-        const ProgramRule rule = BlockerState.RulesInUse.load(relaxed) ? RuleInFront() : ProgramRule{};
-        // The program's own keys (the touchpad combination) are no typing, not even held keys.
-        const bool starts =
-            !own &&
-            rule::KeyStartsInterval(BlockerState.Keys, nCode, wParam, info->vkCode, (info->flags & LLKHF_EXTENDED) != 0,
-                                    smart, BlockerState.FullScreenPause.load(relaxed), rule);
-        bool typed = starts;  // a press that counts towards typing
-        if (BlockerState.IgnoreExternalKeyboard.load(relaxed)) {
-            // Every key takes its place in the order its reports come in; an external one starts nothing.
+            ForgetModifiersReleasedUnseen(rule::SidedKey(info->vkCode, extended));
+        rule::KeyInputs in{.Message = wParam,
+                           .Vk = info->vkCode,
+                           .Extended = extended,
+                           .Own = own,
+                           .Now = GetTickCount(),
+                           .Smart = BlockerState.Smart.Load(),
+                           .Paused = BlockerState.FullScreenPause.load(relaxed),
+                           .Rule = BlockerState.RulesInUse.load(relaxed) ? RuleInFront() : ProgramRule{},
+                           .Keys = BlockerState.Keys,
+                           .Presses = BlockerState.Presses,
+                           .ExternalKeyboardOption = BlockerState.IgnoreExternalKeyboard.load(relaxed)};
+        rule::KeyDecision d;
+        while ((d = rule::DecideKey(in)).AskDevice) {
+            // Every key takes its place in the order its reports come in.
             const std::uint32_t part = devices::KeyPart(info->vkCode, (info->flags & LLKHF_UP) != 0);
-            TakeReports(devices::Kind::Keyboard, part, info->time);
-            Devices.Expire(now);
-            const auto from = Devices.Key(part, now, starts);
-            if (from == devices::DeviceDecider::KeyFrom::BuiltIn && starts) BlockerState.LastKey.Store(now);
-            // A key whose report is still to come (Windows reports after the hooks) counts for typing
-            // already: most turn out built in.
-            typed = starts && from != devices::DeviceDecider::KeyFrom::External;
-            ApplySettledKeys(now);
-#ifdef QUORLIN_REPORTS_AFTER_HOOKS
-            TakeHeldReport(now);
-#endif
-        } else if (starts) {
-            BlockerState.LastKey.Store(now);
+            TakeReportsBefore(devices::Kind::Keyboard, part, info->time);
+            Devices.Expire(in.Now);
+            in.From = Devices.Key(part, in.Now, d.Starts);
+            in.DeviceAsked = true;
         }
-        if (typed && wParam == WM_KEYDOWN)
-            BlockerState.PressGap.store(rule::CountPress(BlockerState.Presses, now), relaxed);
+        BlockerState.Keys = d.Keys;
+        BlockerState.Presses = d.Presses;
+        if (d.Stamp) BlockerState.LastKey.Store(in.Now);
+        if (in.ExternalKeyboardOption) {
+            ApplySettledKeys(in.Now);
+            TakeReportsAfter(in.Now);
+        }
+        if (d.PressGap) BlockerState.PressGap.store(*d.PressGap, relaxed);
     }
     return CallNextHookEx(BlockerState.KeyboardHook, nCode, wParam, lParam);
 }
 
 QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
-    constexpr auto relaxed = std::memory_order_relaxed;
-    const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-    const bool mouseOption = nCode == HC_ACTION && BlockerState.IgnoreExternalMouse.load(relaxed);
-    const bool keyboardOption = nCode == HC_ACTION && BlockerState.IgnoreExternalKeyboard.load(relaxed);
-    const DWORD now = GetTickCount();
-    rule::KeyTime lastKey = BlockerState.LastKey.Load();
-    if (mouseOption || keyboardOption) {
-        // Reports that came since the last event settle pending keys before this one is decided.
-        TakeReports(devices::Kind::Mouse, devices::MouseHookPart(wParam, info->mouseData), info->time);
-        Devices.Expire(now);
-        ApplySettledKeys(now);
-        // A press within moments of a key, before its report, is rare; a wrong pass would let
-        // through what the blocker is for.
-        lastKey = Devices.StartForPress(BlockerState.LastKey.Load(), now);
-    }
-    const bool blockOther = BlockerState.BlockOtherEvents.load(relaxed);
-    const std::uint32_t interval = BlockerState.BlockInterval.load(relaxed);
-    const bool paused = BlockerState.FullScreenPause.load(relaxed);
-    // Where no rule could block the event, none is looked for: the settings pass it as well.
-    const ProgramRule rule = BlockerState.RulesInUse.load(relaxed) &&
-                                     rule::RuleMayBlockMouse(nCode, wParam, blockOther, now, lastKey, interval, paused,
-                                                             BlockerState.LongestRuleInterval.load(relaxed))
-                                 ? RuleInFront()
-                                 : ProgramRule{};
-    const bool block =
-        // The rule's own interval is in the block length already; what it says of the event's kind stays.
-        rule::ShouldBlockMouse(nCode, wParam, blockOther, now, lastKey,
-                               rule::BlockLength(rule::IntervalThatApplies(interval, rule),
-                                                 BlockerState.AdaptToTyping.load(relaxed),
-                                                 BlockerState.PressGap.load(relaxed)),
-                               paused, rule.NeverBlocks() || rule.ClicksOnly() ? rule : ProgramRule{}) &&
-        !(mouseOption && Devices.PassesAsExternal(info->time, rule::IsCandidate(wParam, false)));
-#ifdef QUORLIN_REPORTS_AFTER_HOOKS
-    if (mouseOption || keyboardOption) TakeHeldReport(now);
-#endif
-    if (block) {
-        if (rule::IsCountedPress(wParam)) PostMessageA(BlockerState.NotifyWindow.load(relaxed), WM_BLOCKED_EVENT, wParam, 0);
-        return 1;
+    if (nCode == HC_ACTION) {
+        constexpr auto relaxed = std::memory_order_relaxed;
+        const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+        const bool mouseOption = BlockerState.IgnoreExternalMouse.load(relaxed);
+        const bool devicesAsked = mouseOption || BlockerState.IgnoreExternalKeyboard.load(relaxed);
+        rule::MouseInputs in{.Message = wParam,
+                             .Now = GetTickCount(),
+                             .LastKey = BlockerState.LastKey.Load(),
+                             .Interval = BlockerState.BlockInterval.load(relaxed),
+                             .BlockOther = BlockerState.BlockOtherEvents.load(relaxed),
+                             .Paused = BlockerState.FullScreenPause.load(relaxed),
+                             .AdaptToTyping = BlockerState.AdaptToTyping.load(relaxed),
+                             .PressGap = BlockerState.PressGap.load(relaxed),
+                             .RulesInUse = BlockerState.RulesInUse.load(relaxed),
+                             .LongestRuleInterval = BlockerState.LongestRuleInterval.load(relaxed)};
+        if (devicesAsked) {
+            // Reports that came since the last event settle pending keys before this one is decided.
+            TakeReportsBefore(devices::Kind::Mouse, devices::MouseHookPart(wParam, info->mouseData), info->time);
+            Devices.Expire(in.Now);
+            ApplySettledKeys(in.Now);
+            // A press within moments of a key, before its report, is rare; a wrong pass would let
+            // through what the blocker is for.
+            in.LastKey = Devices.StartForPress(BlockerState.LastKey.Load(), in.Now);
+            in.FromExternalMouse = mouseOption && Devices.PassesAsExternal(info->time, rule::IsCandidate(wParam, false));
+        }
+        rule::MouseDecision d;
+        while ((d = rule::DecideMouse(in)).AskRule) in.Rule = RuleInFront();
+        if (devicesAsked) TakeReportsAfter(in.Now);
+        if (d.Post) PostMessageA(BlockerState.NotifyWindow.load(relaxed), WM_BLOCKED_EVENT, wParam, 0);
+        if (d.Block) return 1;
     }
     return CallNextHookEx(BlockerState.MouseHook, nCode, wParam, lParam);
 }

@@ -1,4 +1,5 @@
 #include "blocker/BlockingRule.h"
+#include "blocker/HookDecision.h"
 
 #include <gtest/gtest.h>
 
@@ -212,11 +213,14 @@ TEST(ProgramRuleDecision, ARuleChangesOnlyWhatItNames) {
     for (const Row& r : rows) {
         const ProgramRule rule = ProgramRule::FromStored(r.rule);
         const std::uint32_t now = 1000 + r.sinceKey;
-        EXPECT_EQ(ShouldBlockMouse(0, r.message, r.blockOther, now, 1000, 500, false, rule), r.blocked)
-            << r.rule << " " << std::hex << r.message << std::dec << " " << r.sinceKey;
-        EXPECT_FALSE(ShouldBlockMouse(0, r.message, r.blockOther, now, 1000, 500, true, rule));
+        MouseInputs in{.Message = r.message, .Now = now, .LastKey = 1000u, .BlockOther = r.blockOther,
+                       .RulesInUse = true, .LongestRuleInterval = rule.IntervalOr(0)};
         // The hook asks which program is in front only when some rule could block the event.
-        EXPECT_TRUE(!r.blocked || RuleMayBlockMouse(0, r.message, r.blockOther, now, 1000, 500, false, rule.IntervalOr(0)));
+        EXPECT_TRUE(!r.blocked || DecideMouse(in).AskRule);
+        in.Rule = rule;
+        EXPECT_EQ(DecideMouse(in).Block, r.blocked) << r.rule << " " << std::hex << r.message << std::dec << " " << r.sinceKey;
+        in.Paused = true;
+        EXPECT_FALSE(DecideMouse(in).Block);
     }
     EXPECT_FALSE(RuleMayBlockMouse(0, 0x200, false, 1100, 1000, 500, false, 5000)) << "no rule blocks what the settings pass";
     EXPECT_FALSE(RuleMayBlockMouse(0, 0x201, true, 3100, 1000, 500, false, 2000));
