@@ -1,5 +1,5 @@
 // A group box whose caption is a check box: checking or clearing it enables or disables the
-// other controls inside the group and raises OnCheckBoxClick with the group box as sender.
+// other controls inside the group and raises OnCheckBoxClick.
 #pragma once
 #include "shell/Controls_win.h"
 
@@ -36,7 +36,7 @@ protected:
     virtual void AdjustCheckBox();
     // Enables the other controls inside while the box is checked (or hidden) and the group enabled.
     virtual void UpdateControlsEnabled();
-    virtual void CheckBoxClick(TObject& sender);
+    virtual void CheckBoxClick();
 
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 

@@ -1,6 +1,6 @@
 // A top-level window of the program (the settings window, dialogs): owned by the application
 // window or another of the program's windows, a dialog frame whose caption has only the close box,
-// its own components and controls; it can run modally.
+// its own controls; it can run modally.
 #pragma once
 #include <windows.h>
 
@@ -10,7 +10,6 @@
 
 #include "base/Unique_win.h"
 #include "shell/Application_win.h"
-#include "shell/Component.h"
 #include "shell/Placement.h"
 #include "shell/Window_win.h"
 
@@ -20,7 +19,7 @@ namespace quorlin {
 // or a dialog frame whose caption has only the close box (dialogs).
 enum class TBorderStyle { Single, Dialog };
 
-class TForm : public TComponentOwner, public TWindow, private TMessageFilter {
+class TForm : public TWindow, private TMessageFilter {
 public:
     // Creates the window, hidden, with the given client size at a position the system picks;
     // the size is the 96-DPI design's, scaled to the DPI of the window's monitor.

@@ -4,6 +4,7 @@
 
 #include "base/Decimal.h"
 #include "base/Keys.h"
+#include "base/Messages.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "base/resource.h"
@@ -11,6 +12,7 @@
 #include "settings/Settings_win.h"
 #include "shell/Application_win.h"
 #include "shell/Dpi_win.h"
+#include "shell/OneInstance_win.h"
 #include "shell/Placement_win.h"
 #include "ui/model/Website.h"
 #include "ui/model/StatusText.h"
@@ -74,10 +76,87 @@ TfrmMain::TfrmMain()
       pnWebBrowser(Handle(), ControlBounds(252, 175, 32, 24), L"Ping") {
     TApplication::Instance().SetMainWindow(Handle());
     routing_ = true;
+    TrayMenu menu{pmPopup};
+    for (Feature* f : features) f->AddMenuItems(menu);
 
-    // Design values of the components.
-    AppProps.SetHidden(true);
-    AppProps.OnMessage = [this](MSG& msg, bool& handled) {
+    // The controls change the model through the features; each event finds nothing to do when
+    // the control only took the model's state.
+    AppSettings& s = model_.Settings;
+    chbAutoRun.OnClick = [this, &s] {
+        if (chbAutoRun.Checked() != s.AutoRun) SetRunEntry(s.AutoRun = chbAutoRun.Checked());
+    };
+    chbBalloons.OnClick = [this, &s] { s.Balloons = chbBalloons.Checked(); };
+    grpBlocker.SetCheckBoxVisible(true);
+    grpBlocker.SetCheckBoxChecked(s.BlockerEnabled);
+    grpBlocker.OnCheckBoxClick = [this] { blocker.Switch(grpBlocker.GetCheckBoxChecked(), Feedback::Shown); };
+    cmbInterval.BeginUpdate();
+    for (const auto& entry : kIntervalList)
+        cmbInterval.AddItem(std::wstring(entry.Prefix) + LoadResString(IDS_SEC), static_cast<LPARAM>(entry.Milliseconds));
+    cmbInterval.EndUpdate();
+    cmbInterval.OnChange = [this] {
+        if (const int index = cmbInterval.ItemIndex(); index >= 0)
+            blocker.SetInterval(static_cast<std::uint32_t>(cmbInterval.ItemData(index)));
+    };
+    chbBlockEvents.OnClick = [this] { blocker.SetBlockEvents(chbBlockEvents.Checked()); };
+    chbBeepOnClick.OnClick = [this, &s] { s.BeepOnClick = chbBeepOnClick.Checked(); };
+    grpShortcuts.SetCheckBoxVisible(false);
+    chbShtBlocker.OnClick = [this] { hotkeys.SetSwitch(ShortcutSlot::Blocker, chbShtBlocker.Checked()); };
+    chbShtTouchpad.OnClick = [this] { hotkeys.SetSwitch(ShortcutSlot::Touchpad, chbShtTouchpad.Checked()); };
+    for (auto [edit, slot] : {std::pair{&edShtBlocker, ShortcutSlot::Blocker}, {&edShtTouchpad, ShortcutSlot::Touchpad}}) {
+        edit->OnEnter = [this] { hotkeys.CaptureStart(ModifiersHeld(KeyRecord::Thread)); };
+        edit->OnKeyDown = [this, edit](WORD& key) {
+            if (auto text = hotkeys.CaptureKeyDown(key)) edit->SetText(*text);
+        };
+        edit->OnKeyUp = [this, edit, slot](WORD& key) {
+            if (auto text = hotkeys.CaptureKeyUp(slot, key)) edit->SetText(*text);
+        };
+    }
+    chbInternet.OnClick = [this, &s] { s.Internet = chbInternet.Checked(); };
+    // The links, with what each opens (website::kLinkTargets) as its tag.
+    const std::tuple<TImage*, UINT, int> links[] = {
+        {&imgFaceBook, IDS_HINT_FACEBOOK, 1}, {&imgGplus, IDS_HINT_GPLUS, 6},         {&imgTwitter, IDS_HINT_TWITTER, 2},
+        {&imgRSS, IDS_HINT_RSS, 3},           {&imgDelicious, IDS_HINT_DELICIOUS, 4}, {&imgStumbleUpon, IDS_HINT_STUMBLEUPON, 5}};
+    for (const auto& [image, hint, tag] : links) {
+        Hints.Add(image->Handle(), LoadResString(hint));
+        image->SetTag(tag);
+        image->OnClick = [this, tag] { about.OpenLink(tag); };
+    }
+    imgDelicious.SetVisible(false);
+    imgStumbleUpon.SetVisible(false);
+    lbLink.SetFontColor(RGB(0, 0, 255));
+    lbLink.SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    Hints.Add(lbLink.Handle(), LoadResString(IDS_HINT_WEBSITE));
+    lbLink.OnMouseEnter = [this] {
+        if (!linkFont_) {
+            LOGFONTW lf{};
+            GetObjectW(Font(), sizeof lf, &lf);
+            lf.lfUnderline = TRUE;
+            linkFont_.reset(CreateFontIndirectW(&lf));
+        }
+        if (linkFont_) lbLink.SetFont(static_cast<HFONT>(linkFont_.get()));
+    };
+    lbLink.OnMouseLeave = [this] { lbLink.SetFont(Font()); };
+    lbLink.OnClick = [this] { about.OpenLink(0); };
+    pnWebBrowser.SetVisible(false);
+
+    Start();
+}
+
+TfrmMain::~TfrmMain() {
+    // The window lives a little longer than the features: messages from then on reach none.
+    started_ = routing_ = false;
+    TApplication::Instance().OnMessage = nullptr;
+}
+
+void TfrmMain::Start() {
+    TApplication& app = TApplication::Instance();
+    // A second instance hands over to the first and ends before anything of it shows.
+    if (CheckPrevInstance()) {
+        SwitchToPrevInstance();
+        app.Terminate();
+        return;
+    }
+    app.OnMessage = [this](MSG& msg, bool& handled) {
         // A thread message can come from any program on the desktop; the program's own go to its windows.
         if (msg.hwnd == nullptr) return;
         // Counted and switched as they are taken from the queue; the window procedure takes them
@@ -92,105 +171,30 @@ TfrmMain::TfrmMain()
         TApplication::Instance().BringToFront();
         MinutesTick();
     };
-    TrayIcon.InsertFailedText = LoadResString(IDS_TRAY_INSERT_FAILED);
-    TrayIcon.DeleteFailedText = LoadResString(IDS_TRAY_DELETE_FAILED);
-    TrayIcon.MinimizeToTray = true;
-    TrayIcon.MinimizeOnStart = true;
-    TrayIcon.SetPopupMenu(&pmPopup);
-    TrayIcon.SetInfoTimeout(3000);
-    TrayIcon.OnClick = [this](TObject&) {
+    TrayIcon.OnPressed = [this] {
+        for (Feature* f : features) f->TrayPressed();
+    };
+    TrayIcon.OnClick = [this] {
         if (ModifiersHeld(KeyRecord::Now) & ssAlt) about.ShowSettings();
     };
-    OneInstance.PerformChecking = pcForCurrentUserOnly;
-    tmrRunOnce.OnTimer = [this](TObject&) {
+    // The menu's default item (Settings).
+    TrayIcon.OnDoubleClick = [this] {
+        if (TMenuItem* item = pmPopup.DefaultItem()) item->Click();
+    };
+    TrayIcon.OnMenu = [this](POINT at) { pmPopup.Popup(at.x, at.y); };
+    pmPopup.OnPopup = [this] {
+        for (Feature* f : features) f->MenuOpening();
+        Refresh();
+    };
+    tmrRunOnce.OnTimer = [this] {
         tmrRunOnce.SetEnabled(false);
         for (Feature* f : features) f->Settled();
         TrimWorkingSet();
     };
-    tmrMinutes.OnTimer = [this](TObject&) { MinutesTick(); };
-    TrayMenu menu{pmPopup};
-    for (Feature* f : features) f->AddMenuItems(menu);
-    pmPopup.OnPopup = [this](TObject&) {
-        for (Feature* f : features) f->MenuOpening();
-        Refresh();
-    };
+    tmrRunOnce.SetEnabled(true);
+    tmrMinutes.OnTimer = [this] { MinutesTick(); };
 
-    // The controls change the model through the features; each event finds nothing to do when
-    // the control only took the model's state.
-    AppSettings& s = model_.Settings;
-    chbAutoRun.OnClick = [this, &s](TObject&) {
-        if (chbAutoRun.Checked() != s.AutoRun) SetRunEntry(s.AutoRun = chbAutoRun.Checked());
-    };
-    chbBalloons.OnClick = [this, &s](TObject&) { s.Balloons = chbBalloons.Checked(); };
-    grpBlocker.SetCheckBoxVisible(true);
-    grpBlocker.SetCheckBoxChecked(s.BlockerEnabled);
-    grpBlocker.OnCheckBoxClick = [this](TObject&) { blocker.Switch(grpBlocker.GetCheckBoxChecked(), Feedback::Shown); };
-    cmbInterval.BeginUpdate();
-    for (const auto& entry : kIntervalList)
-        cmbInterval.AddItem(std::wstring(entry.Prefix) + LoadResString(IDS_SEC), static_cast<LPARAM>(entry.Milliseconds));
-    cmbInterval.EndUpdate();
-    cmbInterval.OnChange = [this](TObject&) {
-        if (const int index = cmbInterval.ItemIndex(); index >= 0)
-            blocker.SetInterval(static_cast<std::uint32_t>(cmbInterval.ItemData(index)));
-    };
-    chbBlockEvents.OnClick = [this](TObject&) { blocker.SetBlockEvents(chbBlockEvents.Checked()); };
-    chbBeepOnClick.OnClick = [this, &s](TObject&) { s.BeepOnClick = chbBeepOnClick.Checked(); };
-    grpShortcuts.SetCheckBoxVisible(false);
-    chbShtBlocker.OnClick = [this](TObject&) { hotkeys.SetSwitch(ShortcutSlot::Blocker, chbShtBlocker.Checked()); };
-    chbShtTouchpad.OnClick = [this](TObject&) { hotkeys.SetSwitch(ShortcutSlot::Touchpad, chbShtTouchpad.Checked()); };
-    for (auto [edit, slot] : {std::pair{&edShtBlocker, ShortcutSlot::Blocker}, {&edShtTouchpad, ShortcutSlot::Touchpad}}) {
-        edit->OnEnter = [this](TObject&) { hotkeys.CaptureStart(ModifiersHeld(KeyRecord::Thread)); };
-        edit->OnKeyDown = [this, edit](TObject&, WORD& key) {
-            if (auto text = hotkeys.CaptureKeyDown(key)) edit->SetText(*text);
-        };
-        edit->OnKeyUp = [this, edit, slot](TObject&, WORD& key) {
-            if (auto text = hotkeys.CaptureKeyUp(slot, key)) edit->SetText(*text);
-        };
-    }
-    chbInternet.OnClick = [this, &s](TObject&) { s.Internet = chbInternet.Checked(); };
-    // The links, with what each opens (website::kLinkTargets) as its tag.
-    const std::tuple<TImage*, UINT, int> links[] = {
-        {&imgFaceBook, IDS_HINT_FACEBOOK, 1}, {&imgGplus, IDS_HINT_GPLUS, 6},         {&imgTwitter, IDS_HINT_TWITTER, 2},
-        {&imgRSS, IDS_HINT_RSS, 3},           {&imgDelicious, IDS_HINT_DELICIOUS, 4}, {&imgStumbleUpon, IDS_HINT_STUMBLEUPON, 5}};
-    for (const auto& [image, hint, tag] : links) {
-        Hints.Add(image->Handle(), LoadResString(hint));
-        image->SetTag(tag);
-        image->OnClick = [this, tag](TObject&) { about.OpenLink(tag); };
-    }
-    imgDelicious.SetVisible(false);
-    imgStumbleUpon.SetVisible(false);
-    lbLink.SetFontColor(RGB(0, 0, 255));
-    lbLink.SetCursor(LoadCursorW(nullptr, IDC_HAND));
-    Hints.Add(lbLink.Handle(), LoadResString(IDS_HINT_WEBSITE));
-    lbLink.OnMouseEnter = [this](TObject&) {
-        if (!linkFont_) {
-            LOGFONTW lf{};
-            GetObjectW(Font(), sizeof lf, &lf);
-            lf.lfUnderline = TRUE;
-            linkFont_.reset(CreateFontIndirectW(&lf));
-        }
-        if (linkFont_) lbLink.SetFont(static_cast<HFONT>(linkFont_.get()));
-    };
-    lbLink.OnMouseLeave = [this](TObject&) { lbLink.SetFont(Font()); };
-    lbLink.OnClick = [this](TObject&) { about.OpenLink(0); };
-    pnWebBrowser.SetVisible(false);
-
-    // Components act once the whole design is read; the single-instance guard may end the program here.
-    LoadComponents();
-    if (OneInstance.CheckPrevInstance()) {
-        TApplication::Instance().Terminate();
-        return;
-    }
-    Start();
-}
-
-TfrmMain::~TfrmMain() {
-    // The window lives a little longer than the features: messages from then on reach none.
-    started_ = routing_ = false;
-}
-
-void TfrmMain::Start() {
-    SetCaption(TApplication::Instance().Title());
+    SetCaption(app.Title());
     // Between one and five minutes, fixed for the run, so many installations do not report in step.
     std::random_device seed;
     std::mt19937 random(seed());

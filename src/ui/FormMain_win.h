@@ -6,12 +6,10 @@
 #include <vector>
 
 #include "base/Unique_win.h"
-#include "shell/AppProps_win.h"
 #include "shell/CheckGroupBox_win.h"
 #include "shell/Controls_win.h"
 #include "shell/Form_win.h"
 #include "shell/Image_win.h"
-#include "shell/OneInstance_win.h"
 #include "shell/PopupMenu_win.h"
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
@@ -32,7 +30,7 @@ namespace quorlin {
 
 class TfrmMain : public TForm {
 public:
-    // Construction, design loading (the single-instance guard may end the program here) and start.
+    // Makes the window and its parts, then Start(); a second instance ends there.
     TfrmMain();
     ~TfrmMain() override;
 
@@ -55,7 +53,8 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    // Load, then apply: the one order of the start.
+    // The parts in their one order: the single-instance check, the message hook, the tray icon and
+    // the timers; then load, then apply.
     void Start();
     void PlaceFromSettings();
     void ShowSettings();
@@ -73,13 +72,11 @@ private:
     UniqueGdiObject linkFont_;  // the label font, underlined, for the link under the pointer
 
 public:
-    // Components, in design order: construction and load completion run in this order.
-    TApplicationProperties AppProps{*this};
-    TTrayIcon TrayIcon{*this};
-    TOneInstance OneInstance{*this};
-    TTimer tmrRunOnce{*this, 1500, true};
-    TTimer tmrMinutes{*this, 60000, false};
-    TTrayPopupMenu pmPopup{*this};
+    // Parts, started by Start() and destroyed in reverse.
+    TTrayIcon TrayIcon{Handle()};
+    TTimer tmrRunOnce{1500};
+    TTimer tmrMinutes{60000};
+    TPopupMenu pmPopup;
 
     // Controls, in tab order.
     TLabel lbInfo;
@@ -113,12 +110,12 @@ public:
     Blocker blocker{host_, [this] {
         if (Visible()) UpdateCounterLabel();
     }};
-    Touchpad touchpad{host_, *this};
-    About about{host_, *this, [this] { ShowSettings(); }};
-    SmartBlocking smart{host_, *this};
-    Devices devices{host_};
-    TypingAware typing{host_};
-    Rules rules{host_, TrayIcon};
+    Touchpad touchpad{host_};
+    About about{host_, [this] { ShowSettings(); }};
+    SmartBlocking smart{host_};
+    Devices devices{host_, smart};
+    TypingAware typing{host_, smart};
+    Rules rules{host_};
     Session session{host_, [this] { Close(); }};
     Hotkeys hotkeys{host_, [this] { blocker.Toggle(Feedback::Shown); }, [this] { touchpad.Toggle(Feedback::Shown); }};
     Online online{host_, pnWebBrowser.Handle()};

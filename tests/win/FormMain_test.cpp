@@ -82,10 +82,17 @@ TEST_F(FormMainTest, ControlsStandWhereTheDesignPutsThem) {
     EXPECT_FALSE(f.imgStumbleUpon.Visible());
     EXPECT_FALSE(f.pnWebBrowser.Visible());
     EXPECT_FALSE(f.chbShtTouchpad.Enabled()) << "no touchpad device here";
-    f.pmPopup.OnPopup(f.pmPopup);  // as when the tray menu opens
+    f.pmPopup.OnPopup();  // as when the tray menu opens
     const TMenuItem& touchpadItem = *f.pmPopup.Items()[1];
     EXPECT_FALSE(touchpadItem.Visible);
     EXPECT_FALSE(touchpadItem.Enabled);
+    // The system menu starts with About and its shortcut, then a separator, then the system's own.
+    HMENU system = GetSystemMenu(f.Handle(), FALSE);
+    wchar_t entry[64] = {};
+    GetMenuStringW(system, 0, entry, 64, MF_BYPOSITION);
+    EXPECT_STREQ(entry, L"About\tAlt+F1");
+    EXPECT_EQ(GetMenuState(system, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_GT(GetMenuItemCount(system), 3);
 }
 
 TEST_F(FormMainTest, TabOrderFollowsTheDesign) {

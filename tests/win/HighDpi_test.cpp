@@ -124,9 +124,8 @@ TEST_F(HighDpiTest, AboutWindowIsTheDesignTimesOneAndAHalfWithItsLargeIcon) {
 }
 
 TEST_F(HighDpiTest, TheCloseQuestionHoldsItsTextAndButtonCaptions) {
-    TMessageForm dialog(L"Do you really want to close \"Quorlin\" program and disable all its features?",
-                        TMessageKind::mkConfirmation, ButtonBit(TMessageButton::btnYes) | ButtonBit(TMessageButton::btnNo),
-                        TApplication::Instance().Icon(), L"Quorlin", 2);
+    TMessageForm dialog(L"Do you really want to close \"Quorlin\" program and disable all its features?", L"Quorlin",
+                        TApplication::Instance().Icon());
     const WindowBounds client = Client(dialog.Handle());
     int captions = 0;
     for (HWND c = GetWindow(dialog.Handle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
