@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "base/Unique_win.h"
@@ -30,6 +31,7 @@ namespace quorlin {
 
 class TfrmMain : public TForm {
 public:
+    struct Controls;
     // Makes the window and its parts, then Start(); a second instance ends there.
     TfrmMain();
     ~TfrmMain() override;
@@ -70,6 +72,9 @@ private:
     bool routing_ = false;  // the features exist: messages reach them
     bool marked_[2] = {false, false};  // the shortcut boxes shown as refused
     UniqueGdiObject linkFont_;  // the label font, underlined, for the link under the pointer
+    std::unique_ptr<Controls> controls_;
+    // Gives the new controls their events.
+    void WireControls(Controls& c);
 
 public:
     // Parts, started by Start() and destroyed in reverse.
@@ -78,33 +83,39 @@ public:
     TTimer tmrMinutes{60000};
     TPopupMenu pmPopup;
 
-    // Controls, in tab order.
-    TLabel lbInfo;
-    TCheckBox chbAutoRun;
-    TCheckBox chbBalloons;
-    TCheckGroupBox grpBlocker;
-    TLabel lbInterval;
-    TComboBox cmbInterval;
-    TCheckBox chbBlockEvents;
-    TCheckBox chbBeepOnClick;
-    TLabel lbBlockCount;
-    TCheckGroupBox grpShortcuts;
-    TCheckBox chbShtBlocker;
-    TEdit edShtBlocker;
-    TEdit edShtTouchpad;
-    TCheckBox chbShtTouchpad;
-    TLabel lbShtTouchpad;
-    TCheckBox chbInternet;
-    // The row of links (what a click opens comes with the About window).
-    TImage imgFaceBook;
-    TImage imgGplus;
-    TImage imgTwitter;
-    TImage imgRSS;
-    TImage imgDelicious;
-    TImage imgStumbleUpon;
-    TLinkLabel lbLink;
+    // The settings window's controls, in tab order. Made when the window is first shown (at most
+    // starts it stays hidden) or first asked for; they show the model and change it through the
+    // features.
+    struct Controls {
+        explicit Controls(TfrmMain& f);
+        TLabel lbInfo;
+        TCheckBox chbAutoRun;
+        TCheckBox chbBalloons;
+        TCheckGroupBox grpBlocker;
+        TLabel lbInterval;
+        TComboBox cmbInterval;
+        TCheckBox chbBlockEvents;
+        TCheckBox chbBeepOnClick;
+        TLabel lbBlockCount;
+        TCheckGroupBox grpShortcuts;
+        TCheckBox chbShtBlocker;
+        TEdit edShtBlocker;
+        TEdit edShtTouchpad;
+        TCheckBox chbShtTouchpad;
+        TLabel lbShtTouchpad;
+        TCheckBox chbInternet;
+        // The row of links (what a click opens comes with the About window).
+        TImage imgFaceBook;
+        TImage imgGplus;
+        TImage imgTwitter;
+        TImage imgRSS;
+        TImage imgDelicious;
+        TImage imgStumbleUpon;
+        TLinkLabel lbLink;
+        THints Hints;
+    };
+    Controls& Ctl();
     TPanel pnWebBrowser;  // hidden; the report transport's browsers belong to it
-    THints Hints{Handle()};
 
     // Features, in menu order.
     Blocker blocker{host_, [this] {
