@@ -211,11 +211,6 @@ void TApplication::ShowError(const std::wstring& text) {
     MessageBoxW(GetActiveWindow(), shown.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
-void TApplication::ShowException(const std::exception& error) {
-    if (dynamic_cast<const EAbort*>(&error)) return;
-    ShowError(FromUtf8OrAnsi(error.what()));
-}
-
 namespace {
 
 // The text of the error in flight; the string table's "unexpected error" for one that is no

@@ -86,11 +86,9 @@ public:
 
     // Shows a text in the error box: title as caption, MB_ICONERROR, "." added by ErrorBoxText.
     void ShowError(const std::wstring& text);
-    // Shows an error's text in a message box (title as caption, MB_ICONERROR; "." added when the
-    // text's last character sorts after "."), owned by the active window. EAbort shows nothing.
-    void ShowException(const std::exception& error);
-    // For catch blocks (window procedures must not let an error unwind through the system):
-    // shows the error in flight as ShowException does; EAbort and nothing in flight show nothing.
+    // For catch blocks (window procedures must not let an error unwind through the system): shows
+    // the error in flight with ShowError, owned by the active window; EAbort and nothing in flight
+    // show nothing.
     void HandleException() noexcept;
 
     // The application message hook: every message the retrieval step takes passes here before

@@ -12,6 +12,7 @@
 #include "shell/Application_win.h"
 #include "shell/Placement.h"
 #include "shell/Window_win.h"
+#include "shortcuts/Capture.h"
 
 namespace quorlin {
 
@@ -74,6 +75,9 @@ protected:
     virtual UniqueGdiObject CreateFormFont(int dpi) const;
     // After the window was laid out again at another DPI: for fonts and pictures of the form's own.
     virtual void FormDpiChanged() {}
+    // The form became active: the modifiers held are read afresh (for a WndProc that answers
+    // WM_ACTIVATE itself).
+    void KeysFromNow();
 
 private:
     // Key preview (FormKeyDown) and dialog navigation for messages to this form and its controls.
@@ -92,6 +96,9 @@ private:
     UniqueGdiObject font_;
     int modalResult_ = 0;
     bool modal_ = false;
+    // Followed from the key messages the form takes: its thread's key state can lag behind them
+    // (seen under Wine with keys from another process), and a key preview must not miss a Ctrl.
+    HeldModifierKeys held_;
 };
 
 }  // namespace quorlin

@@ -156,6 +156,7 @@ LRESULT TMessageForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (focus && IsChild(Handle(), focus)) activeControl_ = focus;
         } else if (activeControl_ && IsWindow(activeControl_)) {
             // Back to the control that had the focus, not to the frame.
+            KeysFromNow();
             ::SetFocus(activeControl_);
             return 0;
         }

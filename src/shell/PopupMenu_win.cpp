@@ -87,10 +87,6 @@ TMenuItem* TPopupMenu::DefaultItem() const {
     return nullptr;
 }
 
-bool ClickMenuItemByCommand(const TPopupMenu& menu, std::uint16_t command) {
-    return ClickIn(menu.Items(), command);
-}
-
 void TPopupMenu::Popup(int x, int y) {
     if (OnPopup) OnPopup();
     const UniqueMenu menu(CreatePopupMenu());
@@ -98,7 +94,7 @@ void TPopupMenu::Popup(int x, int y) {
     AppendItems(menu.get(), items_);
     const UINT command = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, Handle(), nullptr));
-    if (command != 0) ClickMenuItemByCommand(*this, static_cast<std::uint16_t>(command));
+    if (command != 0) ClickIn(items_, static_cast<std::uint16_t>(command));
 }
 
 }  // namespace quorlin

@@ -69,7 +69,4 @@ private:
     std::vector<std::unique_ptr<TMenuItem>> items_;
 };
 
-// Clicks the menu's item (or submenu item) with that command number; false when it has none.
-bool ClickMenuItemByCommand(const TPopupMenu& menu, std::uint16_t command);
-
 }  // namespace quorlin
