@@ -21,6 +21,7 @@ $(WIN)/CMakeCache.txt: | deps
 
 native: deps $(NATIVE)/CMakeCache.txt
 	cmake --build $(NATIVE) -j $(JOBS)
+	@ln -sf $(NATIVE)/compile_commands.json compile_commands.json
 
 win: deps $(WIN)/CMakeCache.txt
 	cmake --build $(WIN) -j $(JOBS)

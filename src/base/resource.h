@@ -21,22 +21,10 @@
 #define IDS_KEY_CTRL_PREFIX  65343
 #define IDS_KEY_BKSP         65359
 
-// Message dialog: captions of the kinds and buttons (fixed ids) and its error.
-#define IDS_MSG_CONFIRM      65216
+// The close question's buttons and the About window's OK (fixed ids), and the question's error.
 #define IDS_MSG_YES          65217
 #define IDS_MSG_NO           65218
 #define IDS_MSG_OK           65219
-#define IDS_MSG_CANCEL       65220
-#define IDS_MSG_HELP         65221
-#define IDS_MSG_ABORT        65222
-#define IDS_MSG_RETRY        65223
-#define IDS_MSG_IGNORE       65224
-#define IDS_MSG_ALL          65225
-#define IDS_MSG_NO_TO_ALL    65226
-#define IDS_MSG_YES_TO_ALL   65227
-#define IDS_MSG_WARNING      65245
-#define IDS_MSG_ERROR        65246
-#define IDS_MSG_INFORMATION  65247
 #define IDS_CANNOT_OPEN_CLIPBOARD 1500
 
 // Tray icons (the application icon is the resource named "A").
@@ -108,10 +96,6 @@
 // Application object.
 #define IDS_UNEXPECTED_ERROR 1200
 #define IDS_START_FAILED     1201
-
-// Tray icon.
-#define IDS_TRAY_INSERT_FAILED 1300
-#define IDS_TRAY_DELETE_FAILED 1301
 
 // Link images of the settings window (16 x 16) and their hints.
 #define IDI_LINK_PAGE       110

@@ -1,20 +1,15 @@
 #include "shell/Application_win.h"
 
+#include "base/Messages.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "base/resource.h"
 #include "shell/Application.h"
-#include "shell/OneInstance_win.h"
-#include "shell/Component.h"
 #include "shell/WindowClass_win.h"
 
 namespace quorlin {
 
-
 namespace {
-
-// Asks the application window to hand its activation on (see WindowProc).
-constexpr UINT kWmActivateFront = WM_APP + 0x200;
 
 BOOL CALLBACK FindFrontWindow(HWND window, LPARAM lp) {
     auto& found = *reinterpret_cast<HWND*>(lp);
@@ -63,8 +58,8 @@ LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         // The hidden window itself was activated (a second start does that): the activation goes
         // on to the program's window in front, the modal dialog while one runs. Posted, so as not
         // to switch windows in the middle of this activation.
-        PostMessageW(hwnd, kWmActivateFront, 0, 0);
-    } else if (msg == kWmActivateFront) {
+        PostMessageW(hwnd, WM_ACTIVATE_FRONT, 0, 0);
+    } else if (msg == WM_ACTIVATE_FRONT) {
         if (GetActiveWindow() == hwnd)
             if (HWND front = FrontWindow(hwnd)) SetForegroundWindow(front);
         return 0;
@@ -92,7 +87,7 @@ void TApplication::Initialize(HINSTANCE instance) {
 
     // Hidden and of no size: it exists to own the program's windows and to be found by class and text.
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-    handle_.reset(CreateWindowExW(0, kApplicationClassName, title_.c_str(),
+    handle_.reset(CreateWindowExW(WS_EX_TOOLWINDOW, kApplicationClassName, title_.c_str(),
                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0,
                                   0, nullptr, nullptr, instance_, nullptr));
     if (handle_ && icon_) SendMessageW(handle_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
@@ -181,7 +176,6 @@ void TApplication::ProcessMessages() {
 void TApplication::WaitMessage() { ::WaitMessage(); }
 
 void TApplication::Run() {
-    if (showMainForm_ && mainWindow_ && IsWindow(mainWindow_)) ShowWindow(mainWindow_, SW_SHOW);
     while (!terminated_) {
         try {
             // The same step as ProcessMessage, but waiting and taking in one call: every input
@@ -217,11 +211,6 @@ void TApplication::ShowError(const std::wstring& text) {
     MessageBoxW(GetActiveWindow(), shown.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
-void TApplication::ShowException(const std::exception& error) {
-    if (dynamic_cast<const EAbort*>(&error)) return;
-    ShowError(FromUtf8OrAnsi(error.what()));
-}
-
 namespace {
 
 // The text of the error in flight; the string table's "unexpected error" for one that is no
@@ -253,11 +242,9 @@ void TApplication::HandleException() noexcept {
     }
 }
 
-int TApplication::RunProgram(const std::function<std::unique_ptr<TObject>()>& makeMainWindow,
-                             const std::function<void()>& afterLoop) {
-    std::unique_ptr<TObject> mainWindow;
+int TApplication::RunProgram(const std::function<void()>& start, const std::function<void()>& afterLoop) {
     try {
-        mainWindow = makeMainWindow();
+        start();
     } catch (...) {
         // Without its window (tray icon, controls) the program cannot run: say so once and end.
         try {

@@ -34,7 +34,6 @@ protected:
     ~TMessageFilter() = default;
 };
 
-class TObject;
 class TWindowClass;
 
 class TApplication {
@@ -44,7 +43,8 @@ public:
     // The process-wide application object.
     static TApplication& Instance();
 
-    // Creates the application window (hidden); safe to call more than once.
+    // Creates the application window, hidden and a tool window, so that the program never has a
+    // taskbar button; safe to call more than once.
     void Initialize(HINSTANCE instance);
     HINSTANCE ModuleInstance() const { return instance_; }
     // The application window; null before Initialize.
@@ -53,10 +53,6 @@ public:
     std::wstring Title() const;                 // read back from the application window's text
     void SetTitle(const std::wstring& title);
     HICON Icon() const { return icon_.get(); }  // the icon resource named "A"
-
-    // The show-main-window flag: when still true as Run() starts, the loop shows the main window.
-    bool ShowMainForm() const { return showMainForm_; }
-    void SetShowMainForm(bool value) { showMainForm_ = value; }
 
     // The main window (shown/hidden with ShowWindow; null when there is none).
     HWND MainWindow() const { return mainWindow_; }
@@ -76,7 +72,7 @@ public:
     void ProcessMessages();
     // Waits for the next message without taking it.
     void WaitMessage();
-    // The main loop: shows the main window when ShowMainForm is still set, then runs until WM_QUIT.
+    // The main loop: runs until WM_QUIT. It never shows a window by itself.
     void Run();
     // The modal loop: runs until *modalResult is non-zero, the window is gone, or WM_QUIT arrives
     // (then WM_QUIT is posted again so the main loop ends too). Returns *modalResult, or IDCANCEL
@@ -84,21 +80,19 @@ public:
     // and the loop goes on, so that a failing timer or key handler does not close the window.
     int RunModalLoop(HWND window, const int& modalResult);
 
-    // Makes the main window, runs the main loop, runs afterLoop and destroys the window; 0. An error
-    // while the window is made is shown in one error box ("could not start" and its text); 1.
-    int RunProgram(const std::function<std::unique_ptr<TObject>()>& makeMainWindow,
-                   const std::function<void()>& afterLoop = {});
+    // Runs start (which makes the main window), the main loop, then afterLoop; 0. An error in start
+    // is shown in one error box ("could not start" and its text); 1.
+    int RunProgram(const std::function<void()>& start, const std::function<void()>& afterLoop = {});
 
     // Shows a text in the error box: title as caption, MB_ICONERROR, "." added by ErrorBoxText.
     void ShowError(const std::wstring& text);
-    // Shows an error's text in a message box (title as caption, MB_ICONERROR; "." added when the
-    // text's last character sorts after "."), owned by the active window. EAbort shows nothing.
-    void ShowException(const std::exception& error);
-    // For catch blocks (window procedures must not let an error unwind through the system):
-    // shows the error in flight as ShowException does; EAbort and nothing in flight show nothing.
+    // For catch blocks (window procedures must not let an error unwind through the system): shows
+    // the error in flight with ShowError, owned by the active window; EAbort and nothing in flight
+    // show nothing.
     void HandleException() noexcept;
 
-    // The message slot: every message the retrieval step takes passes here before dispatch.
+    // The application message hook: every message the retrieval step takes passes here before
+    // dispatch; one that it marks handled is dropped.
     MessageEvent OnMessage;
 
     // Filters see what the hook left unhandled, newest first; what one consumes is not dispatched.
@@ -118,7 +112,6 @@ private:
     UniqueWindow handle_;                       // after windowClass_: the window goes first
     UniqueIcon icon_;
     HWND mainWindow_ = nullptr;
-    bool showMainForm_ = true;
     bool terminated_ = false;
     std::vector<TMessageFilter*> filters_;
 };

@@ -15,7 +15,7 @@ constexpr LONG kFrameCaptionLeft = 7;
 TCheckGroupBox::TCheckGroupBox(HWND parent, const WindowBounds& bounds, std::wstring_view caption)
     : TGroupBox(parent, bounds, caption), checkBox_(Handle(), {8, 0, 0, 0}, caption, true) {
     // Wired only now that the box is checked, so creation raises nothing.
-    checkBox_.OnClick = [this](TObject& sender) { CheckBoxClick(sender); };
+    checkBox_.OnClick = [this] { CheckBoxClick(); };
     AdjustCheckBox();
 }
 
@@ -90,9 +90,9 @@ void TCheckGroupBox::UpdateControlsEnabled() {
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void TCheckGroupBox::CheckBoxClick(TObject&) {
+void TCheckGroupBox::CheckBoxClick() {
     UpdateControlsEnabled();
-    if (OnCheckBoxClick) OnCheckBoxClick(*this);
+    if (OnCheckBoxClick) OnCheckBoxClick();
 }
 
 LRESULT TCheckGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

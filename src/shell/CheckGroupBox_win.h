@@ -1,5 +1,5 @@
 // A group box whose caption is a check box: checking or clearing it enables or disables the
-// other controls inside the group and raises OnCheckBoxClick with the group box as sender.
+// other controls inside the group and raises OnCheckBoxClick.
 #pragma once
 #include "shell/Controls_win.h"
 
@@ -29,18 +29,17 @@ public:
     TNotifyEvent OnCheckBoxClick;
 
 protected:
-    // Size of the check mark in pixels (13 at 96 DPI); the check box is this plus 6 design pixels
-    // wider than its text.
-    virtual int CheckMarkSize() const;
-    // Gives the check box the caption, places it on the frame line and erases behind it.
-    virtual void AdjustCheckBox();
-    // Enables the other controls inside while the box is checked (or hidden) and the group enabled.
-    virtual void UpdateControlsEnabled();
-    virtual void CheckBoxClick(TObject& sender);
-
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    // Size of the check mark in pixels (13 at 96 DPI); the check box is this plus 6 design pixels
+    // wider than its text.
+    int CheckMarkSize() const;
+    // Gives the check box the caption, places it on the frame line and erases behind it.
+    void AdjustCheckBox();
+    // Enables the other controls inside while the box is checked (or hidden) and the group enabled.
+    void UpdateControlsEnabled();
+    void CheckBoxClick();
     RECT CheckBoxRect() const;
     void EraseBehindCheckBox(HDC dc);
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+
 #include "base/System_win.h"
 #include "shell/Window_win.h"
 
@@ -27,7 +29,7 @@ TWinControl::TWinControl(HWND parent, const wchar_t* windowClass, DWORD style, D
     : hwnd_(CreateWindowExW(exStyle, windowClass, std::wstring(text).c_str(), style | WS_CHILD | WS_VISIBLE,
                             bounds.Left, bounds.Top, bounds.Width, bounds.Height, parent, nullptr,
                             GetModuleHandleW(nullptr), nullptr)) {
-    if (!hwnd_) throw EComponentError("cannot create a control window");
+    if (!hwnd_) throw std::runtime_error("cannot create a control window");
     SetPropW(hwnd_.get(), kWrapperProp, this);
     SetWindowSubclass(hwnd_.get(), SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     HFONT font = parent ? reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0)) : nullptr;
@@ -187,7 +189,7 @@ void TCheckBox::SetChecked(bool checked) {
 }
 
 void TCheckBox::Click() {
-    if (OnClick) OnClick(*this);
+    if (OnClick) OnClick();
 }
 
 void TCheckBox::Notify(WORD code) {
@@ -238,7 +240,7 @@ TLabel::TLabel(HWND parent, const WindowBounds& bounds, std::wstring_view text, 
                   bounds, text) {}
 
 void TLabel::Notify(WORD code) {
-    if (code == STN_CLICKED && OnClick) OnClick(*this);
+    if (code == STN_CLICKED && OnClick) OnClick();
 }
 
 // ---- TEdit ---------------------------------------------------------------------------------
@@ -250,16 +252,16 @@ TEdit::TEdit(HWND parent, const WindowBounds& bounds, std::wstring_view text, bo
 bool TEdit::ReadOnly() const { return (GetWindowLongW(Handle(), GWL_STYLE) & ES_READONLY) != 0; }
 
 void TEdit::Notify(WORD code) {
-    if (code == EN_CHANGE && OnChange) OnChange(*this);
+    if (code == EN_CHANGE && OnChange) OnChange();
 }
 
 LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_SETFOCUS && OnEnter) OnEnter(*this);
+    if (msg == WM_SETFOCUS && OnEnter) OnEnter();
     const bool down = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
     const bool up = msg == WM_KEYUP || msg == WM_SYSKEYUP;
     if ((down && OnKeyDown) || (up && OnKeyUp)) {
         WORD key = static_cast<WORD>(wp);
-        (down ? OnKeyDown : OnKeyUp)(*this, key);
+        (down ? OnKeyDown : OnKeyUp)(key);
         if (key == 0) return 0;
         wp = key;
     }
@@ -310,7 +312,7 @@ void TComboBox::EndUpdate() {
 }
 
 void TComboBox::Notify(WORD code) {
-    if (code == CBN_SELCHANGE && OnChange) OnChange(*this);
+    if (code == CBN_SELCHANGE && OnChange) OnChange();
 }
 
 // ---- TPanel --------------------------------------------------------------------------------
@@ -332,8 +334,8 @@ void TButton::SetDefault(bool isDefault) {
 }
 
 void TButton::Notify(WORD code) {
-    if (code == BN_CLICKED && OnClick) OnClick(*this);
-    if (code == BN_SETFOCUS && OnEnter) OnEnter(*this);
+    if (code == BN_CLICKED && OnClick) OnClick();
+    if (code == BN_SETFOCUS && OnEnter) OnEnter();
 }
 
 }  // namespace quorlin

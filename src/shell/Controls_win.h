@@ -1,6 +1,6 @@
 // Thin wrappers over the standard Win32 controls the settings window is built from. Each wrapper
-// owns its control window (created at construction, destroyed with the wrapper) and is an event
-// sender. Notifications that a control sends to its parent come back to the wrapper: windows that
+// owns its control window (created at construction, destroyed with the wrapper); its events are
+// plain callbacks. Notifications that a control sends to its parent come back to the wrapper: windows that
 // hold wrapped controls pass their messages to ReflectControlMessage first (wrapped containers
 // such as the group box do so themselves).
 #pragma once
@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "shell/Component.h"
 #include "shell/Placement.h"
 #include "base/Unique_win.h"
 
@@ -19,11 +18,12 @@ namespace quorlin {
 
 // Key events of an edit box; a handler that sets key to 0 keeps the key press from the control's
 // own handling (a character that the key produces still arrives).
-using TKeyEvent = std::function<void(TObject& sender, WORD& key)>;
+using TKeyEvent = std::function<void(WORD& key)>;
+using TNotifyEvent = std::function<void()>;
 
-class TWinControl : public TObject {
+class TWinControl {
 public:
-    ~TWinControl() override;
+    virtual ~TWinControl();
     TWinControl(const TWinControl&) = delete;
     TWinControl& operator=(const TWinControl&) = delete;
 

@@ -7,6 +7,7 @@
 #include "shell/Dpi.h"
 #include "shell/Dpi_win.h"
 #include "shell/Image_win.h"
+#include "base/Keys.h"
 
 namespace quorlin {
 
@@ -183,12 +184,18 @@ int TForm::ShowModal() {
     return TApplication::Instance().RunModalLoop(Handle(), modalResult_);
 }
 
+void TForm::KeysFromNow() { held_.Reset(ModifiersHeld(KeyRecord::Thread)); }
+
 bool TForm::PreTranslateMessage(MSG& msg) {
     // Only messages of this form's own window and its controls.
     if (!msg.hwnd || !Handle() || GetAncestor(msg.hwnd, GA_ROOT) != Handle()) return false;
-    if (KeyPreview && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
+    const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    if (down) held_.KeyDown(static_cast<std::uint16_t>(msg.wParam));
+    if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) held_.KeyUp(static_cast<std::uint16_t>(msg.wParam));
+    if (KeyPreview && down) {
         WORD key = static_cast<WORD>(msg.wParam);
-        FormKeyDown(key, GetKeyState(VK_MENU) < 0, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
+        const TShiftState held = held_.Held();
+        FormKeyDown(key, (held & ssAlt) != 0, (held & ssCtrl) != 0, (held & ssShift) != 0);
         if (key == 0) return true;
     }
     return IsDialogMessageW(Handle(), &msg) != FALSE;
@@ -204,6 +211,9 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) != WA_INACTIVE) KeysFromNow();
+        break;
     case WM_DPICHANGED:
         ApplyDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
         return 0;

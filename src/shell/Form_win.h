@@ -1,6 +1,6 @@
 // A top-level window of the program (the settings window, dialogs): owned by the application
 // window or another of the program's windows, a dialog frame whose caption has only the close box,
-// its own components and controls; it can run modally.
+// its own controls; it can run modally.
 #pragma once
 #include <windows.h>
 
@@ -10,9 +10,9 @@
 
 #include "base/Unique_win.h"
 #include "shell/Application_win.h"
-#include "shell/Component.h"
 #include "shell/Placement.h"
 #include "shell/Window_win.h"
+#include "shortcuts/Capture.h"
 
 namespace quorlin {
 
@@ -20,7 +20,7 @@ namespace quorlin {
 // or a dialog frame whose caption has only the close box (dialogs).
 enum class TBorderStyle { Single, Dialog };
 
-class TForm : public TComponentOwner, public TWindow, private TMessageFilter {
+class TForm : public TWindow, private TMessageFilter {
 public:
     // Creates the window, hidden, with the given client size at a position the system picks;
     // the size is the 96-DPI design's, scaled to the DPI of the window's monitor.
@@ -75,6 +75,9 @@ protected:
     virtual UniqueGdiObject CreateFormFont(int dpi) const;
     // After the window was laid out again at another DPI: for fonts and pictures of the form's own.
     virtual void FormDpiChanged() {}
+    // The form became active: the modifiers held are read afresh (for a WndProc that answers
+    // WM_ACTIVATE itself).
+    void KeysFromNow();
 
 private:
     // Key preview (FormKeyDown) and dialog navigation for messages to this form and its controls.
@@ -93,6 +96,9 @@ private:
     UniqueGdiObject font_;
     int modalResult_ = 0;
     bool modal_ = false;
+    // Followed from the key messages the form takes: its thread's key state can lag behind them
+    // (seen under Wine with keys from another process), and a key preview must not miss a Ctrl.
+    HeldModifierKeys held_;
 };
 
 }  // namespace quorlin

@@ -36,7 +36,7 @@ void TImage::ShowPicture(const WindowBounds& bounds) {
 }
 
 void TImage::Notify(WORD code) {
-    if (code == STN_CLICKED && OnClick) OnClick(*this);
+    if (code == STN_CLICKED && OnClick) OnClick();
 }
 
 LRESULT TImage::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -55,10 +55,10 @@ LRESULT TLinkLabel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         inside_ = true;
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
         TrackMouseEvent(&track);
-        if (OnMouseEnter) OnMouseEnter(*this);
+        if (OnMouseEnter) OnMouseEnter();
     } else if (msg == WM_MOUSELEAVE) {
         inside_ = false;
-        if (OnMouseLeave) OnMouseLeave(*this);
+        if (OnMouseLeave) OnMouseLeave();
     }
     return DefaultProc(msg, wp, lp);
 }

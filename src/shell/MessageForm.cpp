@@ -11,44 +11,7 @@ namespace {
 // The system's icon size, reserved even for a smaller picture.
 constexpr int kIconSide = 32;
 
-struct ButtonInfo {
-    TMessageButton Button;
-    int ModalResult;
-};
-
-constexpr ButtonInfo kButtons[kMessageButtonCount] = {
-    {TMessageButton::btnYes, 6},      {TMessageButton::btnNo, 7},       {TMessageButton::btnOK, 1},
-    {TMessageButton::btnCancel, 2},   {TMessageButton::btnAbort, 3},    {TMessageButton::btnRetry, 4},
-    {TMessageButton::btnIgnore, 5},   {TMessageButton::btnAll, 8},      {TMessageButton::btnNoToAll, 9},
-    {TMessageButton::btnYesToAll, 10}, {TMessageButton::btnHelp, 0},
-};
-
 }  // namespace
-
-std::vector<TMessageButton> ButtonsInOrder(TMessageButtons set) {
-    std::vector<TMessageButton> buttons;
-    for (const ButtonInfo& info : kButtons)
-        if (HasButton(set, info.Button)) buttons.push_back(info.Button);
-    return buttons;
-}
-
-int ModalResultOf(TMessageButton button) { return kButtons[static_cast<int>(button)].ModalResult; }
-
-TMessageButton DefaultButtonOf(TMessageButtons set) {
-    if (HasButton(set, TMessageButton::btnOK)) return TMessageButton::btnOK;
-    if (HasButton(set, TMessageButton::btnYes)) return TMessageButton::btnYes;
-    return TMessageButton::btnRetry;
-}
-
-TMessageButton CancelButtonOf(TMessageButtons set) {
-    if (HasButton(set, TMessageButton::btnCancel)) return TMessageButton::btnCancel;
-    if (HasButton(set, TMessageButton::btnNo)) return TMessageButton::btnNo;
-    return TMessageButton::btnOK;
-}
-
-int ChosenButtonNumber(int defaultButton, int buttonCount) {
-    return defaultButton > 0 && defaultButton <= buttonCount ? defaultButton : 0;
-}
 
 int MulDivRounded(int number, int numerator, int denominator) {
     if (denominator == 0) return -1;
@@ -78,42 +41,23 @@ MessageMeasures MeasuresFor(int lettersWidth, int lettersHeight) {
     return m;
 }
 
-int CommonButtonWidth(TMessageButtons buttons, int minWidth, ButtonWidthTable& remembered,
-                      const std::function<int(TMessageButton)>& measureCaption) {
-    int width = minWidth;
-    for (TMessageButton button : ButtonsInOrder(buttons)) {
-        int& slot = remembered[static_cast<int>(button)];
-        if (slot == 0) slot = measureCaption(button) + 8;
-        width = std::max(width, slot);
-    }
-    return width;
-}
-
-MessageLayout LayOutMessage(const MessageLayoutInput& in) {
+QuestionLayout LayOutQuestion(const QuestionLayoutInput& in) {
     const MessageMeasures& m = in.Measures;
-    int iconTextWidth = in.TextWidth, iconTextHeight = in.TextHeight;
-    if (in.GivenIcon) {
-        iconTextWidth += std::max(in.GivenIcon->X, kIconSide) + m.HorzSpacing;
-        iconTextHeight = std::max(iconTextHeight, in.GivenIcon->Y);
-    } else if (in.SystemIcon) {
-        iconTextWidth += kIconSide + m.HorzSpacing;
-        iconTextHeight = std::max(iconTextHeight, kIconSide);
-    }
-    const int count = static_cast<int>(ButtonsInOrder(in.Buttons).size());
-    const int rowWidth = count > 0 ? count * in.ButtonWidth + (count - 1) * m.ButtonSpacing : 0;
+    const int iconTextWidth = in.TextWidth + std::max(in.Icon.X, kIconSide) + m.HorzSpacing;
+    const int iconTextHeight = std::max(in.TextHeight, in.Icon.Y);
+    const int buttonWidth = std::max(m.ButtonMinWidth, in.CaptionWidth + 8);
+    const int rowWidth = 2 * buttonWidth + m.ButtonSpacing;
 
-    MessageLayout layout;
+    QuestionLayout layout;
     layout.ClientWidth = std::max(iconTextWidth, rowWidth) + 2 * m.HorzMargin;
     layout.ClientHeight = iconTextHeight + m.ButtonHeight + m.VertSpacing + 2 * m.VertMargin;
     layout.IconAt = {m.HorzMargin, m.VertMargin};
     // The message starts right after the icon area.
     layout.Message = {iconTextWidth - in.TextWidth + m.HorzMargin, m.VertMargin, in.TextWidth, in.TextHeight};
-    int x = (layout.ClientWidth - rowWidth) / 2;
+    const int x = (layout.ClientWidth - rowWidth) / 2;
     const int y = iconTextHeight + m.VertMargin + m.VertSpacing;
-    for (int i = 0; i < count; ++i) {
-        layout.Buttons.push_back({x, y, in.ButtonWidth, m.ButtonHeight});
-        x += in.ButtonWidth + m.ButtonSpacing;
-    }
+    layout.Yes = {x, y, buttonWidth, m.ButtonHeight};
+    layout.No = {x + buttonWidth + m.ButtonSpacing, y, buttonWidth, m.ButtonHeight};
     return layout;
 }
 

@@ -1,48 +1,20 @@
 #include "shell/MessageForm_win.h"
 
-#include <cstddef>
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "base/Text_win.h"
 #include "base/Unique_win.h"
 #include "base/resource.h"
 #include "shell/Application_win.h"
-#include "shell/Component.h"
 #include "shell/Dpi_win.h"
+#include "shell/MessageForm.h"
 #include "shell/Placement_win.h"
 
 namespace quorlin {
 
 namespace {
-
-struct KindInfo {
-    UINT Caption;
-    const wchar_t* SystemIcon;  // null: none
-};
-
-// By TMessageKind.
-const KindInfo kKinds[] = {
-    {IDS_MSG_WARNING, IDI_EXCLAMATION},
-    {IDS_MSG_ERROR, IDI_HAND},
-    {IDS_MSG_INFORMATION, IDI_ASTERISK},
-    {IDS_MSG_CONFIRM, IDI_QUESTION},
-    {0, nullptr},
-};
-
-// By TMessageButton.
-constexpr UINT kButtonCaptions[kMessageButtonCount] = {
-    IDS_MSG_YES,   IDS_MSG_NO,  IDS_MSG_OK,        IDS_MSG_CANCEL,     IDS_MSG_ABORT, IDS_MSG_RETRY,
-    IDS_MSG_IGNORE, IDS_MSG_ALL, IDS_MSG_NO_TO_ALL, IDS_MSG_YES_TO_ALL, IDS_MSG_HELP,
-};
-
-ButtonWidthTable& ButtonWidths() {
-    static ButtonWidthTable widths{};
-    return widths;
-}
-
-std::wstring ButtonCaption(TMessageButton button) {
-    return LoadResString(kButtonCaptions[static_cast<int>(button)]);
-}
 
 // The system's message font at dpi; none when it cannot be read.
 UniqueGdiObject MessageFont(int dpi) {
@@ -50,24 +22,6 @@ UniqueGdiObject MessageFont(int dpi) {
     if (!NonClientMetricsForDpi(metrics, dpi)) return {};
     return UniqueGdiObject(CreateFontIndirectW(&metrics.lfMessageFont));
 }
-
-// A device context of the window with the font selected, for measuring text.
-class Canvas {
-public:
-    Canvas(HWND window, HFONT font) : window_(window), dc_(GetDC(window)), old_(SelectObject(dc_, font)) {}
-    ~Canvas() {
-        SelectObject(dc_, old_);
-        ReleaseDC(window_, dc_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 ScreenPoint IconSize(HICON icon) {
     ICONINFO info{};
@@ -83,10 +37,10 @@ ScreenPoint IconSize(HICON icon) {
     return {bm.bmWidth, bm.bmHeight / 2};
 }
 
-// Puts the text on the clipboard as CF_TEXT; raises "Cannot open clipboard" when another
-// program holds it.
+// Puts the text on the clipboard as CF_TEXT; raises "Cannot open clipboard" when another program
+// holds it.
 void PutOnClipboard(const std::string& text) {
-    if (!OpenClipboard(nullptr)) throw EComponentError(ToUtf8(LoadResString(IDS_CANNOT_OPEN_CLIPBOARD)));
+    if (!OpenClipboard(nullptr)) throw std::runtime_error(ToUtf8(LoadResString(IDS_CANNOT_OPEN_CLIPBOARD)));
     struct Closer {
         ~Closer() { CloseClipboard(); }
     } closer;
@@ -103,43 +57,33 @@ void PutOnClipboard(const std::string& text) {
 
 }  // namespace
 
-const ButtonWidthTable& RememberedButtonWidths() { return ButtonWidths(); }
-
-TMessageForm::TMessageForm(std::wstring_view text, TMessageKind kind, TMessageButtons buttons, HICON icon,
-                           std::wstring_view caption, int defaultButton, HWND owner)
-    : TForm(L"TMessageForm", 0, 0, owner),
-      text_(text),
-      default_(DefaultButtonOf(buttons)),
-      cancel_(CancelButtonOf(buttons)) {
+TMessageForm::TMessageForm(std::wstring_view text, std::wstring_view caption, HICON icon, HWND owner)
+    : TForm(L"TMessageForm", 0, 0, owner), text_(text) {
     if (UniqueGdiObject font = MessageFont(Dpi())) SetFont(std::move(font));
-    const KindInfo& info = kKinds[static_cast<int>(kind)];
-
-    MessageLayoutInput in;
-    in.Buttons = buttons;
+    const std::wstring yes = LoadResString(IDS_MSG_YES), no = LoadResString(IDS_MSG_NO);
+    QuestionLayoutInput in;
     RECT textRect{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
     {
-        const Canvas canvas(Handle(), Font());
+        HDC dc = GetDC(Handle());
+        const HGDIOBJ old = SelectObject(dc, Font());
         SIZE letters{};
-        GetTextExtentPoint32W(canvas.get(), L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+        GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
         in.Measures = MeasuresFor(letters.cx, letters.cy);
-        in.ButtonWidth = CommonButtonWidth(buttons, in.Measures.ButtonMinWidth, ButtonWidths(), [&](TMessageButton b) {
-            const std::wstring c = ButtonCaption(b);
+        for (const std::wstring* c : {&yes, &no}) {
             RECT r{};
-            DrawTextW(canvas.get(), c.c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
-            return static_cast<int>(r.right - r.left);
-        });
+            DrawTextW(dc, c->c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
+            in.CaptionWidth = std::max(in.CaptionWidth, static_cast<int>(r.right - r.left));
+        }
         // Wraps at word boundaries within half the screen unless a single word is wider.
-        DrawTextW(canvas.get(), text_.c_str(), -1, &textRect, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        DrawTextW(dc, text_.c_str(), -1, &textRect, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        SelectObject(dc, old);
+        ReleaseDC(Handle(), dc);
     }
     in.TextWidth = textRect.right;
     in.TextHeight = textRect.bottom;
-    HICON picture = icon;
-    if (icon)
-        in.GivenIcon = IconSize(icon);
-    else if (info.SystemIcon)
-        picture = LoadIconW(nullptr, info.SystemIcon);
-    in.SystemIcon = info.SystemIcon != nullptr;
-    const MessageLayout layout = LayOutMessage(in);
+    const HICON picture = icon ? icon : LoadIconW(nullptr, IDI_QUESTION);
+    in.Icon = IconSize(picture);
+    const QuestionLayout layout = LayOutQuestion(in);
 
     SetClientSize(layout.ClientWidth, layout.ClientHeight);
     RECT outer{};
@@ -147,37 +91,19 @@ TMessageForm::TMessageForm(std::wstring_view text, TMessageKind kind, TMessageBu
     const ScreenPoint at = ScreenCentre(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                         outer.right - outer.left, outer.bottom - outer.top);
     SetWindowPos(Handle(), nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetCaption(std::wstring(caption));
 
-    if (!caption.empty())
-        SetCaption(std::wstring(caption));
-    else if (kind == TMessageKind::mkCustom)
-        SetCaption(TApplication::Instance().Title());
-    else
-        SetCaption(LoadResString(info.Caption));
-
-    if (picture) {
-        const ScreenPoint size = IconSize(picture);
-        image_ = std::make_unique<TImage>(Handle(), WindowBounds{layout.IconAt.X, layout.IconAt.Y, size.X, size.Y},
-                                          picture);
-    }
-    message_ = std::make_unique<TLabel>(Handle(), layout.Message, text_);
-
-    const std::vector<TMessageButton> kinds = ButtonsInOrder(buttons);
-    for (std::size_t i = 0; i < kinds.size(); ++i) {
-        auto control = std::make_unique<TButton>(Handle(), layout.Buttons[i], ButtonCaption(kinds[i]),
-                                                 kinds[i] == default_);
-        control->OnClick = [this, i](TObject&) { ButtonClick(i); };
-        control->OnEnter = [this, i](TObject&) { ShowAsDefault(i); };
-        buttons_.push_back({kinds[i], std::move(control)});
-    }
-    if (const int chosen = ChosenButtonNumber(defaultButton, static_cast<int>(buttons_.size()))) {
-        TButton& button = *buttons_[static_cast<std::size_t>(chosen - 1)].Control;
-        button.SetDefault(true);
-        activeControl_ = button.Handle();
-    } else if (!buttons_.empty()) {
-        // As a form focuses its first control.
-        activeControl_ = buttons_.front().Control->Handle();
-    }
+    image_.emplace(Handle(), WindowBounds{layout.IconAt.X, layout.IconAt.Y, in.Icon.X, in.Icon.Y}, picture);
+    message_.emplace(Handle(), layout.Message, text_);
+    // Yes is the dialog's default; No, the second button, starts focused and framed instead.
+    yes_.emplace(Handle(), layout.Yes, yes, true);
+    no_.emplace(Handle(), layout.No, no);
+    yes_->OnClick = [this] { SetModalResult(IDYES); };
+    no_->OnClick = [this] { SetModalResult(IDNO); };
+    yes_->OnEnter = [this] { ShowAsDefault(*yes_); };
+    no_->OnEnter = [this] { ShowAsDefault(*no_); };
+    no_->SetDefault(true);
+    activeControl_ = no_->Handle();
 }
 
 UniqueGdiObject TMessageForm::CreateFormFont(int dpi) const {
@@ -185,21 +111,10 @@ UniqueGdiObject TMessageForm::CreateFormFont(int dpi) const {
     return font ? std::move(font) : TForm::CreateFormFont(dpi);
 }
 
-void TMessageForm::ButtonClick(std::size_t index) {
-    // Help (result 0) leaves the dialog open: the program has no help to show.
-    if (const int result = ModalResultOf(buttons_[index].Kind)) SetModalResult(result);
-}
-
-void TMessageForm::ShowAsDefault(std::size_t index) {
+void TMessageForm::ShowAsDefault(TButton& button) {
     // The focused button is the one Enter clicks, so it wears the default frame alone.
-    for (std::size_t i = 0; i < buttons_.size(); ++i) buttons_[i].Control->SetDefault(i == index);
-}
-
-std::ptrdiff_t TMessageForm::FocusedButton() const {
-    const HWND focus = GetFocus();
-    for (std::size_t i = 0; i < buttons_.size(); ++i)
-        if (buttons_[i].Control->Handle() == focus) return static_cast<std::ptrdiff_t>(i);
-    return -1;
+    yes_->SetDefault(&button == &*yes_);
+    no_->SetDefault(&button == &*no_);
 }
 
 void TMessageForm::FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) {
@@ -209,10 +124,9 @@ void TMessageForm::FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) {
         const bool enter = key == VK_RETURN;
         key = 0;
         if (!plain) return;
-        std::ptrdiff_t target = enter ? FocusedButton() : -1;
-        for (std::size_t i = 0; target < 0 && i < buttons_.size(); ++i)
-            if (buttons_[i].Kind == (enter ? default_ : cancel_)) target = static_cast<std::ptrdiff_t>(i);
-        if (target >= 0) ButtonClick(static_cast<std::size_t>(target));
+        // Enter: the focused button, else the default Yes; Esc: No.
+        const bool yes = enter && GetFocus() != no_->Handle();
+        SetModalResult(yes ? IDYES : IDNO);
         return;
     }
     if (key == 'C' && ctrl && !alt && !shift) {
@@ -222,19 +136,17 @@ void TMessageForm::FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) {
         return;
     }
     if (ctrl) return;
-    for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        if (AcceleratorOf(buttons_[i].Control->Text()) == key) {
+    for (TButton* button : {&*yes_, &*no_}) {
+        if (AcceleratorOf(button->Text()) == key) {
             key = 0;
-            ButtonClick(i);
+            SetModalResult(button == &*yes_ ? IDYES : IDNO);
             return;
         }
     }
 }
 
 void TMessageForm::CopyToClipboard() {
-    std::vector<std::wstring> captions;
-    for (const Button& b : buttons_) captions.push_back(b.Control->Text());
-    PutOnClipboard(ToAnsi(MessageCopyText(Caption(), text_, captions)));
+    PutOnClipboard(ToAnsi(MessageCopyText(Caption(), text_, {yes_->Text(), no_->Text()})));
 }
 
 LRESULT TMessageForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -244,6 +156,7 @@ LRESULT TMessageForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (focus && IsChild(Handle(), focus)) activeControl_ = focus;
         } else if (activeControl_ && IsWindow(activeControl_)) {
             // Back to the control that had the focus, not to the frame.
+            KeysFromNow();
             ::SetFocus(activeControl_);
             return 0;
         }
@@ -251,20 +164,12 @@ LRESULT TMessageForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     return TForm::WndProc(msg, wp, lp);
 }
 
-std::unique_ptr<TMessageForm> BuildMessageForm(std::wstring_view text, TMessageKind kind, TMessageButtons buttons,
-                                               HICON icon, std::wstring_view caption, int /*helpContext*/,
-                                               int defaultButton, HWND owner) {
-    return std::make_unique<TMessageForm>(text, kind, buttons, icon, caption, defaultButton, owner);
-}
-
-int ShowMessageForm(std::wstring_view text, TMessageKind kind, TMessageButtons buttons, HWND owner, HICON icon,
-                    std::wstring_view caption, int helpContext, int defaultButton) {
+int AskYesNo(std::wstring_view text, std::wstring_view caption, HICON icon, HWND owner) {
     // Owned by the asking window, so that it stays in front of it.
     const HWND ownerWindow = owner && IsWindow(owner) ? owner : nullptr;
-    const std::unique_ptr<TMessageForm> form =
-        BuildMessageForm(text, kind, buttons, icon, caption, helpContext, defaultButton, ownerWindow);
-    CenterOverControl(form->Handle(), owner);
-    return form->ShowModal();
+    TMessageForm form(text, caption, icon, ownerWindow);
+    CenterOverControl(form.Handle(), owner);
+    return form.ShowModal();
 }
 
 }  // namespace quorlin

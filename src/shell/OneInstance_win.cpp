@@ -80,26 +80,9 @@ bool CheckPrevInstanceAs(TOneInstancePerformCheckingType scope, std::wstring_vie
     return running;
 }
 
-void TOneInstance::Loaded() {
-    TComponentBase::Loaded();
-    HandlePrevInstance();
+bool CheckPrevInstance() {
+    return CheckPrevInstanceAs(pcForCurrentUserOnly, CurrentUserName(), TApplication::Instance().Title(), L"");
 }
-
-bool TOneInstance::CheckPrevInstance() {
-    const std::wstring user = PerformChecking == pcForCurrentUserOnly ? CurrentUserName() : std::wstring();
-    return CheckPrevInstanceAs(PerformChecking, user, TApplication::Instance().Title(), Identifier);
-}
-
-bool TOneInstance::HandlePrevInstance() {
-    if (!CheckPrevInstance()) return false;
-    TApplication& app = TApplication::Instance();
-    app.SetShowMainForm(false);
-    if (ActivatePrevInstance) DoActivatePrevInstance();
-    app.Terminate();
-    return true;
-}
-
-bool TOneInstance::DoActivatePrevInstance() { return SwitchToPrevInstance(); }
 
 HWND FindPrevInstance() {
     const TApplication& app = TApplication::Instance();

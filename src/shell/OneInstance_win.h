@@ -1,43 +1,20 @@
-// TOneInstance: one running instance per user. A second start finds the first through two named
-// mutexes, brings the first's application window forward, posts it WM_ACTIVATE_INSTANCE and ends.
+// One running instance per user. A second start finds the first through two named mutexes, brings
+// the first's application window forward, posts it WM_ACTIVATE_INSTANCE and ends.
 #pragma once
 #include <windows.h>
 
 #include <string>
 #include <string_view>
 
-#include "shell/Component.h"
+#include "base/Messages.h"
 #include "shell/OneInstance.h"
 
 namespace quorlin {
 
-// Posted to the running instance's application window: wParam the sender's application window,
-// lParam the sender's module instance handle.
-constexpr UINT WM_ACTIVATE_INSTANCE = 0x8AE5;
-// Posted to the running instance's application window by a start with "/exit": end as the end of
-// the Windows session does (TApplication::EndAsSession).
-constexpr UINT WM_END_INSTANCE = 0x8AE6;
-
-class TOneInstance : public TComponentBase {
-public:
-    using TComponentBase::TComponentBase;
-
-    TOneInstancePerformCheckingType PerformChecking = pcGlobal;
-    bool ActivatePrevInstance = true;
-    std::wstring Identifier;
-
-    // Load completion: HandlePrevInstance().
-    void Loaded() override;
-    // True when another instance runs (or another process is checking at this very moment);
-    // false when this process owns the instance mutex.
-    virtual bool CheckPrevInstance();
-    // On a running instance: clears the show-main-window flag, activates the other instance when
-    // ActivatePrevInstance, and requests termination. Answers whether it did.
-    virtual bool HandlePrevInstance();
-
-protected:
-    virtual bool DoActivatePrevInstance();
-};
+// True when another instance of this user runs (or another process is checking at this very
+// moment); false when this process owns the instance mutex. Checked again from the process that
+// owns it, it answers false.
+bool CheckPrevInstance();
 
 // The check itself, with the user name as a parameter (empty when it could not be read).
 // CheckPrevInstance passes the logon user's name.

@@ -61,7 +61,7 @@ void AppendItems(HMENU menu, const std::vector<std::unique_ptr<TMenuItem>>& item
 TMenuItem::TMenuItem(std::wstring caption) : Caption(std::move(caption)), command_(NextCommand()) {}
 
 void TMenuItem::Click() {
-    if (Enabled && OnClick) OnClick(*this);
+    if (Enabled && OnClick) OnClick();
 }
 
 TMenuItem& TMenuItem::Add(std::wstring caption) {
@@ -69,14 +69,15 @@ TMenuItem& TMenuItem::Add(std::wstring caption) {
     return *items_.back();
 }
 
-TPopupMenu::TPopupMenu(TComponentOwner& owner) : TComponent(owner) {
-    CreateHandle(kWindowClass, {}, WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 0, 0, nullptr);
-}
-
-TPopupMenu::~TPopupMenu() { NotifyFree(); }
+TPopupMenu::TPopupMenu() { CreateHandle(kWindowClass, {}, WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 0, 0, nullptr); }
 
 TMenuItem& TPopupMenu::Add(std::wstring caption) {
     items_.push_back(std::make_unique<TMenuItem>(std::move(caption)));
+    return *items_.back();
+}
+
+TMenuItem& TPopupMenu::Add(std::unique_ptr<TMenuItem> item) {
+    items_.push_back(std::move(item));
     return *items_.back();
 }
 
@@ -86,32 +87,14 @@ TMenuItem* TPopupMenu::DefaultItem() const {
     return nullptr;
 }
 
-bool ClickMenuItemByCommand(const TPopupMenu& menu, std::uint16_t command) {
-    return ClickIn(menu.Items(), command);
-}
-
-void TTrayPopupMenu::Popup(int x, int y) {
-    struct OpenFlag {
-        bool& flag;
-        explicit OpenFlag(bool& f) : flag(f) { flag = true; }
-        ~OpenFlag() { flag = false; }
-    } open(open_);
-    TPopupMenu::Popup(x, y);
-    if (OnClose) OnClose(*this);
-}
-
-void TPopupMenu::Rebuild() {
-    menu_.reset(CreatePopupMenu());
-    if (menu_) AppendItems(menu_.get(), items_);
-}
-
 void TPopupMenu::Popup(int x, int y) {
-    if (OnPopup) OnPopup(*this);
-    Rebuild();
-    if (!menu_) return;
-    const UINT command = static_cast<UINT>(TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
-                                                          x, y, 0, TWindow::Handle(), nullptr));
-    if (command != 0) ClickMenuItemByCommand(*this, static_cast<std::uint16_t>(command));
+    if (OnPopup) OnPopup();
+    const UniqueMenu menu(CreatePopupMenu());
+    if (!menu) return;
+    AppendItems(menu.get(), items_);
+    const UINT command = static_cast<UINT>(
+        TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, Handle(), nullptr));
+    if (command != 0) ClickIn(items_, static_cast<std::uint16_t>(command));
 }
 
 }  // namespace quorlin

@@ -5,8 +5,7 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 }  // namespace
 
-TTimer::TTimer(TComponentOwner& owner, UINT interval, bool enabled)
-    : TComponent(owner), interval_(interval), enabled_(enabled) {
+TTimer::TTimer(UINT interval) : interval_(interval) {
     CreateHandle(L"QuorlinTimerWindow", {}, 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
 }
 
@@ -22,22 +21,16 @@ void TTimer::SetEnabled(bool value) {
     Update();
 }
 
-// Like every component, a timer acts only once the whole design is loaded.
-void TTimer::Loaded() {
-    TComponent::Loaded();
-    Update();
-}
-
 void TTimer::Update() {
     KillTimer(Handle(), kTimerId);
-    if (enabled_ && interval_ > 0 && !Loading()) SetTimer(Handle(), kTimerId, interval_, nullptr);
+    if (enabled_ && interval_ > 0) SetTimer(Handle(), kTimerId, interval_, nullptr);
 }
 
 LRESULT TTimer::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     // Message-only, but any program can post to it: only the timer's end destroys the window.
     if (msg == WM_CLOSE) return 0;
     if (msg == WM_TIMER && wp == kTimerId) {
-        if (OnTimer) OnTimer(*this);
+        if (OnTimer) OnTimer();
         return 0;
     }
     return TWindow::WndProc(msg, wp, lp);

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "shell/Component.h"
+#include <stdexcept>
 
 namespace quorlin {
 
@@ -18,7 +18,7 @@ TWindowClass::TWindowClass(std::wstring name, WNDPROC proc, const Options& optio
     wc.hbrBackground = options.background;
     wc.lpszClassName = name_.c_str();
     if (!RegisterClassExW(&wc))
-        throw EComponentError("cannot register the window class (error " + std::to_string(GetLastError()) + ")");
+        throw std::runtime_error("cannot register the window class (error " + std::to_string(GetLastError()) + ")");
 }
 
 TWindowClass::~TWindowClass() { UnregisterClassW(name_.c_str(), instance_); }

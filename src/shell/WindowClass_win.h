@@ -18,7 +18,7 @@ public:
     };
 
     // The registration of the class named name, made now or shared with the windows that hold it
-    // already (their options stand). Raises EComponentError when the system refuses the class.
+    // already (their options stand). Raises std::runtime_error when the system refuses the class.
     // The class is unregistered when the last holder lets go.
     static std::shared_ptr<const TWindowClass> Acquire(const wchar_t* name, WNDPROC proc, const Options& options);
 

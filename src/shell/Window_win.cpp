@@ -1,7 +1,9 @@
 #include "shell/Window_win.h"
 
+#include <stdexcept>
+#include <string>
+
 #include "shell/Application_win.h"
-#include "shell/Component.h"
 
 namespace quorlin {
 
@@ -19,7 +21,7 @@ void TWindow::CreateHandle(const wchar_t* className, const TWindowClass::Options
     CreateWindowExW(exStyle, className, L"", style, x, y, width, height, parent, nullptr, GetModuleHandleW(nullptr),
                     this);
     if (!handle_)
-        throw EComponentError("cannot create a window (error " + std::to_string(GetLastError()) + ")");
+        throw std::runtime_error("cannot create a window (error " + std::to_string(GetLastError()) + ")");
 }
 
 LRESULT TWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(handle_.get(), msg, wp, lp); }

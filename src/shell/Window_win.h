@@ -1,6 +1,6 @@
 // The one window base of the program: a window procedure that binds the window to its object at
 // WM_NCCREATE and runs every handler under the application's error handling. Forms, the tray icon's window,
-// timers and menus derive from TWindow; control subclassing and window-procedure hooks use Guarded.
+// timers and menus derive from TWindow; control subclassing uses Guarded.
 #pragma once
 #include <windows.h>
 
@@ -39,7 +39,7 @@ public:
 protected:
     TWindow() = default;
     // Registers (or shares) the class and creates the window bound to this object. Raises
-    // EComponentError when the class or the window cannot be had.
+    // std::runtime_error when the class or the window cannot be had.
     void CreateHandle(const wchar_t* className, const TWindowClass::Options& options, DWORD exStyle, DWORD style,
                       int x, int y, int width, int height, HWND parent);
     // Every message of the window, errors guarded by the caller; the default is DefWindowProcW.

@@ -4,6 +4,7 @@
 
 #include "base/Decimal.h"
 #include "base/Keys.h"
+#include "base/Messages.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "base/resource.h"
@@ -11,6 +12,7 @@
 #include "settings/Settings_win.h"
 #include "shell/Application_win.h"
 #include "shell/Dpi_win.h"
+#include "shell/OneInstance_win.h"
 #include "shell/Placement_win.h"
 #include "ui/model/Website.h"
 #include "ui/model/StatusText.h"
@@ -43,41 +45,133 @@ TfrmMain::TfrmMain()
             [this] { Save(); }, [this](std::string_view name, std::string_view extra, bool force) {
                 online.Report(name, extra, force);
             }},
-      lbInfo(Handle(), ControlBounds(10, 10, 292, 50), LoadResString(IDS_INFO)),
-      chbAutoRun(Handle(), ControlBounds(16, 64, 230, 17), LoadResString(IDS_AUTORUN), DefaultSettings().AutoRun),
-      chbBalloons(Handle(), ControlBounds(16, 88, 250, 17), LoadResString(IDS_BALLOONS), DefaultSettings().Balloons),
-      grpBlocker(Handle(), ControlBounds(8, 114, 292, 120), LoadResString(IDS_GRP_BLOCKER)),
-      lbInterval(grpBlocker.Handle(), ControlBounds(12, 26, 152, 15), LoadResString(IDS_INTERVAL)),
-      cmbInterval(grpBlocker.Handle(), ControlBounds(176, 22, 96, 23)),
-      chbBlockEvents(grpBlocker.Handle(), ControlBounds(12, 52, 212, 17), LoadResString(IDS_BLOCK_EVENTS),
-                     DefaultSettings().BlockEvents),
-      chbBeepOnClick(grpBlocker.Handle(), ControlBounds(12, 76, 200, 17), LoadResString(IDS_BEEP),
-                     DefaultSettings().BeepOnClick),
-      lbBlockCount(grpBlocker.Handle(), ControlBounds(12, 96, 260, 15), LoadResString(IDS_CLICKS_BLOCKED),
-                   TLabel::Align::Right),
-      grpShortcuts(Handle(), ControlBounds(8, 240, 292, 104), LoadResString(IDS_GRP_SHORTCUTS)),
-      chbShtBlocker(grpShortcuts.Handle(), ControlBounds(12, 28, 164, 17), LoadResString(IDS_SHT_BLOCKER),
-                    DefaultSettings().BlockerSwitch),
-      edShtBlocker(grpShortcuts.Handle(), ControlBounds(176, 24, 96, 23), L"", true),
-      edShtTouchpad(grpShortcuts.Handle(), ControlBounds(176, 52, 96, 23), L"", true),
-      chbShtTouchpad(grpShortcuts.Handle(), ControlBounds(12, 56, 164, 17), LoadResString(IDS_SHT_TOUCHPAD),
-                     DefaultSettings().TouchpadSwitch),
-      lbShtTouchpad(grpShortcuts.Handle(), ControlBounds(12, 80, 260, 15), LoadResString(IDS_SHT_TOUCHPAD_NOTE)),
-      chbInternet(Handle(), ControlBounds(16, 356, 272, 17), LoadResString(IDS_INTERNET), DefaultSettings().Internet),
-      imgFaceBook(Handle(), ControlBounds(12, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_PAGE)),
-      imgGplus(Handle(), ControlBounds(32, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_CIRCLES)),
-      imgTwitter(Handle(), ControlBounds(52, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_FOLLOW)),
-      imgRSS(Handle(), ControlBounds(72, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_FEED)),
-      imgDelicious(Handle(), ControlBounds(92, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_BOOKMARK)),
-      imgStumbleUpon(Handle(), ControlBounds(112, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_RECOMMEND)),
-      lbLink(Handle(), ControlBounds(142, 384, 158, 15), WebsiteCaption()),
       pnWebBrowser(Handle(), ControlBounds(252, 175, 32, 24), L"Ping") {
     TApplication::Instance().SetMainWindow(Handle());
     routing_ = true;
+    TrayMenu menu{pmPopup};
+    for (Feature* f : features) f->AddMenuItems(menu);
 
-    // Design values of the components.
-    AppProps.SetHidden(true);
-    AppProps.OnMessage = [this](MSG& msg, bool& handled) {
+    pnWebBrowser.SetVisible(false);
+
+    Start();
+}
+
+TfrmMain::Controls::Controls(TfrmMain& f)
+    : lbInfo(f.Handle(), f.ControlBounds(10, 10, 292, 50), LoadResString(IDS_INFO)),
+      chbAutoRun(f.Handle(), f.ControlBounds(16, 64, 230, 17), LoadResString(IDS_AUTORUN), DefaultSettings().AutoRun),
+      chbBalloons(f.Handle(), f.ControlBounds(16, 88, 250, 17), LoadResString(IDS_BALLOONS), DefaultSettings().Balloons),
+      grpBlocker(f.Handle(), f.ControlBounds(8, 114, 292, 120), LoadResString(IDS_GRP_BLOCKER)),
+      lbInterval(grpBlocker.Handle(), f.ControlBounds(12, 26, 152, 15), LoadResString(IDS_INTERVAL)),
+      cmbInterval(grpBlocker.Handle(), f.ControlBounds(176, 22, 96, 23)),
+      chbBlockEvents(grpBlocker.Handle(), f.ControlBounds(12, 52, 212, 17), LoadResString(IDS_BLOCK_EVENTS),
+                     DefaultSettings().BlockEvents),
+      chbBeepOnClick(grpBlocker.Handle(), f.ControlBounds(12, 76, 200, 17), LoadResString(IDS_BEEP),
+                     DefaultSettings().BeepOnClick),
+      lbBlockCount(grpBlocker.Handle(), f.ControlBounds(12, 96, 260, 15), LoadResString(IDS_CLICKS_BLOCKED),
+                   TLabel::Align::Right),
+      grpShortcuts(f.Handle(), f.ControlBounds(8, 240, 292, 104), LoadResString(IDS_GRP_SHORTCUTS)),
+      chbShtBlocker(grpShortcuts.Handle(), f.ControlBounds(12, 28, 164, 17), LoadResString(IDS_SHT_BLOCKER),
+                    DefaultSettings().BlockerSwitch),
+      edShtBlocker(grpShortcuts.Handle(), f.ControlBounds(176, 24, 96, 23), L"", true),
+      edShtTouchpad(grpShortcuts.Handle(), f.ControlBounds(176, 52, 96, 23), L"", true),
+      chbShtTouchpad(grpShortcuts.Handle(), f.ControlBounds(12, 56, 164, 17), LoadResString(IDS_SHT_TOUCHPAD),
+                     DefaultSettings().TouchpadSwitch),
+      lbShtTouchpad(grpShortcuts.Handle(), f.ControlBounds(12, 80, 260, 15), LoadResString(IDS_SHT_TOUCHPAD_NOTE)),
+      chbInternet(f.Handle(), f.ControlBounds(16, 356, 272, 17), LoadResString(IDS_INTERNET), DefaultSettings().Internet),
+      imgFaceBook(f.Handle(), f.ControlBounds(12, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_PAGE)),
+      imgGplus(f.Handle(), f.ControlBounds(32, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_CIRCLES)),
+      imgTwitter(f.Handle(), f.ControlBounds(52, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_FOLLOW)),
+      imgRSS(f.Handle(), f.ControlBounds(72, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_FEED)),
+      imgDelicious(f.Handle(), f.ControlBounds(92, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_BOOKMARK)),
+      imgStumbleUpon(f.Handle(), f.ControlBounds(112, 384, 16, 16), MAKEINTRESOURCEW(IDI_LINK_RECOMMEND)),
+      lbLink(f.Handle(), f.ControlBounds(142, 384, 158, 15), WebsiteCaption()),
+      Hints(f.Handle()) {}
+
+TfrmMain::Controls& TfrmMain::Ctl() {
+    if (controls_) return *controls_;
+    controls_ = std::make_unique<Controls>(*this);
+    WireControls(*controls_);
+    SyncControls();
+    UpdateCounterLabel();
+    return *controls_;
+}
+
+void TfrmMain::WireControls(Controls& c) {
+    // The controls change the model through the features; each event finds nothing to do when
+    // the control only took the model's state.
+    AppSettings& s = model_.Settings;
+    c.chbAutoRun.OnClick = [this, &c, &s] {
+        if (c.chbAutoRun.Checked() != s.AutoRun) SetRunEntry(s.AutoRun = c.chbAutoRun.Checked());
+    };
+    c.chbBalloons.OnClick = [&c, &s] { s.Balloons = c.chbBalloons.Checked(); };
+    c.grpBlocker.SetCheckBoxVisible(true);
+    c.grpBlocker.SetCheckBoxChecked(s.BlockerEnabled);
+    c.grpBlocker.OnCheckBoxClick = [this, &c] { blocker.Switch(c.grpBlocker.GetCheckBoxChecked(), Feedback::Shown); };
+    c.cmbInterval.BeginUpdate();
+    for (const auto& entry : kIntervalList)
+        c.cmbInterval.AddItem(std::wstring(entry.Prefix) + LoadResString(IDS_SEC), static_cast<LPARAM>(entry.Milliseconds));
+    c.cmbInterval.EndUpdate();
+    c.cmbInterval.OnChange = [this, &c] {
+        if (const int index = c.cmbInterval.ItemIndex(); index >= 0)
+            blocker.SetInterval(static_cast<std::uint32_t>(c.cmbInterval.ItemData(index)));
+    };
+    c.chbBlockEvents.OnClick = [this, &c] { blocker.SetBlockEvents(c.chbBlockEvents.Checked()); };
+    c.chbBeepOnClick.OnClick = [&c, &s] { s.BeepOnClick = c.chbBeepOnClick.Checked(); };
+    c.grpShortcuts.SetCheckBoxVisible(false);
+    c.chbShtBlocker.OnClick = [this, &c] { hotkeys.SetSwitch(ShortcutSlot::Blocker, c.chbShtBlocker.Checked()); };
+    c.chbShtTouchpad.OnClick = [this, &c] { hotkeys.SetSwitch(ShortcutSlot::Touchpad, c.chbShtTouchpad.Checked()); };
+    for (auto [edit, slot] : {std::pair{&c.edShtBlocker, ShortcutSlot::Blocker}, {&c.edShtTouchpad, ShortcutSlot::Touchpad}}) {
+        edit->OnEnter = [this] { hotkeys.CaptureStart(ModifiersHeld(KeyRecord::Thread)); };
+        edit->OnKeyDown = [this, edit](WORD& key) {
+            if (auto text = hotkeys.CaptureKeyDown(key)) edit->SetText(*text);
+        };
+        edit->OnKeyUp = [this, edit, slot](WORD& key) {
+            if (auto text = hotkeys.CaptureKeyUp(slot, key)) edit->SetText(*text);
+        };
+    }
+    c.chbInternet.OnClick = [&c, &s] { s.Internet = c.chbInternet.Checked(); };
+    // The links, with what each opens (website::kLinkTargets) as its tag.
+    const std::tuple<TImage*, UINT, int> links[] = {
+        {&c.imgFaceBook, IDS_HINT_FACEBOOK, 1}, {&c.imgGplus, IDS_HINT_GPLUS, 6},         {&c.imgTwitter, IDS_HINT_TWITTER, 2},
+        {&c.imgRSS, IDS_HINT_RSS, 3},           {&c.imgDelicious, IDS_HINT_DELICIOUS, 4}, {&c.imgStumbleUpon, IDS_HINT_STUMBLEUPON, 5}};
+    for (const auto& [image, hint, tag] : links) {
+        c.Hints.Add(image->Handle(), LoadResString(hint));
+        image->SetTag(tag);
+        image->OnClick = [this, tag] { about.OpenLink(tag); };
+    }
+    c.imgDelicious.SetVisible(false);
+    c.imgStumbleUpon.SetVisible(false);
+    c.lbLink.SetFontColor(RGB(0, 0, 255));
+    c.lbLink.SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    c.Hints.Add(c.lbLink.Handle(), LoadResString(IDS_HINT_WEBSITE));
+    c.lbLink.OnMouseEnter = [this, &c] {
+        if (!linkFont_) {
+            LOGFONTW lf{};
+            GetObjectW(Font(), sizeof lf, &lf);
+            lf.lfUnderline = TRUE;
+            linkFont_.reset(CreateFontIndirectW(&lf));
+        }
+        if (linkFont_) c.lbLink.SetFont(static_cast<HFONT>(linkFont_.get()));
+    };
+    c.lbLink.OnMouseLeave = [this, &c] { c.lbLink.SetFont(Font()); };
+    c.lbLink.OnClick = [this] { about.OpenLink(0); };
+}
+
+TfrmMain::~TfrmMain() {
+    // The window lives a little longer than the features: messages from then on reach none.
+    started_ = routing_ = false;
+    TApplication::Instance().OnMessage = nullptr;
+}
+
+void TfrmMain::Start() {
+    TApplication& app = TApplication::Instance();
+    // A second instance hands over to the first and ends before anything of it shows.
+    if (CheckPrevInstance()) {
+        SwitchToPrevInstance();
+        app.Terminate();
+        return;
+    }
+    app.OnMessage = [this](MSG& msg, bool& handled) {
         // A thread message can come from any program on the desktop; the program's own go to its windows.
         if (msg.hwnd == nullptr) return;
         // Counted and switched as they are taken from the queue; the window procedure takes them
@@ -92,105 +186,30 @@ TfrmMain::TfrmMain()
         TApplication::Instance().BringToFront();
         MinutesTick();
     };
-    TrayIcon.InsertFailedText = LoadResString(IDS_TRAY_INSERT_FAILED);
-    TrayIcon.DeleteFailedText = LoadResString(IDS_TRAY_DELETE_FAILED);
-    TrayIcon.MinimizeToTray = true;
-    TrayIcon.MinimizeOnStart = true;
-    TrayIcon.SetPopupMenu(&pmPopup);
-    TrayIcon.SetInfoTimeout(3000);
-    TrayIcon.OnClick = [this](TObject&) {
+    TrayIcon.OnPressed = [this] {
+        for (Feature* f : features) f->TrayPressed();
+    };
+    TrayIcon.OnClick = [this] {
         if (ModifiersHeld(KeyRecord::Now) & ssAlt) about.ShowSettings();
     };
-    OneInstance.PerformChecking = pcForCurrentUserOnly;
-    tmrRunOnce.OnTimer = [this](TObject&) {
+    // The menu's default item (Settings).
+    TrayIcon.OnDoubleClick = [this] {
+        if (TMenuItem* item = pmPopup.DefaultItem()) item->Click();
+    };
+    TrayIcon.OnMenu = [this](POINT at) { pmPopup.Popup(at.x, at.y); };
+    pmPopup.OnPopup = [this] {
+        for (Feature* f : features) f->MenuOpening();
+        Refresh();
+    };
+    tmrRunOnce.OnTimer = [this] {
         tmrRunOnce.SetEnabled(false);
         for (Feature* f : features) f->Settled();
         TrimWorkingSet();
     };
-    tmrMinutes.OnTimer = [this](TObject&) { MinutesTick(); };
-    TrayMenu menu{pmPopup};
-    for (Feature* f : features) f->AddMenuItems(menu);
-    pmPopup.OnPopup = [this](TObject&) {
-        for (Feature* f : features) f->MenuOpening();
-        Refresh();
-    };
+    tmrRunOnce.SetEnabled(true);
+    tmrMinutes.OnTimer = [this] { MinutesTick(); };
 
-    // The controls change the model through the features; each event finds nothing to do when
-    // the control only took the model's state.
-    AppSettings& s = model_.Settings;
-    chbAutoRun.OnClick = [this, &s](TObject&) {
-        if (chbAutoRun.Checked() != s.AutoRun) SetRunEntry(s.AutoRun = chbAutoRun.Checked());
-    };
-    chbBalloons.OnClick = [this, &s](TObject&) { s.Balloons = chbBalloons.Checked(); };
-    grpBlocker.SetCheckBoxVisible(true);
-    grpBlocker.SetCheckBoxChecked(s.BlockerEnabled);
-    grpBlocker.OnCheckBoxClick = [this](TObject&) { blocker.Switch(grpBlocker.GetCheckBoxChecked(), Feedback::Shown); };
-    cmbInterval.BeginUpdate();
-    for (const auto& entry : kIntervalList)
-        cmbInterval.AddItem(std::wstring(entry.Prefix) + LoadResString(IDS_SEC), static_cast<LPARAM>(entry.Milliseconds));
-    cmbInterval.EndUpdate();
-    cmbInterval.OnChange = [this](TObject&) {
-        if (const int index = cmbInterval.ItemIndex(); index >= 0)
-            blocker.SetInterval(static_cast<std::uint32_t>(cmbInterval.ItemData(index)));
-    };
-    chbBlockEvents.OnClick = [this](TObject&) { blocker.SetBlockEvents(chbBlockEvents.Checked()); };
-    chbBeepOnClick.OnClick = [this, &s](TObject&) { s.BeepOnClick = chbBeepOnClick.Checked(); };
-    grpShortcuts.SetCheckBoxVisible(false);
-    chbShtBlocker.OnClick = [this](TObject&) { hotkeys.SetSwitch(ShortcutSlot::Blocker, chbShtBlocker.Checked()); };
-    chbShtTouchpad.OnClick = [this](TObject&) { hotkeys.SetSwitch(ShortcutSlot::Touchpad, chbShtTouchpad.Checked()); };
-    for (auto [edit, slot] : {std::pair{&edShtBlocker, ShortcutSlot::Blocker}, {&edShtTouchpad, ShortcutSlot::Touchpad}}) {
-        edit->OnEnter = [this](TObject&) { hotkeys.CaptureStart(ModifiersHeld(KeyRecord::Thread)); };
-        edit->OnKeyDown = [this, edit](TObject&, WORD& key) {
-            if (auto text = hotkeys.CaptureKeyDown(key)) edit->SetText(*text);
-        };
-        edit->OnKeyUp = [this, edit, slot](TObject&, WORD& key) {
-            if (auto text = hotkeys.CaptureKeyUp(slot, key)) edit->SetText(*text);
-        };
-    }
-    chbInternet.OnClick = [this, &s](TObject&) { s.Internet = chbInternet.Checked(); };
-    // The links, with what each opens (website::kLinkTargets) as its tag.
-    const std::tuple<TImage*, UINT, int> links[] = {
-        {&imgFaceBook, IDS_HINT_FACEBOOK, 1}, {&imgGplus, IDS_HINT_GPLUS, 6},         {&imgTwitter, IDS_HINT_TWITTER, 2},
-        {&imgRSS, IDS_HINT_RSS, 3},           {&imgDelicious, IDS_HINT_DELICIOUS, 4}, {&imgStumbleUpon, IDS_HINT_STUMBLEUPON, 5}};
-    for (const auto& [image, hint, tag] : links) {
-        Hints.Add(image->Handle(), LoadResString(hint));
-        image->SetTag(tag);
-        image->OnClick = [this, tag](TObject&) { about.OpenLink(tag); };
-    }
-    imgDelicious.SetVisible(false);
-    imgStumbleUpon.SetVisible(false);
-    lbLink.SetFontColor(RGB(0, 0, 255));
-    lbLink.SetCursor(LoadCursorW(nullptr, IDC_HAND));
-    Hints.Add(lbLink.Handle(), LoadResString(IDS_HINT_WEBSITE));
-    lbLink.OnMouseEnter = [this](TObject&) {
-        if (!linkFont_) {
-            LOGFONTW lf{};
-            GetObjectW(Font(), sizeof lf, &lf);
-            lf.lfUnderline = TRUE;
-            linkFont_.reset(CreateFontIndirectW(&lf));
-        }
-        if (linkFont_) lbLink.SetFont(static_cast<HFONT>(linkFont_.get()));
-    };
-    lbLink.OnMouseLeave = [this](TObject&) { lbLink.SetFont(Font()); };
-    lbLink.OnClick = [this](TObject&) { about.OpenLink(0); };
-    pnWebBrowser.SetVisible(false);
-
-    // Components act once the whole design is read; the single-instance guard may end the program here.
-    LoadComponents();
-    if (OneInstance.CheckPrevInstance()) {
-        TApplication::Instance().Terminate();
-        return;
-    }
-    Start();
-}
-
-TfrmMain::~TfrmMain() {
-    // The window lives a little longer than the features: messages from then on reach none.
-    started_ = routing_ = false;
-}
-
-void TfrmMain::Start() {
-    SetCaption(TApplication::Instance().Title());
+    SetCaption(app.Title());
     // Between one and five minutes, fixed for the run, so many installations do not report in step.
     std::random_device seed;
     std::mt19937 random(seed());
@@ -207,7 +226,11 @@ void TfrmMain::Start() {
     started_ = true;
     Refresh();
     UpdateCounterLabel();
-    if (model_.Settings.Visible) Show();
+    // The controls are made before the window shows, so that it paints them once.
+    if (model_.Settings.Visible) {
+        Ctl();
+        Show();
+    }
     tray.Show();
     tray.Balloon(StatusKind::Blocker);
 }
@@ -233,24 +256,26 @@ void TfrmMain::Refresh() {
 }
 
 void TfrmMain::SyncControls() {
+    if (!controls_) return;  // made when first shown, from the model as it is then
+    Controls& c = *controls_;
     const AppSettings& s = model_.Settings;
-    chbAutoRun.SetChecked(s.AutoRun);
-    chbBalloons.SetChecked(s.Balloons);
-    grpBlocker.SetCheckBoxChecked(s.BlockerEnabled);
+    c.chbAutoRun.SetChecked(s.AutoRun);
+    c.chbBalloons.SetChecked(s.Balloons);
+    c.grpBlocker.SetCheckBoxChecked(s.BlockerEnabled);
     const IntervalChoice choice = ChooseInterval(static_cast<std::uint32_t>(s.Delay));
-    cmbInterval.SetItemIndex(choice.Index ? static_cast<int>(*choice.Index) : -1);
-    chbBlockEvents.SetChecked(s.BlockEvents);
-    chbBeepOnClick.SetChecked(s.BeepOnClick);
-    chbShtBlocker.SetChecked(s.BlockerSwitch);
-    chbShtTouchpad.SetChecked(s.TouchpadSwitch);
-    chbInternet.SetChecked(s.Internet);
+    c.cmbInterval.SetItemIndex(choice.Index ? static_cast<int>(*choice.Index) : -1);
+    c.chbBlockEvents.SetChecked(s.BlockEvents);
+    c.chbBeepOnClick.SetChecked(s.BeepOnClick);
+    c.chbShtBlocker.SetChecked(s.BlockerSwitch);
+    c.chbShtTouchpad.SetChecked(s.TouchpadSwitch);
+    c.chbInternet.SetChecked(s.Internet);
     const bool touchpad = model_.TouchpadOffered;
-    chbShtTouchpad.SetEnabled(touchpad);
-    lbShtTouchpad.SetEnabled(touchpad);
+    c.chbShtTouchpad.SetEnabled(touchpad);
+    c.lbShtTouchpad.SetEnabled(touchpad);
     // A refused shortcut is shown in red, with the reason under the pointer.
     const std::tuple<TEdit*, const std::wstring*, bool, bool> edits[] = {
-        {&edShtBlocker, &s.BlockerShortcut, s.BlockerSwitch, model_.BlockerShortcutRefused},
-        {&edShtTouchpad, &s.TouchpadShortcut, s.TouchpadSwitch && touchpad, model_.TouchpadShortcutRefused}};
+        {&c.edShtBlocker, &s.BlockerShortcut, s.BlockerSwitch, model_.BlockerShortcutRefused},
+        {&c.edShtTouchpad, &s.TouchpadShortcut, s.TouchpadSwitch && touchpad, model_.TouchpadShortcutRefused}};
     for (std::size_t i = 0; i < 2; ++i) {
         const auto [edit, text, on, refused] = edits[i];
         if (GetFocus() != edit->Handle() && edit->Text() != *text) edit->SetText(*text);
@@ -259,17 +284,19 @@ void TfrmMain::SyncControls() {
         marked_[i] = refused;
         edit->SetFontColor(refused ? std::optional<COLORREF>(RGB(255, 0, 0)) : std::nullopt);
         if (refused)
-            Hints.Add(edit->Handle(), LoadResString(IDS_SHORTCUT_TAKEN));
+            c.Hints.Add(edit->Handle(), LoadResString(IDS_SHORTCUT_TAKEN));
         else
-            Hints.Remove(edit->Handle());
+            c.Hints.Remove(edit->Handle());
     }
 }
 
 void TfrmMain::UpdateCounterLabel() {
-    lbBlockCount.SetText(FormatText(LoadResString(IDS_CLICKS_BLOCKED), {DecimalTextW(model_.Settings.BlockCount)}));
+    if (controls_)
+        controls_->lbBlockCount.SetText(FormatText(LoadResString(IDS_CLICKS_BLOCKED), {DecimalTextW(model_.Settings.BlockCount)}));
 }
 
 void TfrmMain::ShowSettings() {
+    Ctl();
     Show();
     SetForegroundWindow(Handle());
     TApplication::Instance().BringToFront();
@@ -311,6 +338,7 @@ bool TfrmMain::Route(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 // ---- Window events ----
 
 void TfrmMain::FormShow() {
+    Ctl();  // made already, unless something else showed the window
     if (!shown_) {
         shown_ = true;
         ::SetFocus(Handle());  // no control starts focused
@@ -349,7 +377,7 @@ void TfrmMain::FormKeyDown(WORD& key, bool alt, bool, bool) {
 
 void TfrmMain::FormDpiChanged() {
     // Made again from the new font when the pointer next enters the link.
-    if (lbLink.Font() == linkFont_.get()) lbLink.SetFont(Font());
+    if (controls_ && controls_->lbLink.Font() == linkFont_.get()) controls_->lbLink.SetFont(Font());
     linkFont_.reset();
 }
 

@@ -3,15 +3,14 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "base/Unique_win.h"
-#include "shell/AppProps_win.h"
 #include "shell/CheckGroupBox_win.h"
 #include "shell/Controls_win.h"
 #include "shell/Form_win.h"
 #include "shell/Image_win.h"
-#include "shell/OneInstance_win.h"
 #include "shell/PopupMenu_win.h"
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
@@ -32,7 +31,8 @@ namespace quorlin {
 
 class TfrmMain : public TForm {
 public:
-    // Construction, design loading (the single-instance guard may end the program here) and start.
+    struct Controls;
+    // Makes the window and its parts, then Start(); a second instance ends there.
     TfrmMain();
     ~TfrmMain() override;
 
@@ -55,7 +55,8 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    // Load, then apply: the one order of the start.
+    // The parts in their one order: the single-instance check, the message hook, the tray icon and
+    // the timers; then load, then apply.
     void Start();
     void PlaceFromSettings();
     void ShowSettings();
@@ -71,54 +72,61 @@ private:
     bool routing_ = false;  // the features exist: messages reach them
     bool marked_[2] = {false, false};  // the shortcut boxes shown as refused
     UniqueGdiObject linkFont_;  // the label font, underlined, for the link under the pointer
+    std::unique_ptr<Controls> controls_;
+    // Gives the new controls their events.
+    void WireControls(Controls& c);
 
 public:
-    // Components, in design order: construction and load completion run in this order.
-    TApplicationProperties AppProps{*this};
-    TTrayIcon TrayIcon{*this};
-    TOneInstance OneInstance{*this};
-    TTimer tmrRunOnce{*this, 1500, true};
-    TTimer tmrMinutes{*this, 60000, false};
-    TTrayPopupMenu pmPopup{*this};
+    // Parts, started by Start() and destroyed in reverse.
+    TTrayIcon TrayIcon{Handle()};
+    TTimer tmrRunOnce{1500};
+    TTimer tmrMinutes{60000};
+    TPopupMenu pmPopup;
 
-    // Controls, in tab order.
-    TLabel lbInfo;
-    TCheckBox chbAutoRun;
-    TCheckBox chbBalloons;
-    TCheckGroupBox grpBlocker;
-    TLabel lbInterval;
-    TComboBox cmbInterval;
-    TCheckBox chbBlockEvents;
-    TCheckBox chbBeepOnClick;
-    TLabel lbBlockCount;
-    TCheckGroupBox grpShortcuts;
-    TCheckBox chbShtBlocker;
-    TEdit edShtBlocker;
-    TEdit edShtTouchpad;
-    TCheckBox chbShtTouchpad;
-    TLabel lbShtTouchpad;
-    TCheckBox chbInternet;
-    // The row of links (what a click opens comes with the About window).
-    TImage imgFaceBook;
-    TImage imgGplus;
-    TImage imgTwitter;
-    TImage imgRSS;
-    TImage imgDelicious;
-    TImage imgStumbleUpon;
-    TLinkLabel lbLink;
+    // The settings window's controls, in tab order. Made when the window is first shown (at most
+    // starts it stays hidden) or first asked for; they show the model and change it through the
+    // features.
+    struct Controls {
+        explicit Controls(TfrmMain& f);
+        TLabel lbInfo;
+        TCheckBox chbAutoRun;
+        TCheckBox chbBalloons;
+        TCheckGroupBox grpBlocker;
+        TLabel lbInterval;
+        TComboBox cmbInterval;
+        TCheckBox chbBlockEvents;
+        TCheckBox chbBeepOnClick;
+        TLabel lbBlockCount;
+        TCheckGroupBox grpShortcuts;
+        TCheckBox chbShtBlocker;
+        TEdit edShtBlocker;
+        TEdit edShtTouchpad;
+        TCheckBox chbShtTouchpad;
+        TLabel lbShtTouchpad;
+        TCheckBox chbInternet;
+        // The row of links (what a click opens comes with the About window).
+        TImage imgFaceBook;
+        TImage imgGplus;
+        TImage imgTwitter;
+        TImage imgRSS;
+        TImage imgDelicious;
+        TImage imgStumbleUpon;
+        TLinkLabel lbLink;
+        THints Hints;
+    };
+    Controls& Ctl();
     TPanel pnWebBrowser;  // hidden; the report transport's browsers belong to it
-    THints Hints{Handle()};
 
     // Features, in menu order.
     Blocker blocker{host_, [this] {
         if (Visible()) UpdateCounterLabel();
     }};
-    Touchpad touchpad{host_, *this};
-    About about{host_, *this, [this] { ShowSettings(); }};
-    SmartBlocking smart{host_, *this};
-    Devices devices{host_};
-    TypingAware typing{host_};
-    Rules rules{host_, TrayIcon};
+    Touchpad touchpad{host_};
+    About about{host_, [this] { ShowSettings(); }};
+    SmartBlocking smart{host_};
+    Devices devices{host_, smart};
+    TypingAware typing{host_, smart};
+    Rules rules{host_};
     Session session{host_, [this] { Close(); }};
     Hotkeys hotkeys{host_, [this] { blocker.Toggle(Feedback::Shown); }, [this] { touchpad.Toggle(Feedback::Shown); }};
     Online online{host_, pnWebBrowser.Handle()};

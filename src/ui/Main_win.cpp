@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "shell/Application_win.h"
 #include "shortcuts/ShortcutText_win.h"
@@ -55,10 +56,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR arguments, int) {
 
     auto& app = quorlin::TApplication::Instance();
     app.SetTitle(quorlin::LoadResString(IDS_TITLE));
+    // Destroyed after the loop and the touchpad's release.
+    std::optional<quorlin::TfrmMain> mainWindow;
     return app.RunProgram(
         [&] {
             app.Initialize(instance);
-            return std::make_unique<quorlin::TfrmMain>();
+            mainWindow.emplace();
         },
         quorlin::ReleaseSynapticsApi);
 }

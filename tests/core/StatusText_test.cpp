@@ -58,4 +58,10 @@ TEST(StatusText, TipLines) {
     EXPECT_EQ(TipText(in), L"Quorlin (2.9.0.59)");
 }
 
+TEST(MenuText, DoublesEveryAmpersandSoNoLetterIsUnderlined) {
+    EXPECT_EQ(MenuText(L"R&D.exe"), L"R&&D.exe");
+    EXPECT_EQ(MenuText(L"HID\\VID_1&PID_2&&"), L"HID\\VID_1&&PID_2&&&&");
+    EXPECT_EQ(MenuText(L""), L"");
+}
+
 }  // namespace

@@ -1,5 +1,5 @@
 // The single-instance guard between real processes: instanceapp.exe runs the real application
-// object, AppProps and TOneInstance and logs what it sees (see tests/e2e/progs/instanceapp.cpp).
+// object, its message hook and the guard and logs what it sees (see tests/e2e/progs/instanceapp.cpp).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -83,7 +83,6 @@ TEST_F(TrayIconEndToEnd, IconAppearsWithTipAndImageAndLongTipsAreCut) {
     // Setting tip and image before the icon existed was refused by the shell without harm.
     EXPECT_TRUE(Logged("update-before-add=0")) << Log();
     EXPECT_TRUE(Logged("visible=1")) << Log();
-    EXPECT_TRUE(Logged("showmainform=0")) << "MinimizeOnStart clears the flag at load\n" << Log();
     EXPECT_FALSE(IsWindowVisible(form_));
     EXPECT_TRUE(PumpUntil([&] { return IsRed(ScreenPixel(kIconX, kIconY)); }, 3000))
         << std::hex << ScreenPixel(kIconX, kIconY);
@@ -235,23 +234,6 @@ TEST_F(TrayIconEndToEnd, BalloonWithoutIconIsRefused) {
     EXPECT_TRUE(Logged("balloon=0")) << Log();
     PumpFor(3000);
     EXPECT_TRUE(VisibleBalloonTexts().empty());
-}
-
-TEST_F(TrayIconEndToEnd, MinimisingTheApplicationHidesItIntoTheTray) {
-    StartApp(L"show");
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(form_) != FALSE; }, 3000));
-    EXPECT_EQ(CountToolsWithText(kTip), 0) << ToolsText();
-
-    Send(6, L"");
-    EXPECT_TRUE(PumpUntil([&] { return Logged("minimize"); }, 3000)) << Log();
-    EXPECT_TRUE(TipShown(kTip)) << ToolsText();
-    EXPECT_FALSE(IsWindowVisible(form_));
-
-    // Taking the icon away brings the window back.
-    Send(3, L"0");
-    EXPECT_TRUE(Logged("visible=0")) << Log();
-    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form_) != FALSE; }, 3000));
-    EXPECT_TRUE(PumpUntil([&] { return CountToolsWithText(kTip) == 0; }, 3000)) << ToolsText();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The message dialog's layout arithmetic, with measures from any font and texts of any size the
-// system can draw (up to 32767 pixels): the buttons sit in one row inside the client area, below
+// system can draw (up to 32767 pixels): the two buttons sit in one row inside the client area, below
 // the message, and nothing overflows (UBSan traps signed overflow).
 #include "FuzzInput.h"
 #include "shell/MessageForm.h"
@@ -22,28 +22,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(std::llabs(static_cast<long long>(q) * c - exact) <= std::llabs(static_cast<long long>(c)) / 2 + 1);
     }
 
-    MessageLayoutInput li;
+    QuestionLayoutInput li;
     li.Measures = MeasuresFor(Pixels(in) * 52 / 8, Pixels(in) / 8);
-    li.Buttons = in.Number<TMessageButtons>() & ((1u << kMessageButtonCount) - 1);
-    ButtonWidthTable remembered{};
-    const int caption = Pixels(in) / 8;
-    li.ButtonWidth = CommonButtonWidth(li.Buttons, li.Measures.ButtonMinWidth, remembered,
-                                       [caption](TMessageButton) { return caption; });
+    li.CaptionWidth = Pixels(in) / 8;
     li.TextWidth = Pixels(in);
     li.TextHeight = Pixels(in);
-    if (in.Flag()) li.GivenIcon = ScreenPoint{Pixels(in) / 8, Pixels(in) / 8};
-    li.SystemIcon = in.Flag();
+    li.Icon = ScreenPoint{Pixels(in) / 8, Pixels(in) / 8};
 
-    const MessageLayout layout = LayOutMessage(li);
-    FUZZ_CHECK(layout.Buttons.size() == ButtonsInOrder(li.Buttons).size());
+    const QuestionLayout layout = LayOutQuestion(li);
     FUZZ_CHECK(layout.Message.Left >= 0 && layout.Message.Left + layout.Message.Width <= layout.ClientWidth);
-    for (std::size_t i = 0; i < layout.Buttons.size(); ++i) {
-        const WindowBounds& button = layout.Buttons[i];
+    for (const WindowBounds& button : {layout.Yes, layout.No}) {
         FUZZ_CHECK(button.Left >= 0 && button.Left + button.Width <= layout.ClientWidth);
         FUZZ_CHECK(button.Top >= layout.Message.Top + layout.Message.Height);
         FUZZ_CHECK(button.Top + button.Height <= layout.ClientHeight);
-        if (i > 0) FUZZ_CHECK(button.Left >= layout.Buttons[i - 1].Left + layout.Buttons[i - 1].Width);
     }
+    FUZZ_CHECK(layout.No.Left >= layout.Yes.Left + layout.Yes.Width);
     const ScreenPoint centre = ScreenCentre(Pixels(in), Pixels(in), layout.ClientWidth, layout.ClientHeight);
     (void)centre;
     return 0;

@@ -1,4 +1,4 @@
-// The application object's retrieval step, its message hook, AppProps and the error path, on
+// The application object's retrieval step, its message hook and the error path, on
 // real windows and real message queues.
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 
 #include "MessageBoxWatcher.h"
 #include "TestSupport.h"
-#include "shell/AppProps_win.h"
 #include "shell/Application_win.h"
 
 using namespace quorlin;
@@ -77,6 +76,10 @@ TEST_F(ApplicationTest, ApplicationWindowIsAHiddenTopLevelTApplicationWindowWith
     EXPECT_EQ(GetAncestor(h, GA_PARENT), GetDesktopWindow());
     EXPECT_EQ(GetWindow(h, GW_OWNER), nullptr);
     EXPECT_TRUE(IsWindowUnicode(h));
+    // A tool window, and never shown by the program: it gives no taskbar button.
+    const LONG_PTR exStyle = GetWindowLongPtrW(h, GWL_EXSTYLE);
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
     // Another process finds it by class and text.
     EXPECT_EQ(FindWindowW(L"TApplication", L"Quorlin"), h);
 
@@ -218,162 +221,12 @@ TEST_F(ApplicationTest, BringToFrontActivatesTheLastActiveUsablePopup) {
     EXPECT_EQ(GetForegroundWindow(), stranger.hwnd());
 }
 
-// --- AppProps ---
-
-TEST_F(ApplicationTest, AppPropsDispatchNewestFirstWithOneHandledAndRestoreThePreviousSlot) {
-    MessageWindow w;
-    std::vector<std::string> calls;
-    app().OnMessage = [&](MSG& msg, bool& handled) {
-        if (msg.message == kHandled || msg.message == kUnhandled)
-            calls.push_back(std::string("previous:") + (handled ? "1" : "0"));
-    };
-    TComponentOwner form;
-    {
-        auto older = std::make_unique<TApplicationProperties>(form);
-        auto newer = std::make_unique<TApplicationProperties>(form);
-        EXPECT_NE(TApplicationPropertiesList::Current(), nullptr);
-        older->OnMessage = [&](MSG& msg, bool& handled) {
-            if (msg.message == kHandled || msg.message == kUnhandled)
-                calls.push_back(std::string("older:") + (handled ? "1" : "0"));
-        };
-        newer->OnMessage = [&](MSG& msg, bool& handled) {
-            if (msg.message != kHandled && msg.message != kUnhandled) return;
-            calls.push_back(std::string("newer:") + (handled ? "1" : "0"));
-            if (msg.message == kHandled) handled = true;
-        };
-        PostMessageW(w.hwnd(), kHandled, 0, 0);
-        app().ProcessMessages();
-        EXPECT_EQ(calls, (std::vector<std::string>{"newer:0", "older:1", "previous:1"}));
-        EXPECT_TRUE(w.received.empty());
-
-        calls.clear();
-        PostMessageW(w.hwnd(), kUnhandled, 0, 0);
-        app().ProcessMessages();
-        EXPECT_EQ(calls, (std::vector<std::string>{"newer:0", "older:0", "previous:0"}));
-        EXPECT_EQ(w.received, std::vector<UINT>{kUnhandled});
-
-        // The older one leaves: the newer one and the previous handler remain.
-        older.reset();
-        calls.clear();
-        PostMessageW(w.hwnd(), kUnhandled, 0, 0);
-        app().ProcessMessages();
-        EXPECT_EQ(calls, (std::vector<std::string>{"newer:0", "previous:0"}));
-
-        // A component that leaves from inside a handler is not called any more, in that message
-        // or later; the last one leaving mid-dispatch is safe.
-        auto third = std::make_unique<TApplicationProperties>(form);
-        third->OnMessage = [&](MSG& msg, bool&) {
-            if (msg.message != kUnhandled) return;
-            calls.push_back("third");
-            newer.reset();
-        };
-        calls.clear();
-        PostMessageW(w.hwnd(), kUnhandled, 0, 0);
-        app().ProcessMessages();
-        EXPECT_EQ(calls, (std::vector<std::string>{"third", "previous:0"}));
-        third->OnMessage = [&](MSG& msg, bool&) {
-            if (msg.message != kUnhandled) return;
-            calls.push_back("third-last");
-            third.reset();
-        };
-        calls.clear();
-        PostMessageW(w.hwnd(), kUnhandled, 0, 0);
-        app().ProcessMessages();
-        EXPECT_EQ(calls, (std::vector<std::string>{"third-last", "previous:0"}));
-    }
-    // The last one has left: the previous handler is back in the slot, alone.
-    EXPECT_EQ(TApplicationPropertiesList::Current(), nullptr);
-    calls.clear();
-    PostMessageW(w.hwnd(), kHandled, 0, 0);
-    app().ProcessMessages();
-    EXPECT_EQ(calls, (std::vector<std::string>{"previous:0"}));
-
-    // A new first component takes the slot again and chains to the same previous handler.
-    {
-        TApplicationProperties again(form);
-        again.OnMessage = [&](MSG& msg, bool&) {
-            if (msg.message == kHandled) calls.push_back("again");
-        };
-        calls.clear();
-        PostMessageW(w.hwnd(), kHandled, 0, 0);
-        app().ProcessMessages();
-        EXPECT_EQ(calls, (std::vector<std::string>{"again", "previous:0"}));
-    }
-}
-
-TEST_F(ApplicationTest, AppPropsErrorStopsTheRemainingHandlers) {
-    MessageWindow w;
-    TComponentOwner form;
-    TApplicationProperties older(form), newer(form);
-    bool olderCalled = false;
-    older.OnMessage = [&](MSG& msg, bool&) { olderCalled |= msg.message == kHandled; };
-    newer.OnMessage = [&](MSG& msg, bool&) {
-        if (msg.message == kHandled) throw std::runtime_error("newer failed");
-    };
-    PostMessageW(w.hwnd(), kHandled, 0, 0);
-    EXPECT_THROW(app().ProcessMessages(), std::runtime_error);
-    EXPECT_FALSE(olderCalled);
-    EXPECT_TRUE(w.received.empty());
-}
-
-LONG_PTR ExStyle() { return GetWindowLongPtrW(TApplication::Instance().Handle(), GWL_EXSTYLE); }
-
-TEST_F(ApplicationTest, AppPropsHiddenTakesTheApplicationOutOfTheTaskbar) {
-    HWND h = app().Handle();
-    TComponentOwner form;
-    {
-        TApplicationProperties props(form);
-        // Not hidden: a normal window with a taskbar button.
-        props.SetHidden(false);
-        EXPECT_TRUE(IsWindowVisible(h));
-        EXPECT_TRUE(ExStyle() & WS_EX_APPWINDOW);
-        EXPECT_FALSE(ExStyle() & WS_EX_TOOLWINDOW);
-
-        // Hidden applies at once, also while the design is still loading.
-        ASSERT_TRUE(props.Loading());
-        props.SetHidden(true);
-        EXPECT_TRUE(props.Hidden());
-        EXPECT_FALSE(IsWindowVisible(h));
-        EXPECT_TRUE(ExStyle() & WS_EX_TOOLWINDOW);
-        EXPECT_FALSE(ExStyle() & WS_EX_APPWINDOW);
-
-        // Load completion applies it again and hands over the show-main-window flag.
-        SetWindowLongPtrW(h, GWL_EXSTYLE, (ExStyle() & ~WS_EX_TOOLWINDOW) | WS_EX_APPWINDOW);
-        ShowWindow(h, SW_SHOWNA);
-        app().SetShowMainForm(false);
-        form.LoadComponents();
-        EXPECT_TRUE(app().ShowMainForm());
-        EXPECT_FALSE(IsWindowVisible(h));
-        EXPECT_TRUE(ExStyle() & WS_EX_TOOLWINDOW);
-        EXPECT_FALSE(ExStyle() & WS_EX_APPWINDOW);
-
-        // Shown again by the application later, it still has no taskbar button style.
-        ShowWindow(h, SW_SHOWNA);
-        EXPECT_FALSE(ExStyle() & WS_EX_APPWINDOW);
-        ShowWindow(h, SW_HIDE);
-    }
-    // Leaving does not undo Hidden.
-    EXPECT_TRUE(ExStyle() & WS_EX_TOOLWINDOW);
-    EXPECT_FALSE(IsWindowVisible(h));
-
-    // ShowMainForm false is handed over as well.
-    TComponentOwner form2;
-    TApplicationProperties props2(form2);
-    props2.ShowMainForm = false;
-    app().SetShowMainForm(true);
-    form2.LoadComponents();
-    EXPECT_FALSE(app().ShowMainForm());
-    app().SetShowMainForm(true);
-}
-
 TEST_F(ApplicationTest, MainWindowThatCannotBeMadeGivesOneErrorBoxAndExitCodeOne) {
     testsupport::MessageBoxWatcher watcher(nullptr);
     bool loopRan = false;
     app().OnMessage = [&](MSG&, bool&) { loopRan = true; };
     PostMessageW(app().Handle(), WM_NULL, 0, 0);
-    const int code = app().RunProgram([]() -> std::unique_ptr<TObject> {
-        throw EComponentError("TrayIcon.InsertToTray failed");
-    });
+    const int code = app().RunProgram([] { throw std::runtime_error("TrayIcon.InsertToTray failed"); });
     EXPECT_EQ(code, 1);
     EXPECT_EQ(watcher.Seen(),
               std::vector<std::wstring>{L"Quorlin|The program could not start: TrayIcon.InsertToTray failed.|error icon"});
@@ -386,7 +239,6 @@ TEST_F(ApplicationTest, MainWindowThatCannotBeMadeGivesOneErrorBoxAndExitCodeOne
 TEST_F(ApplicationTest, ZMainLoopShowsErrorsGoesOnAndEndsOnQuitFromAModalLoop) {
     MessageWindow mainWindow, dialog;
     app().SetMainWindow(mainWindow.hwnd());
-    app().SetShowMainForm(true);
     // Messages posted while the box is open would be dispatched by the box's own loop, past the
     // hook; so the next step is posted only once the box is gone.
     testsupport::MessageBoxWatcher watcher([w = mainWindow.hwnd()] { PostMessageW(w, WM_APP + 11, 0, 0); });
@@ -433,7 +285,7 @@ TEST_F(ApplicationTest, ZMainLoopShowsErrorsGoesOnAndEndsOnQuitFromAModalLoop) {
 
     EXPECT_TRUE(app().Terminated());
     EXPECT_LT(took, 20000u) << "the loop did not end on WM_QUIT";
-    EXPECT_EQ(steps, (std::vector<std::string>{"shown", "abort", "modal", "modal returned 2"}));
+    EXPECT_EQ(steps, (std::vector<std::string>{"hidden", "abort", "modal", "modal returned 2"}));
     // The error went to one message box: title as caption, "." added; EAbort showed nothing.
     EXPECT_EQ(watcher.Seen(), std::vector<std::wstring>{L"Quorlin|Cannot do that.|error icon"});
     // The loop went on after both errors.

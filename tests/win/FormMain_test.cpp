@@ -75,25 +75,32 @@ TEST_F(FormMainTest, ControlsStandWhereTheDesignPutsThem) {
         EXPECT_STREQ(lf.lfFaceName, L"Arial");
         EXPECT_EQ(lf.lfHeight, -12);
     }
-    EXPECT_EQ(f.cmbInterval.Bounds().Left, 176);
-    EXPECT_EQ(f.cmbInterval.Bounds().Top, 22);
-    EXPECT_EQ(f.cmbInterval.Bounds().Width, 96);
-    EXPECT_FALSE(f.imgDelicious.Visible());
-    EXPECT_FALSE(f.imgStumbleUpon.Visible());
+    EXPECT_EQ(f.Ctl().cmbInterval.Bounds().Left, 176);
+    EXPECT_EQ(f.Ctl().cmbInterval.Bounds().Top, 22);
+    EXPECT_EQ(f.Ctl().cmbInterval.Bounds().Width, 96);
+    EXPECT_FALSE(f.Ctl().imgDelicious.Visible());
+    EXPECT_FALSE(f.Ctl().imgStumbleUpon.Visible());
     EXPECT_FALSE(f.pnWebBrowser.Visible());
-    EXPECT_FALSE(f.chbShtTouchpad.Enabled()) << "no touchpad device here";
-    f.pmPopup.OnPopup(f.pmPopup);  // as when the tray menu opens
+    EXPECT_FALSE(f.Ctl().chbShtTouchpad.Enabled()) << "no touchpad device here";
+    f.pmPopup.OnPopup();  // as when the tray menu opens
     const TMenuItem& touchpadItem = *f.pmPopup.Items()[1];
     EXPECT_FALSE(touchpadItem.Visible);
     EXPECT_FALSE(touchpadItem.Enabled);
+    // The system menu starts with About and its shortcut, then a separator, then the system's own.
+    HMENU system = GetSystemMenu(f.Handle(), FALSE);
+    wchar_t entry[64] = {};
+    GetMenuStringW(system, 0, entry, 64, MF_BYPOSITION);
+    EXPECT_STREQ(entry, L"About\tAlt+F1");
+    EXPECT_EQ(GetMenuState(system, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_GT(GetMenuItemCount(system), 3);
 }
 
 TEST_F(FormMainTest, TabOrderFollowsTheDesign) {
     TfrmMain& f = *form_;
     const std::vector<HWND> expected = {
-        f.chbAutoRun.Handle(),   f.chbBalloons.Handle(),    f.grpBlocker.CheckBox().Handle(),
-        f.cmbInterval.Handle(),  f.chbBlockEvents.Handle(), f.chbBeepOnClick.Handle(),
-        f.chbShtBlocker.Handle(), f.edShtBlocker.Handle(),  f.chbInternet.Handle(),
+        f.Ctl().chbAutoRun.Handle(),   f.Ctl().chbBalloons.Handle(),    f.Ctl().grpBlocker.CheckBox().Handle(),
+        f.Ctl().cmbInterval.Handle(),  f.Ctl().chbBlockEvents.Handle(), f.Ctl().chbBeepOnClick.Handle(),
+        f.Ctl().chbShtBlocker.Handle(), f.Ctl().edShtBlocker.Handle(),  f.Ctl().chbInternet.Handle(),
     };
     // The touchpad row is greyed without a device, so Tab passes over it.
     HWND at = expected.front();
@@ -105,9 +112,9 @@ TEST_F(FormMainTest, TabOrderFollowsTheDesign) {
 }
 
 TEST_F(FormMainTest, IntervalListRaisesAndCapsTheStoredInterval) {
-    ASSERT_EQ(form_->cmbInterval.Count(), 10);
-    EXPECT_EQ(form_->cmbInterval.ItemText(0), L"0.1 sec");
-    EXPECT_EQ(form_->cmbInterval.ItemText(9), L"3.0 sec");
+    ASSERT_EQ(form_->Ctl().cmbInterval.Count(), 10);
+    EXPECT_EQ(form_->Ctl().cmbInterval.ItemText(0), L"0.1 sec");
+    EXPECT_EQ(form_->Ctl().cmbInterval.ItemText(9), L"3.0 sec");
     const struct { std::uint32_t stored, shown; const wchar_t* text; } cases[] = {
         {600, 750, L"3/4 sec"}, {0xFFFFFFFFu, 3000, L"3.0 sec"}, {50, 100, L"0.1 sec"}, {500, 500, L"1/2 sec"},
     };
@@ -116,13 +123,13 @@ TEST_F(FormMainTest, IntervalListRaisesAndCapsTheStoredInterval) {
         WriteDword(L"Delay", c.stored);
         form_ = std::make_unique<TfrmMain>();
         EXPECT_EQ(BlockerState.BlockInterval, c.shown) << c.stored;
-        EXPECT_EQ(form_->cmbInterval.ItemText(form_->cmbInterval.ItemIndex()), c.text) << c.stored;
+        EXPECT_EQ(form_->Ctl().cmbInterval.ItemText(form_->Ctl().cmbInterval.ItemIndex()), c.text) << c.stored;
     }
 }
 
 TEST_F(FormMainTest, OnlySwallowedPressesAreCounted) {
     TfrmMain& f = *form_;
-    f.chbBeepOnClick.SetChecked(false);
+    f.Ctl().chbBeepOnClick.SetChecked(false);
     f.Show();
     for (UINT m : {0x201u, 0x203u, 0x204u, 0x200u, 0x20Au, 0x207u, 0x206u, 0x20Bu})
         SendMessageW(f.Handle(), WM_BLOCKED_EVENT, m, 0);
@@ -131,12 +138,12 @@ TEST_F(FormMainTest, OnlySwallowedPressesAreCounted) {
     PostMessageW(f.Handle(), WM_BLOCKED_EVENT, WM_RBUTTONDOWN, 0);
     TApplication::Instance().ProcessMessages();
     EXPECT_EQ(f.Model().Settings.BlockCount, 4);
-    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 4");
+    EXPECT_EQ(f.Ctl().lbBlockCount.Text(), L"Clicks blocked: 4");
     f.Hide();
     SendMessageW(f.Handle(), WM_BLOCKED_EVENT, WM_LBUTTONDOWN, 0);
-    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 4") << "a hidden window's label waits";
+    EXPECT_EQ(f.Ctl().lbBlockCount.Text(), L"Clicks blocked: 4") << "a hidden window's label waits";
     f.Show();
-    EXPECT_EQ(f.lbBlockCount.Text(), L"Clicks blocked: 5");
+    EXPECT_EQ(f.Ctl().lbBlockCount.Text(), L"Clicks blocked: 5");
 }
 
 // Load, then apply: what is stored is in effect at once and never overwritten by a default, the
@@ -154,8 +161,8 @@ TEST_F(FormMainTest, StartLoadsThenAppliesInOneOrder) {
     EXPECT_EQ(BlockerState.BlockInterval, 2000u);
     EXPECT_TRUE(BlockerState.Smart.IgnoreHeldKeys);
     EXPECT_EQ(f.Model().Settings.BlockCount, 7);
-    EXPECT_FALSE(f.chbBeepOnClick.Checked());
-    EXPECT_EQ(f.edShtBlocker.Text(), L"Ctrl+F5");
+    EXPECT_FALSE(f.Ctl().chbBeepOnClick.Checked());
+    EXPECT_EQ(f.Ctl().edShtBlocker.Text(), L"Ctrl+F5");
     // Hooks installed before the loop runs would hold up every input event of the desktop.
     EXPECT_EQ(BlockerState.MouseHook, nullptr);
     EXPECT_EQ(BlockerState.KeyboardHook, nullptr);
@@ -184,7 +191,7 @@ TEST_F(FormMainTest, FailedSaveIsTriedAgainAtTheNextTick) {
                               nullptr, &blocked, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(blocked);
-    f.chbBeepOnClick.SetChecked(false);
+    f.Ctl().chbBeepOnClick.SetChecked(false);
     f.MinutesTick();
     EXPECT_EQ(StoredDword(L"BeepOnClick"), std::nullopt);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VENTARIS");
@@ -200,8 +207,8 @@ TEST_F(FormMainTest, SwitchCarriesItsIntentAndKeepsHooksInStep) {
 
     f.blocker.Toggle(Feedback::Quiet);  // the menu item
     EXPECT_FALSE(f.Model().Settings.BlockerEnabled);
-    EXPECT_FALSE(f.grpBlocker.GetCheckBoxChecked());
-    EXPECT_FALSE(IsWindowEnabled(f.cmbInterval.Handle()));
+    EXPECT_FALSE(f.Ctl().grpBlocker.GetCheckBoxChecked());
+    EXPECT_FALSE(IsWindowEnabled(f.Ctl().cmbInterval.Handle()));
     EXPECT_EQ(BlockerState.MouseHook, nullptr);
 
     f.blocker.Toggle(Feedback::Shown);  // the hotkey
@@ -211,13 +218,13 @@ TEST_F(FormMainTest, SwitchCarriesItsIntentAndKeepsHooksInStep) {
     EXPECT_TRUE(blockerItem.Checked);
     EXPECT_EQ(blockerItem.ShortCutText, L"Ctrl+F9");
 
-    f.grpBlocker.SetCheckBoxChecked(true);  // no change: nothing happens
+    f.Ctl().grpBlocker.SetCheckBoxChecked(true);  // no change: nothing happens
     EXPECT_TRUE(f.Model().Settings.BlockerEnabled);
-    f.grpBlocker.SetCheckBoxChecked(false);  // the group box: takes its state
+    f.Ctl().grpBlocker.SetCheckBoxChecked(false);  // the group box: takes its state
     EXPECT_FALSE(f.Model().Settings.BlockerEnabled);
     EXPECT_EQ(BlockerState.KeyboardHook, nullptr);
 
-    f.chbShtBlocker.SetChecked(false);
+    f.Ctl().chbShtBlocker.SetChecked(false);
     EXPECT_EQ(blockerItem.ShortCutText, L"");
     EXPECT_EQ(f.tray.StatusText(StatusKind::Blocker), L"Blocking of accidental clicks is Off");
 }

@@ -98,14 +98,14 @@ TEST_F(HighDpiTest, SettingsWindowIsTheDesignTimesOneAndAHalfWithNoCaptionClippe
         if (e.text.empty()) continue;
         EXPECT_EQ(FontHeight(e.control->Handle()), -18) << "Arial of 12 design pixels";
         // The group boxes' captions are their check boxes, below; the hidden panel shows nothing.
-        if (e.control != &f.grpBlocker && e.control != &f.pnWebBrowser)
-            ExpectCaptionFits(e.control->Handle(), e.text, e.control == &f.lbInfo);
+        if (e.control != &f.Ctl().grpBlocker && e.control != &f.pnWebBrowser)
+            ExpectCaptionFits(e.control->Handle(), e.text, e.control == &f.Ctl().lbInfo);
     }
-    TCheckBox& caption = f.grpBlocker.CheckBox();
+    TCheckBox& caption = f.Ctl().grpBlocker.CheckBox();
     ExpectCaptionFits(caption.Handle(), caption.Text());
-    EXPECT_LE(caption.Bounds().Left + caption.Bounds().Width, f.grpBlocker.Bounds().Width);
+    EXPECT_LE(caption.Bounds().Left + caption.Bounds().Width, f.Ctl().grpBlocker.Bounds().Width);
     // Pictures from their frames for 144 DPI, not stretched: the links' and the tray's.
-    EXPECT_EQ(PictureWidth(f.imgRSS), 24);
+    EXPECT_EQ(PictureWidth(f.Ctl().imgRSS), 24);
     EXPECT_EQ(IconWidth(f.TrayIcon.Icon()), 24);
     f.blocker.Toggle(Feedback::Quiet);
     EXPECT_EQ(IconWidth(f.TrayIcon.Icon()), 24);
@@ -124,9 +124,8 @@ TEST_F(HighDpiTest, AboutWindowIsTheDesignTimesOneAndAHalfWithItsLargeIcon) {
 }
 
 TEST_F(HighDpiTest, TheCloseQuestionHoldsItsTextAndButtonCaptions) {
-    TMessageForm dialog(L"Do you really want to close \"Quorlin\" program and disable all its features?",
-                        TMessageKind::mkConfirmation, ButtonBit(TMessageButton::btnYes) | ButtonBit(TMessageButton::btnNo),
-                        TApplication::Instance().Icon(), L"Quorlin", 2);
+    TMessageForm dialog(L"Do you really want to close \"Quorlin\" program and disable all its features?", L"Quorlin",
+                        TApplication::Instance().Icon());
     const WindowBounds client = Client(dialog.Handle());
     int captions = 0;
     for (HWND c = GetWindow(dialog.Handle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -160,7 +159,7 @@ TEST_F(HighDpiTest, AWindowMovedToAMonitorOfAnotherDpiLaysItselfOutAgain) {
         EXPECT_EQ(e.control->Bounds(), e.bounds) << "the 96-DPI design exactly";
         if (!e.text.empty()) EXPECT_EQ(FontHeight(e.control->Handle()), -12);
     }
-    EXPECT_EQ(PictureWidth(f.imgRSS), 16);
+    EXPECT_EQ(PictureWidth(f.Ctl().imgRSS), 16);
 }
 
 }  // namespace

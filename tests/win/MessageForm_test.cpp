@@ -1,4 +1,4 @@
-// The message dialog on real windows: what it is built of, the answer each key gives, its modal
+// The close question on real windows: what it is built of, the answer each key gives, its modal
 // run, and a clipboard it cannot open. The dialog runs on the test's thread; a driver thread waits
 // for it to be in front and types real keys.
 #include <gtest/gtest.h>
@@ -19,12 +19,8 @@
 
 using namespace quorlin;
 using namespace testsupport;
-using enum TMessageButton;
 
 namespace {
-
-constexpr TMessageButtons kYesNo = ButtonBit(btnYes) | ButtonBit(btnNo);
-constexpr TMessageButtons kYesNoCancel = kYesNo | ButtonBit(btnCancel);
 
 // Screen rectangles of the dialog's buttons, of its icons (SS_ICON) or of its other static controls.
 std::vector<RECT> Children(HWND dialog, const wchar_t* cls, bool icons = false) {
@@ -86,10 +82,8 @@ protected:
         EXPECT_FALSE(rescued) << "the dialog did not end by itself";
         return result;
     }
-    int Answer(TMessageButtons buttons, int defaultButton, const std::function<void(HWND)>& drive) {
-        return Drive([&] { return ShowMessageForm(L"Go on?", TMessageKind::mkConfirmation, buttons, nullptr, nullptr,
-                                                  L"", 0, defaultButton); },
-                     drive);
+    int Answer(const std::function<void(HWND)>& drive) {
+        return Drive([&] { return AskYesNo(L"Go on?", L"Quorlin", nullptr, nullptr); }, drive);
     }
     // For the driver: whether the dialog is still there a moment later.
     static bool StillOpen(HWND dialog) { return Sleep(400), IsWindowVisible(dialog) != FALSE; }
@@ -106,24 +100,21 @@ public:
     }
 };
 
-TEST_F(MessageFormTest, BuiltFromTheMessageFontWrappingAtHalfTheScreenWithTheKindsCaptionAndIcon) {
-    ASSERT_EQ(RememberedButtonWidths()[static_cast<int>(btnNoToAll)], 0) << "no dialog needed it yet";
+TEST_F(MessageFormTest, BuiltFromTheMessageFontWrappingAtHalfTheScreenWithTheQuestionIcon) {
     std::wstring text;
     for (int i = 0; i < 20; ++i) text += L"Several words that make a long question. ";
-    const auto form = BuildMessageForm(text, TMessageKind::mkConfirmation, kYesNo | ButtonBit(btnNoToAll), nullptr,
-                                       L"", 0, 0);
-    const HWND dialog = form->Handle();
+    const TMessageForm form(text, L"Quorlin", nullptr);
+    const HWND dialog = form.Handle();
     EXPECT_FALSE(IsWindowVisible(dialog));
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), TApplication::Instance().Handle());
     EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               WS_SYSMENU) << "only the close box, no resizing";
-    EXPECT_EQ(form->Caption(), L"Confirm");
+    EXPECT_EQ(form.Caption(), L"Quorlin");
     const std::vector<RECT> icon = Children(dialog, L"Static", true), buttons = Children(dialog, L"Button");
     ASSERT_EQ(icon.size(), 1u) << "the question icon stands in for a missing one";
     EXPECT_EQ(icon[0].right - icon[0].left, GetSystemMetrics(SM_CXICON));
-    ASSERT_EQ(buttons.size(), 3u);
-    EXPECT_EQ(buttons[2].right - buttons[2].left, buttons[0].right - buttons[0].left) << "one width for all";
-    EXPECT_GT(RememberedButtonWidths()[static_cast<int>(btnNoToAll)], 0) << "measured and remembered";
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_EQ(buttons[1].right - buttons[1].left, buttons[0].right - buttons[0].left) << "one width for both";
     NONCLIENTMETRICSW metrics{sizeof metrics};
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
     LOGFONTW font{};
@@ -140,51 +131,41 @@ TEST_F(MessageFormTest, BuiltFromTheMessageFontWrappingAtHalfTheScreenWithTheKin
     GetClientRect(dialog, &client);
     MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
     EXPECT_GT(buttons[0].top, message.bottom);
-    EXPECT_LE(std::abs((buttons[0].left - client.left) - (client.right - buttons[2].right)), 1) << "row centred";
+    EXPECT_LE(std::abs((buttons[0].left - client.left) - (client.right - buttons[1].right)), 1) << "row centred";
 
-    // A given 16-pixel icon instead of the error icon, a given caption and owner; custom takes the title.
+    // A given 16-pixel icon instead of the question icon, and an owner.
     const UniqueIcon small(static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY_ON), IMAGE_ICON, 16, 16, 0)));
     PlainForm owner(40);
-    const auto given = BuildMessageForm(L"T", TMessageKind::mkError, 0, small.get(), L"Given", 0, 0, owner.Handle());
-    EXPECT_EQ(given->Caption(), L"Given");
-    EXPECT_EQ(GetWindow(given->Handle(), GW_OWNER), owner.Handle());
-    const std::vector<RECT> givenIcon = Children(given->Handle(), L"Static", true);
+    const TMessageForm given(L"T", L"Given", small.get(), owner.Handle());
+    EXPECT_EQ(given.Caption(), L"Given");
+    EXPECT_EQ(GetWindow(given.Handle(), GW_OWNER), owner.Handle());
+    const std::vector<RECT> givenIcon = Children(given.Handle(), L"Static", true);
     EXPECT_TRUE(givenIcon.size() == 1 && givenIcon[0].right - givenIcon[0].left == 16);
-    const auto custom = BuildMessageForm(L"T", TMessageKind::mkCustom, 0, nullptr, L"", 0, 0);
-    EXPECT_EQ(custom->Caption(), L"Quorlin");
-    EXPECT_TRUE(Children(custom->Handle(), L"Static", true).empty()) << "no icon";
 }
 
 TEST_F(MessageFormTest, KeysAndTheCloseBoxAnswer) {
     struct Case {
         const char* name;
-        TMessageButtons buttons;
-        int defaultButton;
         std::function<void(HWND)> keys;
         int result;
     };
     const std::vector<Case> cases = {
-        {"Enter follows the focus that Tab moves", kYesNoCancel, 0, [](HWND) { TypeKey(VK_TAB), TypeKey(VK_RETURN); },
-         IDNO},
-        {"Esc clicks No without Cancel", kYesNo, 0, [](HWND) { TypeKey(VK_ESCAPE); }, IDNO},
-        {"an accelerator with Alt", kYesNoCancel, 0, [](HWND) { Chord(VK_MENU, 'N'); }, IDNO},
-        {"the close box gives Cancel", ButtonBit(btnOK), 0, [](HWND d) { ClickAt(CloseButtonPoint(d)); }, IDCANCEL},
-        {"Enter, Esc and letters with Ctrl or Shift do nothing", kYesNo, 0,
+        {"No has the focus: Enter answers No", [](HWND) { TypeKey(VK_RETURN); }, IDNO},
+        {"Enter follows the focus that Tab moves", [](HWND) { TypeKey(VK_TAB), TypeKey(VK_RETURN); }, IDYES},
+        {"Esc clicks No", [](HWND) { TypeKey(VK_ESCAPE); }, IDNO},
+        {"an accelerator alone", [](HWND) { TypeKey('Y'); }, IDYES},
+        {"an accelerator with Alt", [](HWND) { Chord(VK_MENU, 'N'); }, IDNO},
+        {"the close box gives Cancel", [](HWND d) { ClickAt(CloseButtonPoint(d)); }, IDCANCEL},
+        {"Enter, Esc and letters with Ctrl or Shift do nothing",
          [](HWND d) {
              Chord(VK_SHIFT, VK_ESCAPE), Chord(VK_CONTROL, VK_RETURN), Chord(VK_CONTROL, 'N');
              if (StillOpen(d)) PostMessageW(d, WM_CLOSE, 0, 0);
          },
          IDCANCEL},
-        {"Help leaves the dialog open", ButtonBit(btnOK) | ButtonBit(btnHelp), 0,
-         [](HWND d) {
-             TypeKey('H');
-             if (StillOpen(d)) TypeKey(VK_ESCAPE);
-         },
-         IDOK},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Answer(c.buttons, c.defaultButton, c.keys), c.result) << c.name;
+        EXPECT_EQ(Answer(c.keys), c.result) << c.name;
         EXPECT_TRUE(reached) << c.name << ": the dialog did not come to the front";
         EXPECT_FALSE(FindWindowW(L"TMessageForm", nullptr)) << c.name << ": destroyed afterwards";
     }
@@ -196,7 +177,7 @@ TEST_F(MessageFormTest, RunsModallyOverItsOwnerAndReturnsToTheWindowActiveBefore
     ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == other.Handle(); }, 2000));
     std::atomic<bool> othersEnabled{true}, owned{false};
     const int result = Drive(
-        [&] { return ShowMessageForm(L"?", TMessageKind::mkInformation, kYesNo, owner.Handle(), nullptr, L"", 0, 0); },
+        [&] { return AskYesNo(L"?", L"Quorlin", nullptr, owner.Handle()); },
         [&](HWND dialog) {
             othersEnabled = IsWindowEnabled(owner.Handle()) || IsWindowEnabled(other.Handle());
             owned = GetWindow(dialog, GW_OWNER) == owner.Handle();
@@ -214,7 +195,7 @@ TEST_F(MessageFormTest, RunsModallyOverItsOwnerAndReturnsToTheWindowActiveBefore
 TEST_F(MessageFormTest, AHeldClipboardGivesAnErrorBoxAndTheDialogStaysOpen) {
     MessageBoxWatcher watcher;
     std::atomic<bool> stillOpen{false};
-    const int result = Answer(ButtonBit(btnOK) | ButtonBit(btnCancel), 0, [&](HWND dialog) {
+    const int result = Answer([&](HWND dialog) {
         // The clipboard held by a window of this thread.
         UniqueWindow holder(CreateWindowExW(0, L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
         OpenClipboard(holder.get());
@@ -227,12 +208,12 @@ TEST_F(MessageFormTest, AHeldClipboardGivesAnErrorBoxAndTheDialogStaysOpen) {
     });
     EXPECT_EQ(watcher.Seen(), std::vector<std::wstring>{L"Quorlin|Cannot open clipboard.|error icon"});
     EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(result, IDCANCEL) << "Esc still answers";
+    EXPECT_EQ(result, IDNO) << "Esc still answers";
 }
 
 // Runs last: once the loop has taken WM_QUIT the application stays terminated.
 TEST_F(MessageFormTest, ZTheApplicationEndingGivesCancelAndEndsTheOuterLoopsToo) {
-    EXPECT_EQ(Answer(kYesNo, 0, [gui = GetCurrentThreadId()](HWND) { PostThreadMessageW(gui, WM_QUIT, 0, 0); }),
+    EXPECT_EQ(Answer([gui = GetCurrentThreadId()](HWND) { PostThreadMessageW(gui, WM_QUIT, 0, 0); }),
               IDCANCEL);
     MSG quit;
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "posted again for the outer loops";

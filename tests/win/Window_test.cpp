@@ -59,7 +59,7 @@ TEST_F(WindowBase, ClassRegistrationIsSharedReportsRefusalAndEndsWithItsLastHold
     taken.hInstance = instance;
     taken.lpszClassName = L"QuorlinTakenClass";
     ASSERT_TRUE(RegisterClassW(&taken));
-    EXPECT_THROW(TWindowClass::Acquire(L"QuorlinTakenClass", DefWindowProcW, {}), EComponentError);
+    EXPECT_THROW(TWindowClass::Acquire(L"QuorlinTakenClass", DefWindowProcW, {}), std::runtime_error);
     UnregisterClassW(L"QuorlinTakenClass", instance);
 
     WNDCLASSEXW info{};
@@ -76,16 +76,16 @@ TEST_F(WindowBase, ClassRegistrationIsSharedReportsRefusalAndEndsWithItsLastHold
 TEST_F(WindowBase, EachFailingHandlerGivesOneErrorBoxAndTheLoopGoesOn) {
     testsupport::MessageBoxWatcher watcher;
     TestForm form;
-    TTimer timer(form, 20, true);
-    timer.OnTimer = [&timer](TObject&) {
+    TTimer timer(20);
+    timer.SetEnabled(true);
+    timer.OnTimer = [&timer] {
         timer.SetEnabled(false);
         throw std::runtime_error("timer failed");
     };
-    TTrayIcon tray(form);
-    tray.OnClick = [](TObject&) { throw std::runtime_error("tray failed"); };
+    TTrayIcon tray(form.Handle());
+    tray.OnClick = [] { throw std::runtime_error("tray failed"); };
     TEdit edit(form.Handle(), {10, 10, 100, 20});
-    edit.OnKeyDown = [](TObject&, WORD&) { throw std::runtime_error("edit failed"); };
-    form.LoadComponents();
+    edit.OnKeyDown = [](WORD&) { throw std::runtime_error("edit failed"); };
 
     PostMessageW(form.Handle(), kThrow, 0, 0);
     PostMessageW(tray.WindowHandle(), WM_TRAY_CALLBACK, 0, WM_LBUTTONDOWN);
@@ -106,9 +106,8 @@ TEST_F(WindowBase, EachFailingHandlerGivesOneErrorBoxAndTheLoopGoesOn) {
 
 TEST_F(WindowBase, KeyPreviewSeesOnlyKeysMeantForTheForm) {
     TestForm form;
-    TTimer timer(form, 0, false);
-    TTrayIcon tray(form);
-    form.LoadComponents();
+    TTimer timer(0);
+    TTrayIcon tray(form.Handle());
     // Keys posted to the form's helper windows are not the form's: its preview must not see them.
     PostMessageW(timer.WindowHandle(), WM_KEYDOWN, VK_F5, 0);
     PostMessageW(tray.WindowHandle(), WM_KEYDOWN, VK_F6, 0);

@@ -47,7 +47,7 @@ TfrmAbout::TfrmAbout(HWND owner)
     lbInfo.SetTag(1992);
     lbCopyright.SetTag(1977);
     auto opens = [this](const TWinControl& link) {
-        return [this, tag = link.Tag()](TObject&) {
+        return [this, tag = link.Tag()] {
             if (OnLinkClick) OnLinkClick(tag);
         };
     };
@@ -56,12 +56,12 @@ TfrmAbout::TfrmAbout(HWND owner)
         link->OnClick = opens(*link);
     }
     imgIcon.OnClick = opens(imgIcon);
-    btnOK.OnClick = [this](TObject&) { SetModalResult(IDOK); };
-    tmrRunOnce.OnTimer = [this](TObject&) {
+    btnOK.OnClick = [this] { SetModalResult(IDOK); };
+    tmrRunOnce.OnTimer = [this] {
         tmrRunOnce.SetEnabled(false);
         if (OnOpened) OnOpened();
     };
-    LoadComponents();
+    tmrRunOnce.SetEnabled(true);
     CenterOverControl(Handle(), owner);
 }
 

@@ -28,7 +28,7 @@ public:
     TLabel lbInfo;
     TLabel lbCopyright;
     TButton btnOK;
-    TTimer tmrRunOnce{*this, 500, true};
+    TTimer tmrRunOnce{500};
 
 protected:
     void FormKeyDown(WORD& key, bool alt, bool ctrl, bool shift) override;

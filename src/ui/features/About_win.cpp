@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Messages.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "base/resource.h"
@@ -13,18 +14,44 @@
 
 namespace quorlin {
 
-About::About(FeatureHost& host, TComponentOwner& owner, std::function<void()> showSettings)
-    : Feature(host), showSettings_(std::move(showSettings)), systemSplit_(owner), systemAbout_(owner) {}
+namespace {
+
+// An entry at the top of the window's system menu. It shows the shortcut only: the system menu
+// does not act on that key.
+void InsertSystemMenuEntry(HMENU menu, UINT command, std::wstring text) {
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_STATE | MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE | MIIM_DATA;
+    mii.fType = text.empty() ? MFT_SEPARATOR : MFT_STRING;
+    mii.wID = command;
+    mii.dwTypeData = text.data();
+    mii.cch = static_cast<UINT>(text.size());
+    InsertMenuItemW(menu, 0, TRUE, &mii);  // a refusal is not reported
+}
+
+}  // namespace
+
+About::About(FeatureHost& host, std::function<void()> showSettings)
+    : Feature(host), showSettings_(std::move(showSettings)) {}
 
 void About::AddMenuItems(TrayMenu& menu) {
     setupItem_ = &menu.root.Add(LoadResString(IDS_MI_SETUP));
     setupItem_->Default = true;
-    setupItem_->OnClick = [this](TObject&) { ShowSettings(); };
+    setupItem_->OnClick = [this] { ShowSettings(); };
     aboutItem_ = &menu.root.Add(LoadResString(IDS_MI_ABOUT));
     aboutItem_->ShortCutText = FromAnsi(FormatShortCut(scAlt | VK_F1));
-    aboutItem_->OnClick = [this](TObject&) { Open(); };
-    systemSplit_.SetMenuItem(&split_);
-    systemAbout_.SetMenuItem(aboutItem_);
+    aboutItem_->OnClick = [this] { Open(); };
+    // "About", its shortcut, then a separator above the system's own entries.
+    if (HMENU system = GetSystemMenu(host_.window, FALSE)) {
+        InsertSystemMenuEntry(system, kSysCmdSplit, L"");
+        InsertSystemMenuEntry(system, kSysCmdAbout, aboutItem_->Caption + L'\t' + aboutItem_->ShortCutText);
+    }
+}
+
+bool About::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT&) {
+    // Left unhandled: the window's own procedure sees the command too, and ignores it.
+    if (msg == WM_SYSCOMMAND && wp == kSysCmdAbout) aboutItem_->Click();
+    return false;
 }
 
 void About::Refresh() {

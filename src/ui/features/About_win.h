@@ -3,15 +3,14 @@
 #pragma once
 #include <functional>
 
-#include "shell/SystemMenu_win.h"
 #include "ui/features/Feature.h"
 
 namespace quorlin {
 
 class About : public Feature {
 public:
-    // owner: the settings window, whose system menu gets About; showSettings shows that window.
-    About(FeatureHost& host, TComponentOwner& owner, std::function<void()> showSettings);
+    // The settings window's system menu gets About too; showSettings shows that window.
+    About(FeatureHost& host, std::function<void()> showSettings);
 
     // The About window, unless a modal window (this one too) is open already.
     void Open();
@@ -22,15 +21,13 @@ public:
 
     void AddMenuItems(TrayMenu& menu) override;
     void Refresh() override;
+    // About chosen in the settings window's system menu.
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     std::function<void()> showSettings_;
     TMenuItem* setupItem_ = nullptr;
     TMenuItem* aboutItem_ = nullptr;
-    TMenuItem split_{L"-"};
-    // The separator and About at the top of the window's system menu.
-    TSystemMenuItem systemSplit_;
-    TSystemMenuItem systemAbout_;
 };
 
 }  // namespace quorlin

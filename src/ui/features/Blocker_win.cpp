@@ -1,5 +1,6 @@
 #include "ui/features/Blocker_win.h"
 
+#include "base/Messages.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "base/resource.h"
@@ -8,14 +9,6 @@
 #include "shortcuts/ShortcutText_win.h"
 
 namespace quorlin {
-
-namespace {
-
-constexpr UINT kWmSwallowed = 0x7AE;
-// Posted to the window at the end of start-up; the hooks go live when the loop takes it.
-constexpr UINT kWmApplyHooks = WM_APP + 1;
-
-}  // namespace
 
 Blocker::Blocker(FeatureHost& host, std::function<void()> countChanged)
     : Feature(host), countChanged_(std::move(countChanged)) {
@@ -28,7 +21,7 @@ Blocker::~Blocker() { EndHookThread(); }
 
 void Blocker::AddMenuItems(TrayMenu& menu) {
     item_ = &menu.root.Add(LoadResString(IDS_MI_BLOCKER));
-    item_->OnClick = [this](TObject&) { Toggle(Feedback::Quiet); };
+    item_->OnClick = [this] { Toggle(Feedback::Quiet); };
 }
 
 void Blocker::Apply() {
@@ -75,7 +68,7 @@ void Blocker::ApplyHooks() {
     // Every input event of the desktop waits for the hooks, and the hooks run only while the
     // loop pumps: before that they would stall the whole desktop for the rest of the start-up.
     if (!messageLoopRunning_) {
-        if (!hooksPosted_) hooksPosted_ = PostMessageW(host_.window, kWmApplyHooks, 0, 0) != FALSE;
+        if (!hooksPosted_) hooksPosted_ = PostMessageW(host_.window, WM_APPLY_HOOKS, 0, 0) != FALSE;
         return;
     }
     InstallHooks(host_.window);
@@ -89,13 +82,13 @@ void Blocker::MinutesTick() {
 
 bool Blocker::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     result = 0;
-    if (msg == kWmApplyHooks) {
+    if (msg == WM_APPLY_HOOKS) {
         messageLoopRunning_ = true;
         hooksPosted_ = false;
         ApplyHooks();
         return true;
     }
-    if (msg == kWmSwallowed) return true;
+    if (msg == WM_SWALLOWED) return true;
     if (msg != WM_BLOCKED_EVENT) return false;
     // Only presses count; swallowed double clicks, moves and wheel turns do not.
     if (rule::IsCountedPress(wp)) {

@@ -7,29 +7,16 @@
 #include "base/resource.h"
 #include "blocker/InputDeviceList_win.h"
 #include "blocker/InputHooks_win.h"
+#include "ui/model/StatusText.h"
 
 namespace quorlin {
 
-namespace {
-
-// Instance IDs are full of '&', which a menu would take for the next letter's underline.
-std::wstring MenuText(const std::wstring& name) {
-    std::wstring text;
-    for (wchar_t c : name) {
-        if (c == L'&') text += L'&';
-        text += c;
-    }
-    return text;
-}
-
-}  // namespace
-
-void Devices::AddMenuItems(TrayMenu& menu) {
+void Devices::AddMenuItems(TrayMenu&) {
     // The item shows the option in force; choosing it asks for the other state, so an option the
     // system refused is asked for again (and the answer told again).
-    auto option = [this, &menu](UINT caption, bool AppSettings::*value, const std::atomic<bool>& inForce) {
-        TMenuItem& item = menu.smart->Add(LoadResString(caption));
-        item.OnClick = [this, value, &inForce](TObject&) {
+    auto option = [this](UINT caption, bool AppSettings::*value, const std::atomic<bool>& inForce) {
+        TMenuItem& item = smart_.AddItem(LoadResString(caption));
+        item.OnClick = [this, value, &inForce] {
             Settings().*value = !inForce.load();
             refusalTold_ = false;
             Apply();
@@ -39,8 +26,8 @@ void Devices::AddMenuItems(TrayMenu& menu) {
     mouseItem_ = option(IDS_MI_IGNORE_EXTERNAL_MOUSE, &AppSettings::IgnoreExternalMouse, BlockerState.IgnoreExternalMouse);
     keyboardItem_ =
         option(IDS_MI_IGNORE_EXTERNAL_KEYBOARD, &AppSettings::IgnoreExternalKeyboard, BlockerState.IgnoreExternalKeyboard);
-    menu.smart->Add(L"-");
-    submenu_ = &menu.smart->Add(LoadResString(IDS_MI_INPUT_DEVICES));
+    smart_.AddItem(L"-");
+    submenu_ = &smart_.AddItem(LoadResString(IDS_MI_INPUT_DEVICES));
 }
 
 void Devices::Apply() {
@@ -97,7 +84,7 @@ void Devices::FillSubmenu() {
     for (Entry& e : entries) {
         e.Item->Checked = e.BuiltIn;
         const std::uint32_t flipped = e.BuiltIn ? 2 : 1;
-        e.Item->OnClick = [this, paths = e.Paths, flipped](TObject&) {
+        e.Item->OnClick = [this, paths = e.Paths, flipped] {
             for (const auto& path : paths) Settings().DeviceOverrides[devices::PlacementValueName(path)] = flipped;
             Apply();
         };

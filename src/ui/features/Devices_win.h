@@ -8,7 +8,8 @@ namespace quorlin {
 
 class Devices : public Feature {
 public:
-    using Feature::Feature;
+    // Its options and the submenu of devices go into the smart-blocking submenu.
+    Devices(FeatureHost& host, SharedSubmenu& smart) : Feature(host), smart_(smart) {}
 
     void AddMenuItems(TrayMenu& menu) override;
     // Hands the hook thread the devices present now. With both options off it takes raw input
@@ -23,6 +24,7 @@ private:
     // treated as built in; choosing one places it the other way at once.
     void FillSubmenu();
 
+    SharedSubmenu& smart_;
     TMenuItem* mouseItem_ = nullptr;
     TMenuItem* keyboardItem_ = nullptr;
     TMenuItem* submenu_ = nullptr;

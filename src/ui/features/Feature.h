@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "shell/PopupMenu_win.h"
@@ -35,7 +36,16 @@ struct FeatureHost {
 // The tray menu as the features fill it, in the feature list's order.
 struct TrayMenu {
     TPopupMenu& root;
-    TMenuItem* smart = nullptr;  // the smart-blocking submenu, once a feature has added it
+};
+
+// A submenu that other features put their items into (smart blocking's), whenever they ask: before
+// or after its owner has put it into the tray menu.
+class SharedSubmenu {
+public:
+    virtual TMenuItem& AddItem(std::wstring caption) = 0;
+
+protected:
+    ~SharedSubmenu() = default;
 };
 
 class Feature {
@@ -55,9 +65,12 @@ public:
     virtual void Refresh() {}
     // The tray menu opens: what must be read from the system first.
     virtual void MenuOpening() {}
+    // A button went down on the tray icon, before the program takes the foreground for a menu.
+    virtual void TrayPressed() {}
     // The minutes timer.
     virtual void MinutesTick() {}
-    // A message for the window; true when this feature took it (result is then returned).
+    // A message for the window (WM_SYSCOMMAND of its own system menu entries too); true when this
+    // feature took it (result is then returned).
     virtual bool OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 protected:

@@ -10,16 +10,6 @@ namespace quorlin {
 
 namespace {
 
-// A file name may hold '&', which a menu would take for the next letter's underline.
-std::wstring MenuText(const std::wstring& name) {
-    std::wstring text;
-    for (wchar_t c : name) {
-        if (c == L'&') text += L'&';
-        text += c;
-    }
-    return text;
-}
-
 std::wstring IntervalText(std::uint32_t ms) {
     return FormatText(LoadResString(IDS_MI_RULE_INTERVAL), {DecimalTextW(ms)});
 }
@@ -32,9 +22,7 @@ std::wstring ChoiceText(ProgramRule rule) {
 
 }  // namespace
 
-Rules::Rules(FeatureHost& host, TTrayIcon& trayIcon) : Feature(host) {
-    trayIcon.OnMouseDown = [this](TObject&) { foreground_.Check(); };
-}
+void Rules::TrayPressed() { foreground_.Check(); }
 
 void Rules::AddMenuItems(TrayMenu& menu) { submenu_ = &menu.root.Add(LoadResString(IDS_MI_RULES_THIS)); }
 
@@ -76,7 +64,7 @@ void Rules::AddChoices(TMenuItem& parent, const std::wstring& program) {
         TMenuItem& item = parent.Add(std::move(text));
         item.RadioItem = true;
         item.Checked = rule == current;
-        item.OnClick = [this, program, rule](TObject&) { Set(program, rule); };
+        item.OnClick = [this, program, rule] { Set(program, rule); };
     };
     add(LoadResString(IDS_MI_RULE_SETTINGS), {});
     add(LoadResString(IDS_MI_RULE_NEVER), {ProgramRule::kNeverBlock});

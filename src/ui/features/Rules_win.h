@@ -4,21 +4,21 @@
 #include <string>
 
 #include "blocker/ForegroundProgram_win.h"
-#include "shell/TrayIcon_win.h"
 #include "ui/features/Feature.h"
 
 namespace quorlin {
 
 class Rules : public Feature {
 public:
-    // The program in front is read when a button goes down on the tray icon, before the menu takes
-    // the foreground: under Wine no event tells of other programs coming to the front.
-    Rules(FeatureHost& host, TTrayIcon& trayIcon);
+    using Feature::Feature;
 
     void AddMenuItems(TrayMenu& menu) override;
     // Hands the rules to the hooks; the rule in front follows at once.
     void Apply() override;
     void MenuOpening() override;
+    // The program in front is read when a button goes down on the tray icon, before the menu takes
+    // the foreground: under Wine no event tells of other programs coming to the front.
+    void TrayPressed() override;
     // A hook found another window in front than the one its rule was worked out for.
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 

@@ -14,7 +14,7 @@ Session::Session(FeatureHost& host, std::function<void()> close) : Feature(host)
 
 void Session::AddMenuItems(TrayMenu& menu) {
     menu.root.Add(L"-");
-    menu.root.Add(LoadResString(IDS_MI_CLOSE)).OnClick = [this](TObject&) { AskClose(); };
+    menu.root.Add(LoadResString(IDS_MI_CLOSE)).OnClick = [this] { AskClose(); };
 }
 
 void Session::AskClose() {
@@ -30,10 +30,8 @@ void Session::AskClose() {
     const std::wstring title = TApplication::Instance().Title();
     const std::wstring text =
         LoadResString(IDS_CLOSE_QUESTION1) + L"\"" + title + L"\"" + LoadResString(IDS_CLOSE_QUESTION2);
-    // No, the second button, has the focus: Enter and Esc both answer No.
-    const int answer = ShowMessageForm(text, TMessageKind::mkConfirmation,
-                                       ButtonBit(TMessageButton::btnYes) | ButtonBit(TMessageButton::btnNo),
-                                       host_.window, TApplication::Instance().Icon(), title, 0, 2);
+    // No has the focus: Enter and Esc both answer No.
+    const int answer = AskYesNo(text, title, TApplication::Instance().Icon(), host_.window);
     if (answer == IDYES) {
         Model().CanClose = true;
         close_();

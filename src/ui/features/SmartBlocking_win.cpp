@@ -6,20 +6,18 @@
 
 namespace quorlin {
 
-SmartBlocking::SmartBlocking(FeatureHost& host, TComponentOwner& owner) : Feature(host), timer_(owner, 1000, false) {
-    timer_.OnTimer = [this](TObject&) {
+SmartBlocking::SmartBlocking(FeatureHost& host)
+    : Feature(host), owned_(std::make_unique<TMenuItem>(LoadResString(IDS_MI_SMART))), submenu_(owned_.get()) {
+    timer_.OnTimer = [this] {
         if (!fullScreen_) return;
         fullScreen_->Check();
         // Where the system reports foreground changes the poll has nothing left to do.
         if (fullScreen_->EventsArrive()) timer_.SetEnabled(false);
     };
-}
-
-void SmartBlocking::AddMenuItems(TrayMenu& menu) {
-    menu.smart = &menu.root.Add(LoadResString(IDS_MI_SMART));
-    auto option = [this, &menu](UINT caption, bool AppSettings::*value) {
-        TMenuItem& item = menu.smart->Add(LoadResString(caption));
-        item.OnClick = [this, value](TObject&) {
+    // First in the submenu, whatever the order in which the features add theirs.
+    auto option = [this](UINT caption, bool AppSettings::*value) {
+        TMenuItem& item = AddItem(LoadResString(caption));
+        item.OnClick = [this, value] {
             Settings().*value = !(Settings().*value);
             Apply();
             host_.refresh();
@@ -29,6 +27,10 @@ void SmartBlocking::AddMenuItems(TrayMenu& menu) {
     fullScreenItem_ = option(IDS_MI_PAUSE_FULL_SCREEN, &AppSettings::PauseFullScreen);
     shortcutsItem_ = option(IDS_MI_IGNORE_SHORTCUTS, &AppSettings::IgnoreShortcutKeys);
     heldKeysItem_ = option(IDS_MI_IGNORE_HELD_KEYS, &AppSettings::IgnoreHeldKeys);
+}
+
+void SmartBlocking::AddMenuItems(TrayMenu& menu) {
+    if (owned_) menu.root.Add(std::move(owned_));
 }
 
 void SmartBlocking::Apply() {

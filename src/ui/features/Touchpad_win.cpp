@@ -10,16 +10,16 @@
 
 namespace quorlin {
 
-Touchpad::Touchpad(FeatureHost& host, TComponentOwner& owner)
-    : Feature(host), timer_(owner, touchpad::kModifierPollMs, false), report_(touchpad::ReadSystemTouchpad()) {
+Touchpad::Touchpad(FeatureHost& host)
+    : Feature(host), timer_(touchpad::kModifierPollMs), report_(touchpad::ReadSystemTouchpad()) {
     wanted_ = touchpad::InitialState(SynapticsAvailable, IsTouchpadEnabled(), report_);
-    timer_.OnTimer = [this](TObject&) { TimerTick(); };
+    timer_.OnTimer = [this] { TimerTick(); };
     Model().TouchpadOffered = touchpad::PlanSwitch(SynapticsAvailable, report_).offered;
 }
 
 void Touchpad::AddMenuItems(TrayMenu& menu) {
     item_ = &menu.root.Add(LoadResString(IDS_MI_TOUCHPAD));
-    item_->OnClick = [this](TObject&) { Toggle(Feedback::Quiet); };
+    item_->OnClick = [this] { Toggle(Feedback::Quiet); };
 }
 
 bool Touchpad::State() const {

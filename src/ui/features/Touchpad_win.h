@@ -12,7 +12,7 @@ namespace quorlin {
 
 class Touchpad : public Feature {
 public:
-    Touchpad(FeatureHost& host, TComponentOwner& owner);
+    explicit Touchpad(FeatureHost& host);
 
     void Toggle(Feedback feedback);
 

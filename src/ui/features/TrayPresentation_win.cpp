@@ -66,9 +66,8 @@ std::wstring TrayPresentation::StatusText(StatusKind kind) const {
 
 void TrayPresentation::Balloon(StatusKind kind) {
     if (!Settings().Balloons) return;
-    icon_.SetInfoTimeout(3000);
-    const auto type = kind == StatusKind::DevicesRefused ? TTrayIconInfoType::tiiWarning : TTrayIconInfoType::tiiInfo;
-    icon_.ShowBalloonTip(type, TApplication::Instance().Title(), StatusText(kind));
+    // The refused device options warn; the states inform.
+    icon_.ShowBalloon(TApplication::Instance().Title(), StatusText(kind), 3000, kind == StatusKind::DevicesRefused);
 }
 
 void TrayPresentation::Refresh() {

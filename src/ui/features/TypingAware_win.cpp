@@ -6,9 +6,9 @@
 
 namespace quorlin {
 
-void TypingAware::AddMenuItems(TrayMenu& menu) {
-    item_ = &menu.smart->Add(LoadResString(IDS_MI_ADAPT_TO_TYPING));
-    item_->OnClick = [this](TObject&) {
+void TypingAware::AddMenuItems(TrayMenu&) {
+    item_ = &smart_.AddItem(LoadResString(IDS_MI_ADAPT_TO_TYPING));
+    item_->OnClick = [this] {
         Settings().AdaptToTyping = !Settings().AdaptToTyping;
         Apply();
         host_.refresh();

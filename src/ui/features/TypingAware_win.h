@@ -7,13 +7,14 @@ namespace quorlin {
 
 class TypingAware : public Feature {
 public:
-    using Feature::Feature;
+    TypingAware(FeatureHost& host, SharedSubmenu& smart) : Feature(host), smart_(smart) {}
 
     void AddMenuItems(TrayMenu& menu) override;
     void Apply() override;
     void Refresh() override;
 
 private:
+    SharedSubmenu& smart_;
     TMenuItem* item_ = nullptr;
 };
 

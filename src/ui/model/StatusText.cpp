@@ -51,4 +51,13 @@ std::wstring TouchpadStatusText(const StatusInputs& in, const StatusWords& words
     return StateText(words.touchpad, in.touchpadEnabled, in.touchpadShortcutShown, in.touchpadShortcut, words);
 }
 
+std::wstring MenuText(std::wstring_view name) {
+    std::wstring text;
+    for (wchar_t c : name) {
+        if (c == L'&') text += L'&';
+        text += c;
+    }
+    return text;
+}
+
 }  // namespace quorlin

@@ -1,6 +1,7 @@
 // The texts the program shows about its state: the tray tip and the balloon texts.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorlin {
@@ -36,5 +37,9 @@ struct StatusInputs {
 std::wstring TipText(const StatusInputs& in);
 std::wstring BlockerStatusText(const StatusInputs& in, const StatusWords& words);
 std::wstring TouchpadStatusText(const StatusInputs& in, const StatusWords& words);
+
+// A name (a file, a device) as a menu shows it: every "&" doubled, since a menu takes a single one
+// for the underline of the next letter.
+std::wstring MenuText(std::wstring_view name);
 
 }  // namespace quorlin

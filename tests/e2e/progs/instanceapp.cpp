@@ -1,7 +1,7 @@
-// Program under test for the single-instance guard: the real application object, AppProps and
-// TOneInstance, started the way the program starts. It appends to a log file:
+// Program under test for the single-instance guard: the real application object, its message hook
+// and the guard, started the way the program starts. It appends to a log file:
 //   "self pid=<n> app=0x<hwnd> module=0x<hinstance> user=<name>"   at start
-//   "check <0|1>"            the repeated check of the creation step (1: another instance runs)
+//   "check <0|1>"            the check of the start (1: another instance runs)
 //   "running"                when it goes on as the one instance
 //   "activate 0x<wParam> 0x<lParam>"   for every WM_ACTIVATE_INSTANCE it receives
 //   "recheck <0|1>"          for each check asked for with WM_APP+2
@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/AppProps_win.h"
 #include "shell/Application_win.h"
 #include "shell/OneInstance_win.h"
 #include "ProgLog.h"
@@ -31,14 +30,10 @@ constexpr UINT kRecheck = WM_APP + 2;
 
 std::wstring g_user;  // empty: the logon user
 
-class Guard : public TOneInstance {
-public:
-    using TOneInstance::TOneInstance;
-    bool CheckPrevInstance() override {
-        if (g_user.empty()) return TOneInstance::CheckPrevInstance();
-        return CheckPrevInstanceAs(PerformChecking, g_user, TApplication::Instance().Title(), Identifier);
-    }
-};
+bool Check() {
+    if (g_user.empty()) return CheckPrevInstance();
+    return CheckPrevInstanceAs(pcForCurrentUserOnly, g_user, TApplication::Instance().Title(), L"");
+}
 
 
 std::string Hex(std::uintptr_t value) {
@@ -70,13 +65,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
            Hex(reinterpret_cast<std::uintptr_t>(app.Handle())) + " module=" +
            Hex(reinterpret_cast<std::uintptr_t>(app.ModuleInstance())) + " user=" + Narrow(g_user.empty() ? CurrentUserName() : g_user));
 
-    // The main window's components, in design order.
-    TComponentOwner form;
-    TApplicationProperties props(form);
-    Guard guard(form);
-    props.SetHidden(true);
-    guard.PerformChecking = pcForCurrentUserOnly;
-    props.OnMessage = [&](MSG& msg, bool& handled) {
+    // As the main window starts: the check first; a second instance hands over and ends.
+    const bool other = Check();
+    proglog::Line(std::string("check ") + (other ? "1" : "0"));
+    if (other) {
+        SwitchToPrevInstance();
+        app.Terminate();
+    } else {
+        proglog::Line("running");
+    }
+    app.OnMessage = [&](MSG& msg, bool& handled) {
         if (msg.message == WM_ACTIVATE_INSTANCE) {
             proglog::Line("activate " + Hex(msg.wParam) + " " + Hex(static_cast<std::uintptr_t>(msg.lParam)));
         } else if (msg.message == kMinimize && msg.hwnd == app.Handle()) {
@@ -84,20 +82,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
             ShowWindow(app.Handle(), SW_MINIMIZE);
         } else if (msg.message == kRecheck && msg.hwnd == app.Handle()) {
             handled = true;
-            const bool other = guard.CheckPrevInstance();
-            proglog::Line(std::string("recheck ") + (other ? "1" : "0"));
-            if (other) app.Terminate();
+            const bool again = Check();
+            proglog::Line(std::string("recheck ") + (again ? "1" : "0"));
+            if (again) app.Terminate();
         }
     };
-    form.LoadComponents();  // the guard may already end this process here
-
-    // The creation step checks again and stops there when another instance runs.
-    const bool other = guard.CheckPrevInstance();
-    proglog::Line(std::string("check ") + (other ? "1" : "0"));
-    if (other)
-        app.Terminate();
-    else
-        proglog::Line("running");
 
     app.Run();
     proglog::Line("exit");

@@ -1,5 +1,6 @@
 // Program under test for the tray icon: the real application object, a form that owns a popup
-// menu and the tray icon as the main window does, and a log of what happens, one line each.
+// menu and the tray icon wired as the main window wires them, and a log of what happens, one line
+// each.
 // Command line: <log path> [show]   ("show": no icon at start, the form shown instead)
 // Commands arrive as WM_COPYDATA to the form (class "TTrayAppForm"): dwData the command, the
 // data a UTF-16 argument.
@@ -48,44 +49,43 @@ enum Command : ULONG_PTR {
     kHint = 1,        // SetHint(argument)
     kIcon = 2,        // SetIcon: "red" or "green"
     kVisible = 3,     // SetVisible("1"/"0")
-    kBalloon = 4,     // SetInfoTimeout(3000), ShowBalloonTip(tiiInfo, title, argument)
+    kBalloon = 4,     // ShowBalloon(title, argument, 3000)
     kUpdate = 5,      // UpdateIcon
-    kMinimize = 6,    // minimise the application window
-    kRemoveBalloon = 7,  // ShowInfoBalloon with empty InfoText
+    kRemoveBalloon = 7,  // ShowBalloon with an empty text
     kQuit = 8,
 };
 
 class TrayForm : public TForm {
 public:
-    TPopupMenu pmPopup{*this};
-    TTrayIcon TrayIcon{*this};
+    TPopupMenu pmPopup;
+    TTrayIcon TrayIcon{Handle()};
     TMenuItem& miSetup = pmPopup.Add(L"&Settings");
     TMenuItem& miBlocker = pmPopup.Add(L"&Blocker");
     TMenuItem& miSplit = pmPopup.Add(L"-");
     TMenuItem& miClose = pmPopup.Add(L"&Close");
+    bool fromTray = false;  // the tray icon is opening the menu
 
     TrayForm() : TForm(L"TTrayAppForm", 200, 80) {
-        // The design.
-        TrayIcon.MinimizeToTray = true;
-        TrayIcon.MinimizeOnStart = true;
-        TrayIcon.SetPopupMenu(&pmPopup);
-        TrayIcon.SetInfoTimeout(3000);
-        TrayIcon.OnClick = [](TObject&) { proglog::Line("click"); };
-        TrayIcon.OnDblClick = [](TObject&) { proglog::Line("dblclick"); };
-        TrayIcon.OnMinimize = [](TObject&) { proglog::Line("minimize"); };
-        TrayIcon.OnPopupMenu = [](TObject&) { proglog::Line("menu-closed"); };
+        TrayIcon.OnClick = [] { proglog::Line("click"); };
+        TrayIcon.OnDoubleClick = [this] {
+            if (TMenuItem* item = pmPopup.DefaultItem()) item->Click();
+            proglog::Line("dblclick");
+        };
+        TrayIcon.OnMenu = [this](POINT at) {
+            fromTray = true;
+            pmPopup.Popup(at.x, at.y);
+            fromTray = false;
+            proglog::Line("menu-closed");
+        };
         miSetup.Default = true;
         miSetup.ShortCutText = L"Alt+Click";
-        miSetup.OnClick = [](TObject&) { proglog::Line("item:Settings"); };
-        miBlocker.OnClick = [this](TObject& sender) {
+        miSetup.OnClick = [] { proglog::Line("item:Settings"); };
+        miBlocker.OnClick = [this] {
             proglog::Line("item:Blocker");
-            static_cast<TMenuItem&>(sender).Checked = !miBlocker.Checked;
+            miBlocker.Checked = !miBlocker.Checked;
         };
-        miClose.OnClick = [](TObject&) { proglog::Line("item:Close"); };
-        pmPopup.OnPopup = [this](TObject&) {
-            proglog::Line(std::string("popup component=") + (pmPopup.PopupComponent == &TrayIcon ? "tray" : "other"));
-        };
-        LoadComponents();
+        miClose.OnClick = [] { proglog::Line("item:Close"); };
+        pmPopup.OnPopup = [this] { proglog::Line(std::string("popup component=") + (fromTray ? "tray" : "other")); };
     }
 
     UniqueIcon red = SolidIcon(RGB(255, 0, 0));
@@ -123,19 +123,13 @@ private:
             proglog::Line(std::string("visible=") + (TrayIcon.Visible() ? "1" : "0"));
             break;
         case kBalloon:
-            TrayIcon.SetInfoTimeout(3000);
-            proglog::Line(std::string("balloon=") +
-                (TrayIcon.ShowBalloonTip(TTrayIconInfoType::tiiInfo, L"Quorlin", arg) ? "1" : "0"));
+            proglog::Line(std::string("balloon=") + (TrayIcon.ShowBalloon(L"Quorlin", arg, 3000) ? "1" : "0"));
             break;
         case kUpdate:
             proglog::Line(std::string("update=") + (TrayIcon.UpdateIcon() ? "1" : "0"));
             break;
-        case kMinimize:
-            ShowWindow(TApplication::Instance().Handle(), SW_MINIMIZE);
-            break;
         case kRemoveBalloon:
-            TrayIcon.SetInfoText(L"");
-            proglog::Line(std::string("remove-balloon=") + (TrayIcon.ShowInfoBalloon() ? "1" : "0"));
+            proglog::Line(std::string("remove-balloon=") + (TrayIcon.ShowBalloon(L"", L"", 3000) ? "1" : "0"));
             break;
         case kQuit:
             TApplication::Instance().Terminate();
@@ -162,10 +156,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     {
         TrayForm form;
         app.SetMainWindow(form.Handle());
-        char line[64];
-        std::snprintf(line, sizeof line, "shell=0x%lx", static_cast<unsigned long>(ShellVersion()));
-        proglog::Line(line);
-        proglog::Line(std::string("showmainform=") + (app.ShowMainForm() ? "1" : "0"));
 
         // As the main window does at creation: tip and image first (modify before the icon is
         // added, which the shell refuses), then the icon.
