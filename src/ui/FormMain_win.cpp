@@ -1,5 +1,6 @@
 #include "ui/FormMain_win.h"
 
+#include <algorithm>
 #include <random>
 
 #include "base/Decimal.h"
@@ -14,6 +15,7 @@
 #include "shell/Dpi_win.h"
 #include "shell/OneInstance_win.h"
 #include "shell/Placement_win.h"
+#include "shortcuts/ShortcutText_win.h"
 #include "ui/model/Website.h"
 #include "ui/model/StatusText.h"
 
@@ -108,8 +110,12 @@ void TfrmMain::WireControls(Controls& c) {
     c.grpBlocker.SetCheckBoxChecked(s.BlockerEnabled);
     c.grpBlocker.OnCheckBoxClick = [this, &c] { blocker.Switch(c.grpBlocker.GetCheckBoxChecked(), Feedback::Shown); };
     c.cmbInterval.BeginUpdate();
-    for (const auto& entry : kIntervalList)
-        c.cmbInterval.AddItem(std::wstring(entry.Prefix) + LoadResString(IDS_SEC), static_cast<LPARAM>(entry.Milliseconds));
+    const std::wstring point = LoadResString(IDS_DECIMAL_POINT);
+    for (const auto& entry : kIntervalList) {
+        std::wstring prefix(entry.Prefix);
+        if (point.size() == 1) std::replace(prefix.begin(), prefix.end(), L'.', point[0]);
+        c.cmbInterval.AddItem(prefix + LoadResString(IDS_SEC), static_cast<LPARAM>(entry.Milliseconds));
+    }
     c.cmbInterval.EndUpdate();
     c.cmbInterval.OnChange = [this, &c] {
         if (const int index = c.cmbInterval.ItemIndex(); index >= 0)
@@ -278,7 +284,8 @@ void TfrmMain::SyncControls() {
         {&c.edShtTouchpad, &s.TouchpadShortcut, s.TouchpadSwitch && touchpad, model_.TouchpadShortcutRefused}};
     for (std::size_t i = 0; i < 2; ++i) {
         const auto [edit, text, on, refused] = edits[i];
-        if (GetFocus() != edit->Handle() && edit->Text() != *text) edit->SetText(*text);
+        if (const std::wstring shown = ShownShortcut(*text); GetFocus() != edit->Handle() && edit->Text() != shown)
+            edit->SetText(shown);
         if (edit->Enabled() != on) EnableShortcutEdit(*edit, on);
         if (marked_[i] == refused) continue;
         marked_[i] = refused;
