@@ -15,6 +15,7 @@
 #include "shell/Dpi_win.h"
 #include "shell/OneInstance_win.h"
 #include "shell/Placement_win.h"
+#include "shell/TextFit_win.h"
 #include "shortcuts/ShortcutText_win.h"
 #include "ui/model/Website.h"
 #include "ui/model/StatusText.h"
@@ -93,6 +94,7 @@ TfrmMain::Controls& TfrmMain::Ctl() {
     if (controls_) return *controls_;
     controls_ = std::make_unique<Controls>(*this);
     WireControls(*controls_);
+    FitTexts(*controls_);
     SyncControls();
     UpdateCounterLabel();
     return *controls_;
@@ -300,6 +302,36 @@ void TfrmMain::SyncControls() {
 void TfrmMain::UpdateCounterLabel() {
     if (controls_)
         controls_->lbBlockCount.SetText(FormatText(LoadResString(IDS_CLICKS_BLOCKED), {DecimalTextW(model_.Settings.BlockCount)}));
+}
+
+void TfrmMain::FitTexts(Controls& c) {
+    using enum FitAnchor;
+    const int blocker = 3, shortcuts = 9;  // the group boxes' places in the list
+    const FitControl controls[] = {
+        {c.lbInfo.Handle(), -1, Stretch, FitText::Paragraph},
+        {c.chbAutoRun.Handle(), -1, Left, FitText::CheckBox},
+        {c.chbBalloons.Handle(), -1, Left, FitText::CheckBox},
+        {c.grpBlocker.Handle(), -1, Stretch, FitText::Caption, c.grpBlocker.CaptionWidth() + Scale(8)},
+        {c.lbInterval.Handle(), blocker, Left, FitText::Label},
+        {c.cmbInterval.Handle(), blocker, Right},
+        {c.chbBlockEvents.Handle(), blocker, Left, FitText::CheckBox},
+        {c.chbBeepOnClick.Handle(), blocker, Left, FitText::CheckBox},
+        {c.lbBlockCount.Handle(), blocker, Stretch, FitText::Label},
+        {c.grpShortcuts.Handle(), -1, Stretch, FitText::Caption, c.grpShortcuts.CaptionWidth() + Scale(8)},
+        {c.chbShtBlocker.Handle(), shortcuts, Left, FitText::CheckBox},
+        {c.edShtBlocker.Handle(), shortcuts, Right},
+        {c.edShtTouchpad.Handle(), shortcuts, Right},
+        {c.chbShtTouchpad.Handle(), shortcuts, Left, FitText::CheckBox},
+        {c.lbShtTouchpad.Handle(), shortcuts, Left, FitText::Label},
+        {c.chbInternet.Handle(), -1, Left, FitText::CheckBox},
+        {c.imgFaceBook.Handle()}, {c.imgGplus.Handle()}, {c.imgTwitter.Handle()}, {c.imgRSS.Handle()},
+        {c.imgDelicious.Handle()}, {c.imgStumbleUpon.Handle()},
+        {c.lbLink.Handle(), -1, Right},
+    };
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const SIZE fitted = FitControls(controls, {client.right, client.bottom}, Scale(150));
+    if (fitted.cx != client.right || fitted.cy != client.bottom) SetClientSize(fitted.cx, fitted.cy);
 }
 
 void TfrmMain::ShowSettings() {
