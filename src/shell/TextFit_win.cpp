@@ -37,11 +37,9 @@ int CheckMarkWidth(HWND window) {
     return SystemMetricForDpi(SM_CXMENUCHECK, dpi) + ScaleForDpi(5, dpi);
 }
 
-// A control that must grow gets room beyond its text: under Wine drawn text was seen to run up to
-// about 1 % past its measure, which a control sized to the pixel cuts. One that fits stays as it is.
-int WithSpare(HWND window, int need, int width) {
-    return need > width ? need + need / 32 + ScaleForDpi(4, WindowDpi(window)) : need;
-}
+// Room beyond the measured text: under Wine drawn text was seen to run up to about 3 % past its
+// measure, which a control sized to the pixel cuts.
+int WithSpare(HWND window, int need) { return need + need / 32 + ScaleForDpi(4, WindowDpi(window)); }
 
 WindowBounds BoundsInContainer(HWND window) {
     RECT r{};
@@ -52,7 +50,7 @@ WindowBounds BoundsInContainer(HWND window) {
 
 }  // namespace
 
-SIZE FitControls(std::span<const FitControl> controls, SIZE client, int maxGrowth) {
+SIZE FitControls(std::span<const FitControl> controls, SIZE client, int maxGrowth, bool spare) {
     std::vector<FitItem> items;
     items.reserve(controls.size());
     for (const FitControl& c : controls) {
@@ -60,15 +58,16 @@ SIZE FitControls(std::span<const FitControl> controls, SIZE client, int maxGrowt
         switch (c.Text) {
         case FitText::None: break;
         case FitText::Label:
-            item.Need = WithSpare(c.Window, Measure(c.Window, 0).cx, item.Bounds.Width), item.Wrap = FitWrap::WhenShort;
+            item.Need = Measure(c.Window, 0).cx, item.Wrap = FitWrap::WhenShort;
             break;
         case FitText::Paragraph: item.Wrap = FitWrap::Always; break;
         case FitText::CheckBox:
-            item.Need = WithSpare(c.Window, Measure(c.Window, 0).cx + CheckMarkWidth(c.Window), item.Bounds.Width);
+            item.Need = Measure(c.Window, 0).cx + CheckMarkWidth(c.Window);
             item.Wrap = FitWrap::WhenShort;
             break;
-        case FitText::Caption: item.Need = WithSpare(c.Window, c.CaptionNeed, item.Bounds.Width); break;
+        case FitText::Caption: item.Need = c.CaptionNeed; break;
         }
+        if (spare && item.Need > 0) item.Need = WithSpare(c.Window, item.Need);
         items.push_back(item);
     }
     const FitResult fit = FitTexts(items, client.cx, client.cy, maxGrowth, [&](std::size_t i, int width) {

@@ -27,7 +27,8 @@ struct FitControl {
 };
 
 // Measures, fits and applies: controls moved and sized (check boxes that wrap made multi-line).
-// Returns the client size the window needs; unchanged when every text fits.
-SIZE FitControls(std::span<const FitControl> controls, SIZE client, int maxGrowth);
+// With spare, each text asks a little more than its measure (for texts the design was not drawn
+// and looked at for). Returns the client size the window needs; unchanged when every text fits.
+SIZE FitControls(std::span<const FitControl> controls, SIZE client, int maxGrowth, bool spare);
 
 }  // namespace quorlin

@@ -5,6 +5,7 @@
 
 #include "base/Decimal.h"
 #include "base/Keys.h"
+#include "base/Language.h"
 #include "base/Messages.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
@@ -330,7 +331,8 @@ void TfrmMain::FitTexts(Controls& c) {
     };
     RECT client{};
     GetClientRect(Handle(), &client);
-    const SIZE fitted = FitControls(controls, {client.right, client.bottom}, Scale(150));
+    // The English design was drawn for its texts; translations get a little room beyond theirs.
+    const SIZE fitted = FitControls(controls, {client.right, client.bottom}, Scale(150), CurrentTextLanguage() != kEnglishLangId);
     if (fitted.cx != client.right || fitted.cy != client.bottom) SetClientSize(fitted.cx, fitted.cy);
 }
 

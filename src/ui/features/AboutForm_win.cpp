@@ -1,5 +1,6 @@
 #include "ui/features/AboutForm_win.h"
 
+#include "base/Language.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "base/resource.h"
@@ -53,7 +54,8 @@ TfrmAbout::TfrmAbout(HWND owner)
     };
     RECT client{};
     GetClientRect(Handle(), &client);
-    if (const SIZE fitted = FitControls(controls, {client.right, client.bottom}, Scale(150));
+    if (const SIZE fitted = FitControls(controls, {client.right, client.bottom}, Scale(150),
+                                        CurrentTextLanguage() != kEnglishLangId);
         fitted.cx != client.right || fitted.cy != client.bottom)
         SetClientSize(fitted.cx, fitted.cy);
 
