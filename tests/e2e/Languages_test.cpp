@@ -152,7 +152,7 @@ TEST_F(LanguageEndToEnd, WindowTipQuestionAndReportInTheLanguage) {
     EXPECT_TRUE(app_.Running());
 }
 
-TEST_F(LanguageEndToEnd, UnderGermanStoredShortcutWorksStaysAndCapturedOneIsStoredInEnglish) {
+TEST_F(LanguageEndToEnd, UnderGermanStoredShortcutWorksStaysAndOthersAreStoredInEnglish) {
     if (kLanguage != 0x0407) GTEST_SKIP() << "German only";
     StartApp();
     ASSERT_TRUE(PumpUntil([&] { return !app_.HotkeyFree(MOD_CONTROL, VK_F9); }, 5000)) << "Ctrl+F9 never taken";
@@ -163,6 +163,7 @@ TEST_F(LanguageEndToEnd, UnderGermanStoredShortcutWorksStaysAndCapturedOneIsStor
     app_.Stop();
     EXPECT_EQ(ReadText(L"BlockerShortcut"), L"Ctrl+F9");
 
+    WriteText(L"TouchpadShortcut", L"strg+alt+F8");  // typed by hand in German
     StartApp();
     const HWND edit = FindChild(app_.Window(), L"Edit", ShownCtrlF9());
     ASSERT_TRUE(edit);
@@ -179,4 +180,5 @@ TEST_F(LanguageEndToEnd, UnderGermanStoredShortcutWorksStaysAndCapturedOneIsStor
     EXPECT_TRUE(PumpUntil([&] { return TextOf(edit) == shown; }, 2000)) << quorlin::ToUtf8(TextOf(edit));
     app_.Stop();
     EXPECT_EQ(ReadText(L"BlockerShortcut"), L"Shift+Ctrl+F5");
+    EXPECT_EQ(ReadText(L"TouchpadShortcut"), L"Ctrl+Alt+F8");
 }
