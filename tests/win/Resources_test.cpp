@@ -215,41 +215,30 @@ TEST(Resources, KeyCaptionsLoadFromTheStringTable) {
     EXPECT_EQ(IDS_KEY_BKSP, 65359);
 }
 
-BOOL CALLBACK CollectBlock(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list) {
-    if (IS_INTRESOURCE(name))
-        reinterpret_cast<std::vector<WORD>*>(list)->push_back(static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name)));
-    return TRUE;
-}
-
 BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR set) {
     reinterpret_cast<std::set<LANGID>*>(set)->insert(language);
     return TRUE;
 }
 
-// Every language carries every string block of the English table (so asking a block by language
-// never falls to another language's) and every text English has, with the same placeholders.
+// Every language has every block of strings (so one asked by language never falls to another
+// language's) and every text English has, with the same placeholders.
 TEST(Resources, EveryLanguageHasEveryTextWithItsPlaceholders) {
-    std::vector<WORD> blocks;
-    EnumResourceNamesW(Self(), RT_STRING, CollectBlock, reinterpret_cast<LONG_PTR>(&blocks));
-    ASSERT_GT(blocks.size(), 5u);
     auto placeholders = [](const std::wstring& text) {
         std::wstring kinds;
         for (std::size_t i = 0; i + 1 < text.size(); ++i)
             if (text[i] == L'%') kinds += text[++i];
         return kinds;
     };
-    for (const TextLanguage& language : kTextLanguages) {
-        for (WORD block : blocks) {
-            std::set<LANGID> languages;
-            EnumResourceLanguagesW(Self(), RT_STRING, MAKEINTRESOURCEW(block), CollectLanguage,
-                                   reinterpret_cast<LONG_PTR>(&languages));
-            EXPECT_TRUE(languages.count(language.LangId)) << std::hex << language.LangId << " block " << std::dec << block;
-            for (UINT id = (block - 1u) * 16; id < block * 16u; ++id) {
+    for (UINT block = 1; block <= 4096; ++block) {
+        std::set<LANGID> languages;
+        EnumResourceLanguagesW(Self(), RT_STRING, MAKEINTRESOURCEW(block), CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
+        for (const TextLanguage& language : kTextLanguages) {
+            if (languages.empty()) break;
+            EXPECT_TRUE(languages.count(language.LangId)) << language.LangId << " block " << block;
+            for (UINT id = (block - 1) * 16; id < block * 16; ++id) {
                 const std::wstring english = LoadResString(Self(), id, kEnglishLangId);
-                if (english.empty()) continue;
                 const std::wstring local = LoadResString(Self(), id, language.LangId);
-                EXPECT_FALSE(local.empty()) << std::hex << language.LangId << std::dec << " id " << id;
-                EXPECT_EQ(placeholders(local), placeholders(english)) << std::hex << language.LangId << std::dec << " id " << id;
+                EXPECT_TRUE(english.empty() || (!local.empty() && placeholders(local) == placeholders(english))) << language.LangId << " id " << id;
             }
         }
     }
