@@ -333,7 +333,10 @@ void TfrmMain::FitTexts(Controls& c) {
     GetClientRect(Handle(), &client);
     // The English design was drawn for its texts; translations get a little room beyond theirs.
     const SIZE fitted = FitControls(controls, {client.right, client.bottom}, Scale(150), CurrentTextLanguage() != kEnglishLangId);
-    if (fitted.cx != client.right || fitted.cy != client.bottom) SetClientSize(fitted.cx, fitted.cy);
+    if (fitted.cx == client.right && fitted.cy == client.bottom) return;
+    // Placed at the design's size already: the grown window stays inside the work area.
+    SetClientSize(fitted.cx, fitted.cy);
+    ClampToWorkArea(Handle());
 }
 
 void TfrmMain::ShowSettings() {

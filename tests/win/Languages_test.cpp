@@ -82,9 +82,8 @@ TEST_P(TextsFit, SettingsAboutAndCloseQuestionHoldTheirTexts) {
     }
     TfrmAbout about(nullptr);
     ExpectLaidOut(about.Handle());
-    TMessageForm question(LoadResString(IDS_CLOSE_QUESTION1) + L"\"Quorlin\"" + LoadResString(IDS_CLOSE_QUESTION2),
-                          TMessageKind::mkConfirmation, ButtonBit(TMessageButton::btnYes) | ButtonBit(TMessageButton::btnNo),
-                          TApplication::Instance().Icon(), L"Quorlin", 2);
+    TMessageForm question(LoadResString(IDS_CLOSE_QUESTION1) + L"\"Quorlin\"" + LoadResString(IDS_CLOSE_QUESTION2), L"Quorlin",
+                          TApplication::Instance().Icon());
     ExpectLaidOut(question.Handle());
 }
 
