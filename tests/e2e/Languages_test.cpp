@@ -103,6 +103,7 @@ TEST_F(LanguageEndToEnd, WindowTipQuestionAndReportInTheLanguage) {
     TypeKeyNoted(VK_ESCAPE);
     EXPECT_TRUE(PumpUntil([&] { return TopLevelWindows(app_.Pid(), L"TMessageForm").empty(); }, 3000));
     EXPECT_TRUE(app_.Running());
+    app_.Stop();  // while the proxy still serves: no connection of the program outlives it
 }
 
 TEST_F(LanguageEndToEnd, UnderGermanStoredShortcutWorksStaysAndOthersAreStoredInEnglish) {
