@@ -8,6 +8,8 @@ file(GLOB CORE_TESTS CONFIGURE_DEPENDS tests/core/*_test.cpp)
 add_executable(core_tests ${CORE_TESTS})
 target_compile_options(core_tests PRIVATE ${SANITIZE} -g -Wall -Wextra)
 target_link_libraries(core_tests PRIVATE qcore GTest::gtest_main)
+# The resource script's string tables, read by the tests of texts in every language.
+target_compile_definitions(core_tests PRIVATE QUORLIN_RES_DIR="${CMAKE_SOURCE_DIR}/src/ui/res")
 add_test(NAME core_tests COMMAND core_tests --gtest_brief=1)
 
 # Dependencies between the source folders run one way (base < subsystems < shell < ui).

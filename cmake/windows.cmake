@@ -43,7 +43,9 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/Main_win.cpp)
     # above it (and removes the file, so that the next build tries again).
     # 544 KiB: the features behind one interface cost three pages; neither dropping unwind tables
     # (exceptions need them) nor link-time optimisation (the compiler fails on it) gives them back.
-    set(QUORLIN_SIZE_LIMIT 557056 CACHE STRING "Largest size of the release Quorlin.exe in bytes")
+    # 608 KiB: the eight translated string tables take 52 KiB (UTF-16 texts, as resources keep them),
+    # fitting the windows to longer texts 8 KiB.
+    set(QUORLIN_SIZE_LIMIT 622592 CACHE STRING "Largest size of the release Quorlin.exe in bytes")
     target_link_options(Quorlin PRIVATE -s)
     add_custom_command(TARGET Quorlin POST_BUILD
       COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:Quorlin> -DLIMIT=${QUORLIN_SIZE_LIMIT}
@@ -122,6 +124,16 @@ quorlin_wine_tests(win 300)
 quorlin_wine_tests(e2e 600)
 # The windows at 150 %: this test's prefix has a system DPI of 144.
 set_tests_properties(win_HighDpi_test PROPERTIES ENVIRONMENT QUORLIN_LOGPIXELS=144)
+# The program end to end in each language beside English, which Wine takes from LC_ALL.
+foreach(locale de_DE fr_FR es_ES it_IT pt_BR pl_PL ja_JP zh_CN)
+  add_test(NAME e2e_Languages_test_${locale} COMMAND ${WINE_RUN} $<TARGET_FILE:e2e_Languages_test> --gtest_brief=1)
+  set_tests_properties(e2e_Languages_test_${locale} PROPERTIES ENVIRONMENT LC_ALL=${locale}.UTF-8 TIMEOUT 300 LABELS e2e)
+endforeach()
+# The windows in every language also at 150 % and 200 %.
+foreach(dpi 144 192)
+  add_test(NAME win_Languages_test_${dpi} COMMAND ${WINE_RUN} $<TARGET_FILE:win_Languages_test> --gtest_brief=1)
+  set_tests_properties(win_Languages_test_${dpi} PROPERTIES ENVIRONMENT QUORLIN_LOGPIXELS=${dpi} TIMEOUT 300 LABELS win)
+endforeach()
 
 # A machine up for weeks: the library that shifts the clocks of a Wine session (tests/support/uptime),
 # built with the host's compiler for the 32-bit wineserver and Wine processes and for the 64-bit

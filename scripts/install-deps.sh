@@ -2,9 +2,10 @@
 # Installs what building and testing Quorlin on Debian needs; skips what is already there.
 set -euo pipefail
 
+# fonts-noto-cjk: Japanese and Chinese texts under Wine (Arial has no such glyphs; Wine falls back to it).
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for p in g++ make cmake googletest libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick x11-utils python3 fonts-liberation fonts-wine clang libclang-rt-dev \
+for p in g++ make cmake googletest libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick x11-utils python3 fonts-liberation fonts-wine fonts-noto-cjk clang libclang-rt-dev \
          wixl msitools osslsigncode zip unzip openssl python3-yaml; do
   have_pkg "$p" || need+=("$p")
 done

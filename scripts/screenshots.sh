@@ -9,6 +9,7 @@
 #                                      tests/doubles installed, its shortcut switched on
 #   docs/screenshots/tray-menu-touchpad.png  the tray menu with that driver
 #   docs/screenshots/close-question.png  the question that Close in the tray menu asks
+#   docs/screenshots/settings-de.png, settings-ja.png  the settings window in German and in Japanese
 #   docs/screenshots/tray-menu-smart.png  the tray menu with its "Smart blocking" submenu open
 #   docs/screenshots/tray-menu-devices.png  its "Input devices" submenu, Wine's keyboard placed built in
 #   docs/screenshots/tray-menu-rules.png  the "Rules for notepad.exe" submenu, Notepad having been in front
@@ -132,6 +133,19 @@ import -window root "$WINEPREFIX/root.png"
 convert "$WINEPREFIX/root.png" -crop 800x400+240+312 +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/close-question.png"
 xdotool key Escape
 ' || rc=1
+# The settings window in German and in Japanese: Wine gives programs the interface language of
+# LC_ALL (LANG alone was seen not to do it).
+for locale in de_DE ja_JP; do
+  QUORLIN_SHOT_NAME=settings-${locale%_*} LC_ALL=$locale.UTF-8 "$here/wine-run.sh" --sh '
+set -u
+wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v Bounds /t REG_SZ /d "100,100,0,0" /f >/dev/null 2>&1
+xdotool mousemove 1200 40
+wine "$QUORLIN_EXE" &
+sleep 4
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop 460x560+90+90 +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/$QUORLIN_SHOT_NAME.png"
+' 2>/dev/null || rc=1
+done
 # The "Smart blocking" submenu, opened by resting the pointer on its item, with one option on.
 "$here/wine-run.sh" --sh '
 set -u

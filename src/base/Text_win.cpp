@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "base/Language.h"
+
 namespace quorlin {
 
 namespace {
@@ -45,11 +47,48 @@ std::u16string ToU16(std::wstring_view text) {
     return std::u16string(text.begin(), text.end());
 }
 
+std::optional<std::string> ToAnsiExactly(std::wstring_view text) {
+    if (text.empty()) return std::string();
+    if (text.size() > INT_MAX) return std::nullopt;
+    BOOL lost = FALSE;
+    const int length = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, &lost);
+    if (n <= 0 || lost) return std::nullopt;
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), length, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+namespace {
+// Chosen once at start, before any window exists; read-only afterwards.
+LANGID g_textLanguage = kEnglishLangId;
+}  // namespace
+
+void SetTextLanguage(LANGID language) { g_textLanguage = language; }
+
+LANGID CurrentTextLanguage() { return g_textLanguage; }
+
+std::wstring LoadResString(HMODULE module, UINT id, LANGID language) {
+    // Strings live in blocks of 16, block n + 1 holding ids 16n to 16n + 15, each a length and that
+    // many UTF-16 units. Asked by language: the system's own choice would follow the thread, not
+    // the stored Language value.
+    HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
+    if (!found) return {};
+    HGLOBAL loaded = LoadResource(module, found);
+    const auto* data = static_cast<const WCHAR*>(loaded ? LockResource(loaded) : nullptr);
+    if (!data) return {};
+    const WCHAR* end = data + SizeofResource(module, found) / sizeof(WCHAR);
+    for (UINT i = 0; i < id % 16 && data < end; ++i) data += 1 + *data;
+    if (data >= end || data + 1 + *data > end) return {};
+    return std::wstring(data + 1, *data);
+}
+
 std::wstring LoadResString(UINT id) {
-    const wchar_t* text = nullptr;
-    // With a zero buffer size LoadStringW hands out a pointer to the resource itself.
-    const int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return n > 0 && text ? std::wstring(text, static_cast<std::size_t>(n)) : std::wstring();
+    HMODULE self = GetModuleHandleW(nullptr);
+    std::wstring text = LoadResString(self, id, g_textLanguage);
+    // A text the translation lacks is shown in English.
+    if (text.empty() && g_textLanguage != kEnglishLangId) text = LoadResString(self, id, kEnglishLangId);
+    return text;
 }
 
 }  // namespace quorlin

@@ -49,6 +49,7 @@
 #define IDS_CLOSE_QUESTION2  1011
 #define IDS_INVALID_TYPE     1012
 #define IDS_TITLE            1013
+#define IDS_DECIMAL_POINT    1014
 
 // Settings window and tray menu.
 #define IDS_INFO             1100

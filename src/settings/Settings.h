@@ -115,6 +115,9 @@ inline constexpr std::tuple kSettingsTable{
     BoolSetting{{L"IgnoreExternalKeyboard"}, &AppSettings::IgnoreExternalKeyboard, false},
     BoolSetting{{L"AdaptToTyping"}, &AppSettings::AdaptToTyping, false},
 };
+// The language of the program's texts as a tag ("de"), set by hand; read at start, never written.
+inline constexpr SettingName kLanguageSetting{L"Language"};
+
 // The maps, each in its subkey, loaded and saved after the values.
 inline constexpr MapSetting kSettingsMaps[] = {
     {{L"Devices"}, &AppSettings::DeviceOverrides, [](std::wstring_view, std::uint32_t v) { return v == 1 || v == 2; }},

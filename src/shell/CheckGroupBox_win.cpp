@@ -63,6 +63,8 @@ RECT TCheckGroupBox::CheckBoxRect() const {
     return {left, 0, left + width, height};
 }
 
+int TCheckGroupBox::CaptionWidth() const { return CheckBoxRect().right; }
+
 void TCheckGroupBox::AdjustCheckBox() {
     if (!checkBox_.Handle()) return;
     const std::wstring caption = Text();

@@ -23,6 +23,9 @@ public:
     bool AutoDisableControls() const { return autoDisableControls_; }
     void SetAutoDisableControls(bool value);
 
+    // From the box's left edge to the end of its caption, as wide as the caption with its check box.
+    int CaptionWidth() const;
+
     // The caption check box (first child, tab position 0 inside the group).
     TCheckBox& CheckBox() { return checkBox_; }
 

@@ -100,4 +100,22 @@ TShortCut ParseShortCut(std::string_view text, const KeyCaptionTable& captions, 
     return 0;
 }
 
+TShortCut ReadShortCut(std::string_view text, const KeyCaptionTable& local, const KeyTextSystem& system) {
+    if (const TShortCut value = ParseShortCut(text, KeyCaptionTable{}, system)) return value;
+    return local == KeyCaptionTable{} ? 0 : ParseShortCut(text, local, system);
+}
+
+std::string ShownShortCutText(std::string_view stored, const KeyCaptionTable& local, const KeyTextSystem& system) {
+    const TShortCut value = ReadShortCut(stored, local, system);
+    const std::string shown = value ? FormatShortCut(value, local, system) : std::string();
+    return shown.empty() ? std::string(stored) : shown;
+}
+
+std::string StoredShortCutText(std::string_view text, const KeyCaptionTable& local, const KeyTextSystem& system) {
+    if (ParseShortCut(text, KeyCaptionTable{}, system)) return std::string(text);
+    const TShortCut value = ReadShortCut(text, local, system);
+    const std::string stored = value ? FormatShortCut(value, KeyCaptionTable{}, system) : std::string();
+    return stored.empty() ? std::string(text) : stored;
+}
+
 }  // namespace quorlin

@@ -19,9 +19,9 @@ inline constexpr TShortCut scCtrl = 0x4000;
 inline constexpr TShortCut scAlt = 0x8000;
 
 
-// The captions of the keys the system names inconsistently, and the modifier prefixes. They come
-// from the string table at start (so a translation changes both what is shown and what is
-// accepted); these are the defaults.
+// The captions of the keys the system names inconsistently, and the modifier prefixes. These
+// defaults are the English ones, the form the registry and the report query keep; the user's
+// language's come from its string table at start and are what the program shows.
 struct KeyCaptionTable {
     std::string BkSp = "BkSp";
     std::string Tab = "Tab";
@@ -72,6 +72,16 @@ std::string FormatShortCut(TShortCut value, const KeyCaptionTable& captions, con
 // 0 for any text that is not modifier prefixes (any order, any case, repeats allowed, "^" for
 // Ctrl) directly followed by one key name.
 TShortCut ParseShortCut(std::string_view text, const KeyCaptionTable& captions, const KeyTextSystem& system);
+
+// Shortcut texts in two forms: stored (the English captions, whatever the user's language) and shown
+// (the captions of the user's language, `local`). A text is read in the stored form first, then in
+// the shown one (a value typed by hand).
+TShortCut ReadShortCut(std::string_view text, const KeyCaptionTable& local, const KeyTextSystem& system);
+// What to show for a stored text: the shortcut it names in the user's language, else the text as it is.
+std::string ShownShortCutText(std::string_view stored, const KeyCaptionTable& local, const KeyTextSystem& system);
+// What to store for a text: unchanged when it is in the stored form or names no shortcut, else the
+// stored form of the shortcut it names in the user's language.
+std::string StoredShortCutText(std::string_view text, const KeyCaptionTable& local, const KeyTextSystem& system);
 
 // Removes prefix from the front of text when text begins with it apart from case. An empty
 // prefix never matches: it would strip nothing and report success forever.

@@ -60,12 +60,11 @@ bool Win32KeyText::SameTextIgnoreCase(std::string_view a, std::string_view b) co
                           static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
-KeyCaptionTable ReadKeyCaptionTable(HINSTANCE module) {
+KeyCaptionTable ReadKeyCaptionTable(HINSTANCE module, LANGID language) {
     KeyCaptionTable table;
     for (const auto& [id, text] : kCaptionIds) {
-        std::array<char, 256> buffer{};
-        const int length = LoadStringA(module, id, buffer.data(), static_cast<int>(buffer.size()));
-        if (length > 0) table.*text = std::string(buffer.data(), static_cast<std::size_t>(length));
+        if (auto ansi = ToAnsiExactly(LoadResString(module, id, language)); ansi && !ansi->empty())
+            table.*text = std::move(*ansi);
     }
     return table;
 }
@@ -74,18 +73,33 @@ void LoadKeyCaptionTable() {
     static bool loaded = false;  // GUI thread only
     if (loaded) return;
     loaded = true;
-    ProcessCaptions() = ReadKeyCaptionTable(GetModuleHandleW(nullptr));
+    ProcessCaptions() = ReadKeyCaptionTable(GetModuleHandleW(nullptr), CurrentTextLanguage());
 }
 
 const KeyCaptionTable& KeyCaptions() { return ProcessCaptions(); }
 
-std::string FormatShortCut(TShortCut value) { return FormatShortCut(value, KeyCaptions(), Win32KeyText{}); }
+std::string FormatShortCut(TShortCut value) { return FormatShortCut(value, KeyCaptionTable{}, Win32KeyText{}); }
 
-TShortCut ParseShortCut(const std::string& text) { return ParseShortCut(text, KeyCaptions(), Win32KeyText{}); }
+TShortCut ParseShortCut(const std::string& text) { return ReadShortCut(text, KeyCaptions(), Win32KeyText{}); }
+
+std::wstring ShownShortcut(TShortCut value) { return FromAnsi(FormatShortCut(value, KeyCaptions(), Win32KeyText{})); }
+
+// Unchanged texts come back as they were given, also where the code page could not hold all of them.
+std::wstring ShownShortcut(std::wstring_view stored) {
+    const std::string ansi = ToAnsi(stored);
+    const std::string shown = ShownShortCutText(ansi, KeyCaptions(), Win32KeyText{});
+    return shown == ansi ? std::wstring(stored) : FromAnsi(shown);
+}
+
+std::wstring StoredShortcut(std::wstring_view text) {
+    const std::string ansi = ToAnsi(text);
+    const std::string stored = StoredShortCutText(ansi, KeyCaptions(), Win32KeyText{});
+    return stored == ansi ? std::wstring(text) : FromAnsi(stored);
+}
 
 std::wstring ShortcutMenuText(std::wstring_view text) {
     const TShortCut value = ParseShortCut(ToAnsi(text));
-    return value ? FromAnsi(FormatShortCut(value)) : std::wstring();
+    return value ? ShownShortcut(value) : std::wstring();
 }
 
 }  // namespace quorlin

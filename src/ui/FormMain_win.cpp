@@ -1,9 +1,11 @@
 #include "ui/FormMain_win.h"
 
+#include <algorithm>
 #include <random>
 
 #include "base/Decimal.h"
 #include "base/Keys.h"
+#include "base/Language.h"
 #include "base/Messages.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
@@ -14,6 +16,8 @@
 #include "shell/Dpi_win.h"
 #include "shell/OneInstance_win.h"
 #include "shell/Placement_win.h"
+#include "shell/TextFit_win.h"
+#include "shortcuts/ShortcutText_win.h"
 #include "ui/model/Website.h"
 #include "ui/model/StatusText.h"
 
@@ -91,6 +95,7 @@ TfrmMain::Controls& TfrmMain::Ctl() {
     if (controls_) return *controls_;
     controls_ = std::make_unique<Controls>(*this);
     WireControls(*controls_);
+    FitTexts(*controls_);
     SyncControls();
     UpdateCounterLabel();
     return *controls_;
@@ -108,8 +113,12 @@ void TfrmMain::WireControls(Controls& c) {
     c.grpBlocker.SetCheckBoxChecked(s.BlockerEnabled);
     c.grpBlocker.OnCheckBoxClick = [this, &c] { blocker.Switch(c.grpBlocker.GetCheckBoxChecked(), Feedback::Shown); };
     c.cmbInterval.BeginUpdate();
-    for (const auto& entry : kIntervalList)
-        c.cmbInterval.AddItem(std::wstring(entry.Prefix) + LoadResString(IDS_SEC), static_cast<LPARAM>(entry.Milliseconds));
+    const std::wstring point = LoadResString(IDS_DECIMAL_POINT);
+    for (const auto& entry : kIntervalList) {
+        std::wstring prefix(entry.Prefix);
+        if (point.size() == 1) std::replace(prefix.begin(), prefix.end(), L'.', point[0]);
+        c.cmbInterval.AddItem(prefix + LoadResString(IDS_SEC), static_cast<LPARAM>(entry.Milliseconds));
+    }
     c.cmbInterval.EndUpdate();
     c.cmbInterval.OnChange = [this, &c] {
         if (const int index = c.cmbInterval.ItemIndex(); index >= 0)
@@ -278,7 +287,8 @@ void TfrmMain::SyncControls() {
         {&c.edShtTouchpad, &s.TouchpadShortcut, s.TouchpadSwitch && touchpad, model_.TouchpadShortcutRefused}};
     for (std::size_t i = 0; i < 2; ++i) {
         const auto [edit, text, on, refused] = edits[i];
-        if (GetFocus() != edit->Handle() && edit->Text() != *text) edit->SetText(*text);
+        if (const std::wstring shown = ShownShortcut(*text); GetFocus() != edit->Handle() && edit->Text() != shown)
+            edit->SetText(shown);
         if (edit->Enabled() != on) EnableShortcutEdit(*edit, on);
         if (marked_[i] == refused) continue;
         marked_[i] = refused;
@@ -293,6 +303,40 @@ void TfrmMain::SyncControls() {
 void TfrmMain::UpdateCounterLabel() {
     if (controls_)
         controls_->lbBlockCount.SetText(FormatText(LoadResString(IDS_CLICKS_BLOCKED), {DecimalTextW(model_.Settings.BlockCount)}));
+}
+
+void TfrmMain::FitTexts(Controls& c) {
+    using enum FitAnchor;
+    const int blocker = 3, shortcuts = 9;  // the group boxes' places in the list
+    const FitControl controls[] = {
+        {c.lbInfo.Handle(), -1, Stretch, FitText::Paragraph},
+        {c.chbAutoRun.Handle(), -1, Left, FitText::CheckBox},
+        {c.chbBalloons.Handle(), -1, Left, FitText::CheckBox},
+        {c.grpBlocker.Handle(), -1, Stretch, FitText::Caption, c.grpBlocker.CaptionWidth() + Scale(8)},
+        {c.lbInterval.Handle(), blocker, Left, FitText::Label},
+        {c.cmbInterval.Handle(), blocker, Right},
+        {c.chbBlockEvents.Handle(), blocker, Left, FitText::CheckBox},
+        {c.chbBeepOnClick.Handle(), blocker, Left, FitText::CheckBox},
+        {c.lbBlockCount.Handle(), blocker, Stretch, FitText::Label},
+        {c.grpShortcuts.Handle(), -1, Stretch, FitText::Caption, c.grpShortcuts.CaptionWidth() + Scale(8)},
+        {c.chbShtBlocker.Handle(), shortcuts, Left, FitText::CheckBox},
+        {c.edShtBlocker.Handle(), shortcuts, Right},
+        {c.edShtTouchpad.Handle(), shortcuts, Right},
+        {c.chbShtTouchpad.Handle(), shortcuts, Left, FitText::CheckBox},
+        {c.lbShtTouchpad.Handle(), shortcuts, Left, FitText::Label},
+        {c.chbInternet.Handle(), -1, Left, FitText::CheckBox},
+        {c.imgFaceBook.Handle()}, {c.imgGplus.Handle()}, {c.imgTwitter.Handle()}, {c.imgRSS.Handle()},
+        {c.imgDelicious.Handle()}, {c.imgStumbleUpon.Handle()},
+        {c.lbLink.Handle(), -1, Right},
+    };
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    // The English design was drawn for its texts; translations get a little room beyond theirs.
+    const SIZE fitted = FitControls(controls, {client.right, client.bottom}, Scale(150), CurrentTextLanguage() != kEnglishLangId);
+    if (fitted.cx == client.right && fitted.cy == client.bottom) return;
+    // Placed at the design's size already: the grown window stays inside the work area.
+    SetClientSize(fitted.cx, fitted.cy);
+    ClampToWorkArea(Handle());
 }
 
 void TfrmMain::ShowSettings() {

@@ -62,6 +62,8 @@ private:
     void ShowSettings();
     void SyncControls();
     void UpdateCounterLabel();
+    // Room for texts longer than the English design (translations): the window grows where needed.
+    void FitTexts(Controls& c);
     bool Route(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     WindowBounds ControlBounds(int left, int top, int width, int height) const;
 

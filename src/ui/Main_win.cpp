@@ -8,6 +8,7 @@
 #include "shortcuts/ShortcutText_win.h"
 #include "touchpad/SynapticsUtils_win.h"
 #include "base/System_win.h"
+#include "base/Language.h"
 #include "base/Text_win.h"
 #include "ui/FormMain_win.h"
 #include "base/resource.h"
@@ -52,6 +53,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR arguments, int) {
         command != quorlin::StartCommand::Run)
         return RunStartCommand(command);
     quorlin::InitSynapticsApi();  // brings COM up only for an installed driver
+    // The language of every text, once, before any is loaded.
+    const auto stored = quorlin::SettingsReader().ReadString(quorlin::kLanguageSetting);
+    quorlin::SetTextLanguage(quorlin::ChooseTextLanguage(
+        stored ? std::optional<std::wstring_view>(*stored) : std::nullopt, GetUserDefaultUILanguage()));
     quorlin::LoadKeyCaptionTable();
 
     auto& app = quorlin::TApplication::Instance();

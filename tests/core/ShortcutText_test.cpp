@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
 #include <map>
+#include <regex>
 
 using namespace quorlin;
 
@@ -226,6 +228,38 @@ TEST_F(ShortcutText, EmptyCaptionsNeitherHangNorMatch) {
     EXPECT_EQ(Parse("Ctrl+F9"), 0);
     EXPECT_EQ(Format(0x4078), "F9");
     EXPECT_EQ(Format(0x402E), "");
+}
+
+// Every language of the resource script (its key captions read from its file; "" English): shown in
+// its names, stored in English, read in both; a name two languages share names one key, and no name
+// is English's for another key.
+TEST_F(ShortcutText, EveryLanguageShowsItsNamesAndStoresEnglish) {
+    const KeyCaptionTable english;
+    std::map<std::string, unsigned> keyOf;  // a key's name in any language -> the key
+    for (const std::string language : {"", ".de", ".fr", ".es", ".it", ".pt-BR", ".pl", ".ja", ".zh-CN"}) {
+        std::ifstream file(QUORLIN_RES_DIR "/strings" + language + ".rc");
+        const std::string rc((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::vector<std::string> names;  // in the order the file has them, which is the table's
+        const std::regex caption("IDS_KEY_\\w+\\s+\"([^\"]*)\"");
+        for (std::sregex_iterator it(rc.begin(), rc.end(), caption), end; it != end; ++it) names.push_back((*it)[1]);
+        ASSERT_EQ(names.size(), 18u) << language;
+        captions = {names[17], names[1], names[2], names[3], names[4], names[5], names[6], names[7], names[8],
+                    names[9], names[10], names[11], names[12], names[13], names[14], names[15], names[16], names[0]};
+        EXPECT_TRUE(!language.empty() || captions == english);
+        for (unsigned key : {0x08u, 0x09u, 0x0Du, 0x1Bu, 0x20u, 0x21u, 0x22u, 0x23u, 0x24u, 0x25u, 0x26u, 0x27u, 0x28u, 0x2Du, 0x2Eu}) {
+            const auto value = static_cast<TShortCut>(key | scCtrl | scShift | scAlt);
+            const std::string shown = Format(value), stored = FormatShortCut(value, english, system);
+            EXPECT_EQ(ReadShortCut(shown, captions, system), value) << language << ' ' << shown;
+            EXPECT_EQ(ShownShortCutText(stored, captions, system), shown) << language;
+            EXPECT_EQ(StoredShortCutText(shown, captions, system), stored) << language;
+            EXPECT_EQ(StoredShortCutText(stored, captions, system), stored) << language;
+            EXPECT_EQ(keyOf.try_emplace(Format(static_cast<TShortCut>(key)), key).first->second, key) << language;
+            const TShortCut asEnglish = ParseShortCut(Format(static_cast<TShortCut>(key)), english, system);
+            EXPECT_TRUE(asEnglish == 0 || asEnglish == key) << language;
+        }
+    }
+    EXPECT_EQ(keyOf.at("Fin"), 0x23u);  // End in French and Spanish
+    EXPECT_EQ(ReadShortCut("strg+ENTF", captions, system), 0);  // German typed under Chinese
 }
 
 TEST(Hotkeys, ShortcutValueGivesKeyAndSystemModifiers) {

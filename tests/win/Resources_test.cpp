@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Language.h"
+#include "base/Text_win.h"
 #include "base/Unique_win.h"
 #include "base/resource.h"
 #include "version.h"
@@ -211,6 +213,35 @@ TEST(Resources, KeyCaptionsLoadFromTheStringTable) {
     EXPECT_EQ(IDS_KEY_TAB, 65328);
     EXPECT_EQ(IDS_KEY_CTRL_PREFIX, 65343);
     EXPECT_EQ(IDS_KEY_BKSP, 65359);
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR set) {
+    reinterpret_cast<std::set<LANGID>*>(set)->insert(language);
+    return TRUE;
+}
+
+// Every language has every block of strings (so one asked by language never falls to another
+// language's) and every text English has, with the same placeholders.
+TEST(Resources, EveryLanguageHasEveryTextWithItsPlaceholders) {
+    auto placeholders = [](const std::wstring& text) {
+        std::wstring kinds;
+        for (std::size_t i = 0; i + 1 < text.size(); ++i)
+            if (text[i] == L'%') kinds += text[++i];
+        return kinds;
+    };
+    for (UINT block = 1; block <= 4096; ++block) {
+        std::set<LANGID> languages;
+        EnumResourceLanguagesW(Self(), RT_STRING, MAKEINTRESOURCEW(block), CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
+        for (const TextLanguage& language : kTextLanguages) {
+            if (languages.empty()) break;
+            EXPECT_TRUE(languages.count(language.LangId)) << language.LangId << " block " << block;
+            for (UINT id = (block - 1) * 16; id < block * 16; ++id) {
+                const std::wstring english = LoadResString(Self(), id, kEnglishLangId);
+                const std::wstring local = LoadResString(Self(), id, language.LangId);
+                EXPECT_TRUE(english.empty() || (!local.empty() && placeholders(local) == placeholders(english))) << language.LangId << " id " << id;
+            }
+        }
+    }
 }
 
 TEST(Resources, FixedFileVersionIsTheBuildVersion) {

@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "shortcuts/ShortcutText_win.h"
+#include "base/Language.h"
 #include "base/resource.h"
 
 using namespace quorlin;
@@ -94,7 +95,7 @@ TEST(ShortcutTextWin, SystemNamesTheModifierKeys) {
 TEST(ShortcutTextWin, DefaultsThroughTheProcessTable) {
     LoadKeyCaptionTable();
     // This program's own string table holds the default texts.
-    EXPECT_EQ(KeyCaptions(), ReadKeyCaptionTable(GetModuleHandleW(nullptr)));
+    EXPECT_EQ(KeyCaptions(), ReadKeyCaptionTable(GetModuleHandleW(nullptr), kEnglishLangId));
     EXPECT_EQ(KeyCaptions(), KeyCaptionTable{});
     EXPECT_EQ(ParseShortCut("Ctrl+F9"), 0x4078);
     EXPECT_EQ(ParseShortCut("Ctrl+Alt+F9"), 0xC078);
@@ -120,7 +121,7 @@ TEST(ShortcutTextWin, LoadingTwiceKeepsTheFirstTable) {
 TEST(ShortcutTextWin, TranslatedStringTableChangesWhatIsShownAndAccepted) {
     TranslatedModule translated;
     ASSERT_NE(translated.get(), nullptr);
-    const KeyCaptionTable captions = ReadKeyCaptionTable(translated.get());
+    const KeyCaptionTable captions = ReadKeyCaptionTable(translated.get(), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
     EXPECT_EQ(captions.CtrlPrefix, "Strg+");
     EXPECT_EQ(captions.ShiftPrefix, "Umschalt+");
     EXPECT_EQ(captions.PgUp, "Bild auf");

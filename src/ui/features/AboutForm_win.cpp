@@ -1,11 +1,13 @@
 #include "ui/features/AboutForm_win.h"
 
+#include "base/Language.h"
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "base/resource.h"
 #include "shell/Application_win.h"
 #include "shell/Dpi_win.h"
 #include "shell/Placement_win.h"
+#include "shell/TextFit_win.h"
 
 namespace quorlin {
 
@@ -42,6 +44,20 @@ TfrmAbout::TfrmAbout(HWND owner)
       btnOK(Handle(), Scaled({196, 116, 75, 25}), LoadResString(IDS_MSG_OK), true) {
     SetCaption(LoadResString(IDS_ABOUT));
     FormDpiChanged();
+    // Room for longer translations: the centred column widens, the button stays under its middle.
+    using enum FitAnchor;
+    const FitControl controls[] = {
+        {imgIcon.Handle()},
+        {lbTitle.Handle(), -1, Stretch, FitText::Label},   {lbVersion.Handle(), -1, Stretch, FitText::Label},
+        {lbInfo.Handle(), -1, Stretch, FitText::Label},    {lbCopyright.Handle(), -1, Stretch, FitText::Label},
+        {btnOK.Handle(), -1, Centre},
+    };
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    if (const SIZE fitted = FitControls(controls, {client.right, client.bottom}, Scale(150),
+                                        CurrentTextLanguage() != kEnglishLangId);
+        fitted.cx != client.right || fitted.cy != client.bottom)
+        SetClientSize(fitted.cx, fitted.cy);
 
     imgIcon.SetTag(0);
     lbInfo.SetTag(1992);

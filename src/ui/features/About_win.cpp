@@ -39,7 +39,7 @@ void About::AddMenuItems(TrayMenu& menu) {
     setupItem_->Default = true;
     setupItem_->OnClick = [this] { ShowSettings(); };
     aboutItem_ = &menu.root.Add(LoadResString(IDS_MI_ABOUT));
-    aboutItem_->ShortCutText = FromAnsi(FormatShortCut(scAlt | VK_F1));
+    aboutItem_->ShortCutText = ShownShortcut(scAlt | VK_F1);
     aboutItem_->OnClick = [this] { Open(); };
     // "About", its shortcut, then a separator above the system's own entries.
     if (HMENU system = GetSystemMenu(host_.window, FALSE)) {

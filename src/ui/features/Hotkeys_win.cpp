@@ -30,6 +30,12 @@ Hotkeys::~Hotkeys() {
     if (touchpadId_) GlobalDeleteAtom(touchpadId_);
 }
 
+void Hotkeys::Apply() {
+    // A text typed by hand in the user's language is kept in the stored form from now on.
+    Settings().BlockerShortcut = StoredShortcut(Settings().BlockerShortcut);
+    Settings().TouchpadShortcut = StoredShortcut(Settings().TouchpadShortcut);
+}
+
 void Hotkeys::Settled() {
     settled_ = true;
     Register();
@@ -64,7 +70,7 @@ std::optional<std::wstring> Hotkeys::CaptureKeyDown(WORD key) {
     HeldModifierKeys others = captureKeys_;
     others.KeyUp(key);
     captureKeys_.KeyDown(key);
-    return FromAnsi(FormatShortCut(ComposeShortCut(key, others.Held())));
+    return ShownShortcut(ComposeShortCut(key, others.Held()));
 }
 
 std::optional<std::wstring> Hotkeys::CaptureKeyUp(ShortcutSlot slot, WORD key) {
@@ -76,10 +82,11 @@ std::optional<std::wstring> Hotkeys::CaptureKeyUp(ShortcutSlot slot, WORD key) {
     std::wstring& shortcut = slot == ShortcutSlot::Blocker ? Settings().BlockerShortcut : Settings().TouchpadShortcut;
     const std::string text = FormatShortCut(CapturedShortCut(key, captureKeys_.Held()));
     // A typing key, or one without a name: the shortcut stays, and so does its text.
-    if (text.empty()) return shortcut;
-    shortcut = FromAnsi(text);
-    Register();
-    return shortcut;
+    if (!text.empty()) {
+        shortcut = FromAnsi(text);  // the stored form, whatever the language shown
+        Register();
+    }
+    return ShownShortcut(shortcut);
 }
 
 bool Hotkeys::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {

@@ -29,6 +29,7 @@ public:
     std::optional<std::wstring> CaptureKeyDown(WORD key);
     std::optional<std::wstring> CaptureKeyUp(ShortcutSlot slot, WORD key);
 
+    void Apply() override;
     void Settled() override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 

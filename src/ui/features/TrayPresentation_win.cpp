@@ -6,6 +6,7 @@
 #include "shell/Application_win.h"
 #include "shell/Dpi_win.h"
 #include "shell/Theme_win.h"
+#include "shortcuts/ShortcutText_win.h"
 
 namespace quorlin {
 
@@ -48,9 +49,11 @@ void TrayPresentation::Show() {
 }
 
 std::wstring TrayPresentation::StatusText(StatusKind kind) const {
-    const StatusInputs in = Model().Status(
+    StatusInputs in = Model().Status(
         TApplication::Instance().Title(), FileVersionString(), LoadResString(IDS_MI_BLOCKER),
         LoadResString(Model().TouchpadEnabled ? IDS_DISABLE_TOUCHPAD : IDS_ENABLE_TOUCHPAD));
+    in.blockerShortcut = ShownShortcut(in.blockerShortcut);
+    in.touchpadShortcut = ShownShortcut(in.touchpadShortcut);
     switch (kind) {
     case StatusKind::Tip:
         return TipText(in);
