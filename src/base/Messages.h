@@ -19,8 +19,6 @@ inline constexpr UINT WM_SWALLOWED = 0x7AE;
 // The callback message the shell sends to the tray icon's window.
 inline constexpr UINT WM_TRAY_CALLBACK = WM_USER + 211;
 
-// To the main window: install or remove the hooks once the message loop runs.
-inline constexpr UINT WM_APPLY_HOOKS = WM_APP + 0x43;
 // To the application window: hand its activation on to the program's window in front.
 inline constexpr UINT WM_ACTIVATE_FRONT = WM_APP + 0x200;
 

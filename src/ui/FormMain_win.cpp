@@ -228,8 +228,7 @@ void TfrmMain::Start() {
     // Load: what is stored replaces the defaults before anything acts on them.
     model_.Load(LoadAppSettings());
     PlaceFromSettings();
-    // Apply: the system follows the model. The hooks wait for the message loop, the hotkeys for
-    // the run-once timer (Settled).
+    // Apply: the system follows the model; the hotkeys wait for the run-once timer (Settled).
     SetRunEntry(model_.Settings.AutoRun);
     for (Feature* f : features) f->Apply();
     started_ = true;

@@ -65,12 +65,8 @@ void Blocker::ApplyHooks() {
         UninstallHooks();
         return;
     }
-    // Every input event of the desktop waits for the hooks, and the hooks run only while the
-    // loop pumps: before that they would stall the whole desktop for the rest of the start-up.
-    if (!messageLoopRunning_) {
-        if (!hooksPosted_) hooksPosted_ = PostMessageW(host_.window, WM_APPLY_HOOKS, 0, 0) != FALSE;
-        return;
-    }
+    // The hooks run on a thread of their own that pumps its own messages, so they can go in before
+    // the message loop runs: in place before the tray icon shows, not a moment after.
     InstallHooks(host_.window);
 }
 
@@ -82,12 +78,6 @@ void Blocker::MinutesTick() {
 
 bool Blocker::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     result = 0;
-    if (msg == WM_APPLY_HOOKS) {
-        messageLoopRunning_ = true;
-        hooksPosted_ = false;
-        ApplyHooks();
-        return true;
-    }
     if (msg == WM_SWALLOWED) return true;
     if (msg != WM_BLOCKED_EVENT) return false;
     // Only presses count; swallowed double clicks, moves and wheel turns do not.

@@ -17,7 +17,7 @@ public:
     void Toggle(Feedback feedback) { Switch(!Settings().BlockerEnabled, feedback); }
     void SetInterval(std::uint32_t milliseconds);
     void SetBlockEvents(bool on);
-    // The hooks follow the switch; they go live only once the message loop runs.
+    // The hooks follow the switch.
     void ApplyHooks();
 
     void AddMenuItems(TrayMenu& menu) override;
@@ -30,8 +30,6 @@ public:
 private:
     std::function<void()> countChanged_;
     TMenuItem* item_ = nullptr;
-    bool messageLoopRunning_ = false;  // the message posted at the end of start-up has arrived
-    bool hooksPosted_ = false;
 };
 
 }  // namespace quorlin
