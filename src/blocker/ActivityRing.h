@@ -20,10 +20,10 @@ inline constexpr std::size_t kDeciders = 5;
 struct Press {
     std::uint32_t Tick = 0;      // the press's tick count
     std::uint32_t AfterKey = 0;  // milliseconds since the key that counted
-    std::int32_t X = 0;          // screen position, physical pixels
+    std::int32_t X = 0;          // screen position in physical pixels, within 16 bits
     std::int32_t Y = 0;
-    std::uint32_t Length = 0;       // the block length it was decided with
-    std::uint64_t Window = 0;       // the window in front, as a number
+    std::uint32_t Length = 0;    // the block length it was decided with, up to 65535
+    std::uint32_t Window = 0;    // the window in front: window handles keep to 32 bits
     Button Which = Button::Left;
     bool Blocked = false;
     Decider By = Decider::Interval;
@@ -64,7 +64,7 @@ constexpr Decider Decide(const DecisionInputs& in) noexcept {
     return in.ShortStage ? Decider::ShortStage : Decider::Interval;
 }
 
-// Single writer, single reader. Each slot is a row of atomic words stamped with its press's number,
+// Single writer, single reader, small enough for the locked hook pages. Each slot is a row of atomic words stamped with its press's number,
 // so a slot the writer overwrites while the reader copies it is never undefined behaviour: the
 // reader checks the stamp before and after and drops a copy that changed under it.
 class PressRing {
@@ -79,13 +79,10 @@ public:
         slot[0].store(0, relaxed);  // being written: a reader that copies it now drops the copy
         std::atomic_thread_fence(std::memory_order_release);
         slot[1].store(p.Tick, relaxed);
-        slot[2].store(p.AfterKey, relaxed);
-        slot[3].store(static_cast<std::uint32_t>(p.X), relaxed);
-        slot[4].store(static_cast<std::uint32_t>(p.Y), relaxed);
-        slot[5].store(p.Length, relaxed);
-        slot[6].store(static_cast<std::uint32_t>(p.Window), relaxed);
-        slot[7].store(static_cast<std::uint32_t>(p.Window >> 32), relaxed);
-        slot[8].store(static_cast<std::uint32_t>(p.Which) | (p.Blocked ? 0x100u : 0u) |
+        slot[2].store(Low16(p.AfterKey) | Low16(p.Length) << 16, relaxed);
+        slot[3].store((static_cast<std::uint32_t>(p.X) & 0xFFFFu) | static_cast<std::uint32_t>(p.Y) << 16, relaxed);
+        slot[4].store(p.Window, relaxed);
+        slot[5].store(static_cast<std::uint32_t>(p.Which) | (p.Blocked ? 0x100u : 0u) |
                           (static_cast<std::uint32_t>(p.By) << 16),
                       relaxed);
         slot[0].store(n + 1, std::memory_order_release);
@@ -108,18 +105,22 @@ public:
     }
 
 private:
+    static constexpr std::uint32_t Low16(std::uint32_t v) noexcept { return v < 0xFFFFu ? v : 0xFFFFu; }
+
     std::optional<Press> Copy(std::uint32_t n) const noexcept {
         const auto& slot = slots_[n % kSize];
         constexpr auto relaxed = std::memory_order_relaxed;
         if (slot[0].load(std::memory_order_acquire) != n + 1) return std::nullopt;
         Press p;
         p.Tick = slot[1].load(relaxed);
-        p.AfterKey = slot[2].load(relaxed);
-        p.X = static_cast<std::int32_t>(slot[3].load(relaxed));
-        p.Y = static_cast<std::int32_t>(slot[4].load(relaxed));
-        p.Length = slot[5].load(relaxed);
-        p.Window = slot[6].load(relaxed) | (std::uint64_t{slot[7].load(relaxed)} << 32);
-        const std::uint32_t bits = slot[8].load(relaxed);
+        const std::uint32_t times = slot[2].load(relaxed);
+        p.AfterKey = times & 0xFFFFu;
+        p.Length = times >> 16;
+        const std::uint32_t place = slot[3].load(relaxed);
+        p.X = static_cast<std::int16_t>(place & 0xFFFFu);
+        p.Y = static_cast<std::int16_t>(place >> 16);
+        p.Window = slot[4].load(relaxed);
+        const std::uint32_t bits = slot[5].load(relaxed);
         p.Which = static_cast<Button>(bits & 0xFF);
         p.Blocked = (bits & 0x100u) != 0;
         p.By = static_cast<Decider>((bits >> 16) & 0xFF);
@@ -130,7 +131,7 @@ private:
         return p;
     }
 
-    std::array<std::array<std::atomic<std::uint32_t>, 9>, kSize> slots_{};
+    std::array<std::array<std::atomic<std::uint32_t>, 6>, kSize> slots_{};
     std::atomic<std::uint32_t> written_{0};
 };
 

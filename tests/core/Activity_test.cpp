@@ -41,10 +41,13 @@ TEST(PressRing, ReadsInOrderAndSkipsWhatTheWriterWentRoundPast) {
     PressRing ring;
     std::vector<std::uint32_t> ticks;
     const auto collect = [&](const Press& p) { ticks.push_back(p.Tick); };
-    Press p = At(0xFFFFFF00u, 7, true, -3, Button::Middle);  // the tick wraps on the way
+    Press p = At(0xFFFFFF00u, 7, true, -3, Button::Middle);  // a tick just before the wrap
     p.By = Decider::ShortStage;
-    p.Window = 0x123456789ull;
+    p.Window = 0x80123456u;
+    p.Length = 70000;  // saturates
+    p.Y = -32768;
     ring.Write(p);
+    p.Length = 0xFFFF;
     std::uint32_t next = ring.Read(0, [&](const Press& got) { EXPECT_EQ(got, p); });
     EXPECT_EQ(next, 1u);
     for (std::uint32_t i = 1; i <= 300; ++i) ring.Write(At(i * 1000, 1, false));
