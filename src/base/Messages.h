@@ -21,6 +21,8 @@ inline constexpr UINT WM_TRAY_CALLBACK = WM_USER + 211;
 
 // To the main window: install or remove the hooks once the message loop runs.
 inline constexpr UINT WM_APPLY_HOOKS = WM_APP + 0x43;
+// To the main window from the Activity window: the user closed it, so it may go.
+inline constexpr UINT WM_ACTIVITY_CLOSED = WM_APP + 0x44;
 // To the application window: hand its activation on to the program's window in front.
 inline constexpr UINT WM_ACTIVATE_FRONT = WM_APP + 0x200;
 

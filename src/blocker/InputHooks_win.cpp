@@ -2,6 +2,7 @@
 
 #include "blocker/HookDecision.h"
 #include "blocker/HookPages_win.h"
+#include "blocker/PressLog_win.h"
 #include "base/OwnInput.h"
 #include "blocker/RawInput_win.h"
 
@@ -316,6 +317,26 @@ QUORLIN_HOOK_CODE __attribute__((noinline)) ProgramRule RuleInFront() {
     return {};
 }
 
+// A press soon after a key, for the Activity window: the ring takes its times, place and decision.
+// Only presses come here, a few a minute, so the one read of the window in front costs little.
+QUORLIN_HOOK_CODE __attribute__((noinline)) void RecordPress(WPARAM message, const MSLLHOOKSTRUCT& info,
+                                                             std::uint32_t now, std::uint32_t afterKey,
+                                                             const rule::MouseDecision& d) {
+    const auto button = activity::ButtonOf(message);
+    if (!button) return;
+    activity::Press p;
+    p.Tick = now;
+    p.AfterKey = afterKey;
+    p.X = info.pt.x;
+    p.Y = info.pt.y;
+    p.Length = d.Length;
+    p.Window = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(GetForegroundWindow()));
+    p.Which = *button;
+    p.Blocked = d.Block;
+    p.By = d.By;
+    PressLog.Write(p);
+}
+
 }  // namespace
 
 // Both procedures run for every input event of the desktop: a tick read, a few comparisons and
@@ -389,6 +410,8 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARA
         }
         rule::MouseDecision d;
         while ((d = rule::DecideMouse(in)).AskRule) in.Rule = RuleInFront();
+        if (rule::IsCountedPress(wParam) && in.LastKey && in.Now - *in.LastKey <= activity::kRecordedAfterKey)
+            RecordPress(wParam, *info, in.Now, in.Now - *in.LastKey, d);
         if (devicesAsked) TakeReportsAfter(in.Now);
         if (d.Post) PostMessageA(BlockerState.NotifyWindow.load(relaxed), WM_BLOCKED_EVENT, wParam, 0);
         if (d.Block) return 1;
