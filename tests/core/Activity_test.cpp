@@ -1,3 +1,4 @@
+#include "blocker/InputOrder.h"
 #include "ui/model/Activity.h"
 #include "ui/model/Diagnostics.h"
 
@@ -152,4 +153,26 @@ TEST(Activity, CopyTextAndDiagnostics) {
     EXPECT_EQ(InputOrderLine(InputOrderCounts{1, 2, 3, 4, 5, 6}),
               L"Input order: 1 key events and 4 mouse events had their raw report before the hook, 2 and 5 after it, "
               L"3 and 6 none");
+}
+
+TEST(InputOrder, CountsReportsBeforeAfterAndNone) {
+    using namespace devices;
+    InputOrder order;
+    const auto report = [](Kind kind, std::uint32_t time, std::uint32_t parts) { return RawEvent{kind, 1, time, parts}; };
+    // Reported before: a move and a press in one report, each its own hook event; a key down.
+    order.Taken(report(Kind::Mouse, 100, MouseParts(0x0001, true)));
+    order.Decided(Kind::Mouse, MouseHookPart(0x200, 0), 100);
+    order.Decided(Kind::Mouse, MouseHookPart(0x201, 0), 100);
+    order.Taken(report(Kind::Keyboard, 110, KeyPart('A', false)));
+    order.Decided(Kind::Keyboard, KeyPart('A', false), 110);
+    // Reported after: the key's release, its report taken before the next key.
+    order.Decided(Kind::Keyboard, KeyPart('A', true), 120);
+    order.Taken(report(Kind::Keyboard, 120, KeyPart('A', true)));
+    // Never reported: a release whose report never came, found so at the next event.
+    order.Decided(Kind::Mouse, MouseHookPart(0x202, 0), 130);
+    order.Decided(Kind::Mouse, MouseHookPart(0x200, 0), 140);  // still waiting: not counted yet
+    order.Decided(Kind::Keyboard, KeyPart('B', false), 150);
+    EXPECT_EQ(order.Counts(), (activity::InputOrderCounts{1, 1, 0, 2, 0, 1}));
+    EXPECT_TRUE(order.Observed());
+    EXPECT_FALSE(InputOrder().Observed());
 }

@@ -30,7 +30,7 @@ enum : int { kUse = 101, kCopy, kClear, kDiagnostics };
 // The design, in pixels at 96 DPI.
 constexpr int kWidth = 640, kHeight = 480, kMinWidth = 480, kMinHeight = 360;
 constexpr int kMargin = 8, kPictureHeight = 150, kRowHeight = 25, kSentenceHeight = 32, kUseWidth = 120;
-constexpr int kColumnWidths[6] = {70, 60, 95, 125, 120, 140};
+constexpr int kColumnWidths[6] = {70, 60, 95, 125, 120, 125};
 constexpr int kButtonWidths[3] = {90, 90, 130};
 
 // Colours of the picture, by result: palms in red, repeated presses in violet, passed ones in green.
