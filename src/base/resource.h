@@ -141,3 +141,5 @@
 #define IDS_ACT_CLEAR          1724
 #define IDS_ACT_DIAGNOSTICS    1725
 #define IDS_ACT_LINE           1726
+#define IDS_ACT_OBSERVE        1727
+#define IDS_ACT_OBSERVING      1728

@@ -23,12 +23,13 @@ public:
         s.HasLast = true;
     }
     // The event the hook decides now, after taking the reports queued before it. One report of a
-    // mouse may carry a move and a button both, each its own hook event.
+    // mouse may carry a move and a button both, each its own hook event. Moves are left out: the
+    // system merges their reports and makes moves of its own (a warped pointer) that have none.
     void Decided(Kind kind, std::uint32_t part, std::uint32_t time) noexcept {
+        if (part == 0 || part == kMovePart) return;  // raw input never reports such an event alone
         Slot& s = slots_[Index(kind)];
         if (s.Pending) Add(s.None);  // the event before never got its report
         s.Pending = false;
-        if (part == 0) return;  // raw input never reports such an event
         if (s.HasLast && IsReportOf(s.Last, kind, part, time)) {
             Add(s.Before);
         } else {

@@ -164,4 +164,45 @@ TEST_F(ActivityEndToEnd, RepeatedPressesSuggestAnIntervalThatUseSets) {
     EXPECT_TRUE(PumpUntil([&] { return target_.Received(WM_LBUTTONDOWN); }, 2000)) << "320 ms passes 250 ms";
 }
 
+// The numbers of the report's "Input order:" line, in their order: keys and mice before, after, none.
+std::vector<long> InputOrder(const std::wstring& report) {
+    std::vector<long> numbers;
+    const std::size_t at = report.find(L"\r\nInput order: ");
+    if (at == std::wstring::npos) return numbers;
+    std::wistringstream line(report.substr(at + 15, report.find(L"\r\n", at + 2) - at - 15));
+    for (std::wstring word; line >> word;)
+        if (!word.empty() && iswdigit(word[0])) numbers.push_back(std::stol(word));
+    return numbers;
+}
+
+TEST_F(ActivityEndToEnd, DiagnosticsNameTheVersionAndCountTheInputOrder) {
+    WriteDword(L"IgnoreExternalMouse", 1);
+    WriteDword(L"IgnoreExternalKeyboard", 1);
+    StartApp();
+    const HWND window = OpenActivity();
+    ASSERT_TRUE(window);
+    const auto report = [&] {
+        PumpFor(300);  // the last reports read
+        return Press(window, L"Copy &diagnostics", true) ? Clipboard() : std::wstring();
+    };
+    const std::wstring before = report();
+    const std::wstring tip = app_.TrayTip();  // "Quorlin (VERSION)" first
+    const std::wstring version = tip.substr(tip.find(L'(') + 1, tip.find(L')') - tip.find(L'(') - 1);
+    EXPECT_EQ(before.substr(0, before.find(L"\r\n")), L"Quorlin " + version + L" diagnostics");
+
+    // Three letters and two clicks: six key events and four of the buttons (moves are not counted).
+    const POINT c = target_.Center();
+    SetForegroundWindow(target_.hwnd());
+    PlacePointer(c.x, c.y);
+    PumpFor(100);
+    for (int i = 0; i < 3; ++i) TypeKeyNoted('A');
+    for (int i = 0; i < 2; ++i)
+        for (DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) MouseButton(button);
+    const auto was = InputOrder(before), is = InputOrder(report());
+    ASSERT_EQ(was.size(), 6u) << "no counts";
+    ASSERT_EQ(is.size(), 6u);
+    EXPECT_EQ((is[0] - was[0]) + (is[2] - was[2]) + (is[4] - was[4]), 6) << "key events";
+    EXPECT_EQ((is[1] - was[1]) + (is[3] - was[3]) + (is[5] - was[5]), 4) << "mouse events";
+}
+
 }  // namespace

@@ -25,13 +25,15 @@ constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr UINT_PTR kReadTimer = 1;
 constexpr UINT kReadEvery = 250;  // ms: new presses show about as soon as a user looks
-enum : int { kUse = 101, kCopy, kClear, kDiagnostics };
+constexpr UINT_PTR kObserveTimer = 2;
+constexpr UINT kObserveFor = 30000;
+enum : int { kUse = 101, kCopy, kClear, kDiagnostics, kObserve };
 
 // The design, in pixels at 96 DPI.
 constexpr int kWidth = 640, kHeight = 480, kMinWidth = 480, kMinHeight = 360;
 constexpr int kMargin = 8, kPictureHeight = 150, kRowHeight = 25, kSentenceHeight = 32, kUseWidth = 120;
 constexpr int kColumnWidths[6] = {70, 60, 95, 125, 120, 125};
-constexpr int kButtonWidths[3] = {90, 90, 130};
+constexpr int kButtonWidths[4] = {90, 90, 130, 250};
 
 // Colours of the picture, by result: palms in red, repeated presses in violet, passed ones in green.
 constexpr COLORREF kResultColours[3] = {RGB(214, 69, 65), RGB(142, 68, 173), RGB(46, 160, 67)};
@@ -106,6 +108,7 @@ ActivityWindow::ActivityWindow(Host host) : host_(std::move(host)), words_(LoadW
 
 ActivityWindow::~ActivityWindow() {
     TApplication::Instance().RemoveMessageFilter(*this);
+    Observe(false);
     if (Handle()) KillTimer(Handle(), kReadTimer);
 }
 
@@ -137,6 +140,20 @@ void ActivityWindow::MakeControls() {
     copy_ = MakeControl(Handle(), L"BUTTON", Text(IDS_ACT_COPY), WS_TABSTOP | BS_PUSHBUTTON, kCopy);
     clear_ = MakeControl(Handle(), L"BUTTON", Text(IDS_ACT_CLEAR), WS_TABSTOP | BS_PUSHBUTTON, kClear);
     diagnostics_ = MakeControl(Handle(), L"BUTTON", Text(IDS_ACT_DIAGNOSTICS), WS_TABSTOP | BS_PUSHBUTTON, kDiagnostics);
+    observe_ = MakeControl(Handle(), L"BUTTON", Text(IDS_ACT_OBSERVE), WS_TABSTOP | BS_PUSHBUTTON, kObserve);
+}
+
+// Raw input for the next 30 seconds, counted and deciding nothing; the window's closing ends it too.
+void ActivityWindow::Observe(bool on) {
+    if (on == observing_) return;
+    observing_ = on;
+    host_.observe(on);
+    if (!Handle()) return;
+    if (on) SetTimer(Handle(), kObserveTimer, kObserveFor, nullptr);
+    else KillTimer(Handle(), kObserveTimer);
+    SetWindowTextW(observe_, Text(on ? IDS_ACT_OBSERVING : IDS_ACT_OBSERVE).c_str());
+    EnableWindow(observe_, !on);
+    if (!on && GetFocus() == nullptr) SetFocus(list_);
 }
 
 void ActivityWindow::ApplyDpi(int dpi) {
@@ -144,7 +161,7 @@ void ActivityWindow::ApplyDpi(int dpi) {
     NONCLIENTMETRICSW metrics{};
     font_.reset(NonClientMetricsForDpi(metrics, dpi_) ? CreateFontIndirectW(&metrics.lfMessageFont)
                                                       : CreateArialForDpi(12, FW_NORMAL, dpi_).release());
-    for (HWND control : {list_, sentence_, use_, copy_, clear_, diagnostics_})
+    for (HWND control : {list_, sentence_, use_, copy_, clear_, diagnostics_, observe_})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     for (int i = 0; i < 6; ++i) SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), S(kColumnWidths[i]));
 }
@@ -160,8 +177,8 @@ void ActivityWindow::Layout() {
     const int buttonsTop = h - m - row;
     Place(list_, m, listTop, w - 2 * m, buttonsTop - m - listTop);
     int x = m;
-    const HWND buttons[] = {copy_, clear_, diagnostics_};
-    for (int i = 0; i < 3; ++i) {
+    const HWND buttons[] = {copy_, clear_, diagnostics_, observe_};
+    for (int i = 0; i < 4; ++i) {
         Place(buttons[i], x, buttonsTop, S(kButtonWidths[i]), row);
         x += S(kButtonWidths[i]) + m;
     }
@@ -223,6 +240,10 @@ void ActivityWindow::Show() {
     SetWindowTextW(use_, FormatText(Text(IDS_ACT_USE), {ms}).c_str());
     if (!suggested_ && GetFocus() == use_) SetFocus(list_);
     ShowWindow(use_, suggested_ ? SW_SHOW : SW_HIDE);
+    // Offered while there is nothing to report: no device option on, nothing counted.
+    const bool offer = observing_ || host_.canObserve();
+    if (!offer && GetFocus() == observe_) SetFocus(list_);
+    ShowWindow(observe_, offer ? SW_SHOW : SW_HIDE);
     shownInterval_ = host_.interval();
     RECT client{};
     GetClientRect(Handle(), &client);
@@ -355,6 +376,10 @@ LRESULT ActivityWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_TIMER:
         // The interval may have changed elsewhere too (the settings window, a rule of the tray menu).
+        if (wp == kObserveTimer) {
+            Observe(false);
+            Show();
+        }
         if (wp == kReadTimer && (ReadRing() || shownInterval_ != host_.interval())) Show();
         return 0;
     case WM_PAINT: {
@@ -382,6 +407,9 @@ LRESULT ActivityWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             Show();
             return 0;
         case kDiagnostics: Copy(host_.diagnostics()); return 0;
+        case kObserve:
+            Observe(true);
+            return 0;
         case IDCANCEL: PostMessageW(Handle(), WM_CLOSE, 0, 0); return 0;
         default: break;
         }

@@ -26,6 +26,10 @@ public:
         std::function<void(std::uint32_t)> useInterval;    // "Use N ms"
         std::function<std::wstring()> diagnostics;         // the report's text
         std::function<void()> closed;                      // the user closed the window (posted later)
+        // The input order: whether it can be observed now (no device option on, nothing counted yet),
+        // and raw input for both kinds switched on or off for that.
+        std::function<bool()> canObserve;
+        std::function<void(bool)> observe;
     };
 
     // Created shown and in front, on the monitor of the pointer.
@@ -47,6 +51,7 @@ private:
     void Show();
     void Paint(HDC dc, const RECT& area);
     void Copy(const std::wstring& text);
+    void Observe(bool on);
     int S(int designValue) const;
 
     Host host_;
@@ -62,6 +67,8 @@ private:
     HWND copy_ = nullptr;
     HWND clear_ = nullptr;
     HWND diagnostics_ = nullptr;
+    HWND observe_ = nullptr;
+    bool observing_ = false;
     std::uint32_t suggested_ = 0;  // what "Use N ms" sets; 0 while nothing is suggested
     std::uint32_t shownInterval_ = 0;
 };

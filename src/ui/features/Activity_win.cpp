@@ -4,7 +4,9 @@
 #include "base/System_win.h"
 #include "base/Text_win.h"
 #include "base/resource.h"
+#include "blocker/ForegroundProgram_win.h"
 #include "blocker/InputDeviceList_win.h"
+#include "blocker/InputHooks_win.h"
 #include "touchpad/PrecisionTouchpad_win.h"
 #include "touchpad/SynapticsUtils_win.h"
 #include "ui/model/Diagnostics.h"
@@ -30,6 +32,9 @@ BOOL CALLBACK AddMonitorDpi(HMONITOR monitor, HDC, RECT*, LPARAM lp) {
     return TRUE;
 }
 
+// Anything counted: a device option was on, or the order was observed.
+bool Observed() { return InputOrderSoFar() != activity::InputOrderCounts{}; }
+
 }  // namespace
 
 Activity::Activity(FeatureHost& host, std::function<void(std::uint32_t)> setInterval)
@@ -52,6 +57,10 @@ void Activity::Open() {
     };
     host.diagnostics = [this] { return Diagnostics(); };
     host.closed = [this] { PostMessageW(host_.window, WM_ACTIVITY_CLOSED, 0, 0); };
+    host.canObserve = [this] {
+        return !Settings().IgnoreExternalMouse && !Settings().IgnoreExternalKeyboard && !Observed();
+    };
+    host.observe = [](bool on) { ObserveInputOrder(on); };
     window_ = std::make_unique<ActivityWindow>(std::move(host));
 }
 
@@ -75,6 +84,12 @@ std::wstring Activity::Diagnostics() const {
     for (const InputDevice& d : ListInputDevices())
         f.Devices.push_back({d.Type == devices::Kind::Mouse, d.Name, IsBuiltIn(d, overrides),
                              StoredPlacement(overrides, d.Path) != devices::Placement::Automatic});
+    const HookHealth hooks = ReadHookHealth();
+    if (hooks.InstalledTick) f.HooksInstalledSecondsAgo = (GetTickCount() - *hooks.InstalledTick) / 1000;
+    f.HooksFoundRemoved = hooks.FoundRemoved;
+    f.HooksPutBack = hooks.PutBack;
+    if (BlockerState.Foreground) f.ForegroundEventArrives = BlockerState.Foreground->EventArrives();
+    if (Observed()) f.InputOrder = InputOrderSoFar();
     f.Settings = &Settings();
     return activity::DiagnosticsText(f);
 }
