@@ -30,7 +30,7 @@ constexpr UINT kObserveFor = 30000;
 enum : int { kUse = 101, kCopy, kClear, kDiagnostics, kObserve };
 
 // The design, in pixels at 96 DPI.
-constexpr int kWidth = 640, kHeight = 480, kMinWidth = 480, kMinHeight = 360;
+constexpr int kWidth = 640, kHeight = 480, kMinWidth = 600, kMinHeight = 400;
 constexpr int kMargin = 8, kPictureHeight = 150, kRowHeight = 25, kSentenceHeight = 32, kUseWidth = 120;
 constexpr int kColumnWidths[6] = {70, 60, 95, 125, 120, 125};
 constexpr int kButtonWidths[4] = {90, 90, 130, 250};
