@@ -23,7 +23,7 @@ void Log::Add(Entry entry) {
     }
     entries_.push_back(std::move(entry));
     // Enough for the listed ones and the presses up to a repeat window after them.
-    while (entries_.size() > 2 * kListed) entries_.pop_front();
+    if (entries_.size() > 2 * kListed) entries_.erase(entries_.begin(), entries_.begin() + kListed);
 }
 
 std::vector<const Entry*> Log::Listed() const {

@@ -4,7 +4,6 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <string>
 #include <vector>
@@ -44,7 +43,7 @@ public:
     std::vector<const Entry*> Listed() const;
 
 private:
-    std::deque<Entry> entries_;
+    std::vector<Entry> entries_;
 };
 
 // Counts per 100 ms from 0 to 2000 ms after the key, by result.
