@@ -86,7 +86,7 @@ int MonitorDpi(HMONITOR monitor) {
     return SystemDpi();
 }
 
-ActivityWindow::ActivityWindow(Host host) : host_(std::move(host)), words_(LoadWords()) {
+ActivityWindow::ActivityWindow(Host host) : host_(std::move(host)), words_(LoadWords()), read_(host_.readFrom) {
     TWindowClass::Options options;
     options.cursor = LoadCursorW(nullptr, IDC_ARROW);
     options.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -404,6 +404,7 @@ LRESULT ActivityWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case kClear:
             ReadRing();  // what came before the click goes too
             log_.Clear();
+            host_.cleared(read_);
             Show();
             return 0;
         case kDiagnostics: Copy(host_.diagnostics()); return 0;

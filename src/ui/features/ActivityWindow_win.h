@@ -30,6 +30,9 @@ public:
         // and raw input for both kinds switched on or off for that.
         std::function<bool()> canObserve;
         std::function<void(bool)> observe;
+        // Where the ring is read from: what "Clear" left behind stays gone in the next window too.
+        std::uint32_t readFrom = 0;
+        std::function<void(std::uint32_t)> cleared;
     };
 
     // Created shown and in front, on the monitor of the pointer.

@@ -61,6 +61,8 @@ void Activity::Open() {
         return !Settings().IgnoreExternalMouse && !Settings().IgnoreExternalKeyboard && !Observed();
     };
     host.observe = [](bool on) { ObserveInputOrder(on); };
+    host.readFrom = clearedAt_;
+    host.cleared = [this](std::uint32_t at) { clearedAt_ = at; };
     window_ = std::make_unique<ActivityWindow>(std::move(host));
 }
 

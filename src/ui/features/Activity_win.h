@@ -26,6 +26,7 @@ public:
 private:
     std::function<void(std::uint32_t)> setInterval_;
     std::unique_ptr<ActivityWindow> window_;  // only while open: its data goes with it
+    std::uint32_t clearedAt_ = 0;             // the ring's count at the last "Clear"
 };
 
 }  // namespace quorlin
