@@ -1,3 +1,4 @@
+#include "blocker/HookDecision.h"
 #include "blocker/InputOrder.h"
 #include "ui/model/Activity.h"
 #include "ui/model/Diagnostics.h"
@@ -176,4 +177,21 @@ TEST(InputOrder, CountsReportsBeforeAfterAndNone) {
     EXPECT_EQ(order.Counts(), (activity::InputOrderCounts{1, 1, 0, 1, 0, 1}));
     EXPECT_TRUE(order.Observed());
     EXPECT_FALSE(InputOrder().Observed());
+}
+
+TEST(Activity, TheHookDecisionSaysWhatDecidedAPress) {
+    const auto by = [](rule::MouseInputs in) {
+        in.Message = 0x201;
+        in.Now = 1100;
+        in.LastKey = 1000;
+        const rule::MouseDecision d = rule::DecideMouse(in);
+        return std::pair{d.By, d.Length};
+    };
+    using D = Decider;
+    EXPECT_EQ(by({}), std::pair(D::Interval, 500u));
+    EXPECT_EQ(by({.Paused = true}), std::pair(D::FullScreen, 500u));
+    EXPECT_EQ(by({.RulesInUse = true, .Rule = ProgramRule::Interval(250)}), std::pair(D::ProgramRule, 250u));
+    EXPECT_EQ(by({.RulesInUse = true, .Rule = ProgramRule::FromStored(ProgramRule::kNeverBlock)}).first, D::ProgramRule);
+    EXPECT_EQ(by({.FromExternalMouse = true}), std::pair(D::ExternalDevice, 500u));
+    EXPECT_EQ(by({.AdaptToTyping = true}), std::pair(D::ShortStage, rule::kSingleKeyBlock));
 }
