@@ -306,6 +306,8 @@ void BlockerStateRecord::Reset() noexcept {
     FullScreenPause = false;
     IgnoreExternalMouse = false;
     IgnoreExternalKeyboard = false;
+    ObserveOrder = false;
+    LastHookEvent = 0;
     FullScreen = nullptr;
     RulesInUse = false;
     LongestRuleInterval = 0;
