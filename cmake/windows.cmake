@@ -45,7 +45,9 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/Main_win.cpp)
     # (exceptions need them) nor link-time optimisation (the compiler fails on it) gives them back.
     # 608 KiB: the eight translated string tables take 52 KiB (UTF-16 texts, as resources keep them),
     # fitting the windows to longer texts 8 KiB.
-    set(QUORLIN_SIZE_LIMIT 622592 CACHE STRING "Largest size of the release Quorlin.exe in bytes")
+    # 648 KiB: the Activity window, its model and the diagnostics report take ten pages (about
+    # 27 KB of code, the rest unwind tables, texts and the press ring on the hook pages).
+    set(QUORLIN_SIZE_LIMIT 663552 CACHE STRING "Largest size of the release Quorlin.exe in bytes")
     target_link_options(Quorlin PRIVATE -s)
     add_custom_command(TARGET Quorlin POST_BUILD
       COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:Quorlin> -DLIMIT=${QUORLIN_SIZE_LIMIT}

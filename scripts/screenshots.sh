@@ -13,7 +13,9 @@
 #   docs/screenshots/tray-menu-smart.png  the tray menu with its "Smart blocking" submenu open
 #   docs/screenshots/tray-menu-devices.png  its "Input devices" submenu, Wine's keyboard placed built in
 #   docs/screenshots/tray-menu-rules.png  the "Rules for notepad.exe" submenu, Notepad having been in front
-#   docs/screenshots/settings-144.png, about-144.png, close-question-144.png  the same at 144 DPI
+#   docs/screenshots/activity.png      the Activity window after typing and clicking in Notepad
+#   docs/screenshots/settings-144.png, about-144.png, close-question-144.png, activity-144.png
+#                                      the same at 144 DPI
 #   docs/screenshots/tray-icons.png    the four tray pictures on a dark and on a light taskbar
 # Usage: scripts/screenshots.sh [path/to/Quorlin.exe]   (default: build/win/Quorlin.exe)
 # QUORLIN_SHOTS_ONLY=144 takes only the pictures at 144 DPI and of the tray pictures.
@@ -34,8 +36,63 @@ export MENU_TOP_FN='menu_top() {
   convert "$WINEPREFIX/top.png" -crop 1x424+1070+600 -depth 8 txt:- |
     awk -F: '"'"'NR > 1 && $2 !~ /#256F95/ { split($1, p, ","); print 600 + p[2]; exit }'"'"'
 }'
+# The Activity window after typing and clicking in Notepad, at the DPI given (96 or 144): the
+# menu item's place below the menu's top, the rectangle around the window and the picture's name.
+activity_shot() {
+  ACT_ITEM=$2 ACT_CROP=$3 ACT_NAME=$4 QUORLIN_LOGPIXELS=$1 "$here/wine-run.sh" --sh '
+set -u
+eval "$MENU_TOP_FN"
+for value in "Visible 0" "Balloons 0"; do
+  set -- $value
+  wine reg add "HKCU\\Software\\VENTARIS\\Quorlin" /v $1 /t REG_DWORD /d $2 /f >/dev/null 2>&1
+done
+# Notepad low on the screen, clear of the window in the middle.
+for value in "iWindowPosX 0" "iWindowPosY 896" "iWindowPosDX 300" "iWindowPosDY 104"; do
+  set -- $value
+  wine reg add "HKCU\\Software\\Microsoft\\Notepad" /v $1 /t REG_DWORD /d $2 /f >/dev/null 2>&1
+done
+xdotool mousemove 1200 40
+wine "$QUORLIN_EXE" &
+sleep 3
+wine notepad &
+sleep 3
+activity() {
+  xdotool mousemove 1270 1014 click 3
+  sleep 1
+  top=$(menu_top)
+  xdotool mousemove 1110 $((top + ACT_ITEM)) click 1
+  sleep 2
+}
+activity
+# A few minutes of use, compressed: typing in Notepad with palms on the touchpad soon after keys,
+# the user'"'"'s own clicks later, and now and then a swallowed click the user repeats at once.
+press() { xdotool key a; sleep "$1"; xdotool mousemove "$2" "$3" click 1; }
+for i in 1 2 3 4 5 6 7 8; do
+  press 0.0$((i % 5 + 2)) $((30 + i * 7)) 962
+  press 0.1$((i % 4)) $((40 + i * 5)) 963
+  press 0.$((6 + i % 4)) 70 $((958 + i))
+  sleep 0.7
+done
+for i in 1 2 3 4; do
+  press 0.3$i 60 961
+  sleep 0.35
+  xdotool click 1
+  sleep 0.8
+done
+press 1.2 50 960
+press 1.6 60 962
+sleep 1
+# A second choice of the item brings the window back in front of Notepad.
+activity
+xdotool mousemove 1200 40
+sleep 1
+import -window root "$WINEPREFIX/root.png"
+convert "$WINEPREFIX/root.png" -crop $ACT_CROP +repage -fuzz 3% -trim +repage "$QUORLIN_SHOTS/$ACT_NAME"
+'
+}
 rc=0
 if [ "${QUORLIN_SHOTS_ONLY:-}" != 144 ]; then
+activity_shot 96 96 700x600+290+200 activity.png || rc=1
 "$here/wine-run.sh" --sh '
 set -u
 shot() { import -window root "$1"; }
@@ -220,6 +277,8 @@ xdotool key Escape Escape
 ' || rc=1
 fi
 
+activity_shot 144 140 1000x792+150+100 activity-144.png || rc=1
+
 # At 144 DPI (150 %): the settings window, then, with it hidden, About and the close question
 # from the tray menu, each alone in the middle of the screen.
 QUORLIN_LOGPIXELS=144 "$here/wine-run.sh" --sh '
@@ -237,7 +296,7 @@ sleep 1
 # The items of the menu by a click (keys do not reach this menu here): About, later Close.
 xdotool mousemove 1270 1014 click 3
 sleep 1
-xdotool mousemove 1014 945 click 1
+xdotool mousemove 1014 895 click 1
 sleep 1.5
 xdotool mousemove 1200 40
 sleep 0.5
@@ -270,5 +329,6 @@ convert "$out/.tray-dark.png" "$out/.tray-light.png" +append -filter point -resi
 rm -f "$out"/.tray-*.png
 
 ls -l "$out"/settings.png "$out"/settings-on.png "$out"/settings-off.png "$out"/tray-menu.png "$out"/about.png "$out"/settings-touchpad.png "$out"/tray-menu-touchpad.png "$out"/close-question.png "$out"/tray-menu-smart.png "$out"/tray-menu-devices.png "$out"/tray-menu-rules.png \
-  "$out"/settings-144.png "$out"/about-144.png "$out"/close-question-144.png "$out"/tray-icons.png
+  "$out"/settings-144.png "$out"/about-144.png "$out"/close-question-144.png "$out"/tray-icons.png \
+  "$out"/activity.png "$out"/activity-144.png
 exit $rc

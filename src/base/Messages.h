@@ -19,6 +19,8 @@ inline constexpr UINT WM_SWALLOWED = 0x7AE;
 // The callback message the shell sends to the tray icon's window.
 inline constexpr UINT WM_TRAY_CALLBACK = WM_USER + 211;
 
+// To the main window from the Activity window: the user closed it, so it may go.
+inline constexpr UINT WM_ACTIVITY_CLOSED = WM_APP + 0x44;
 // To the application window: hand its activation on to the program's window in front.
 inline constexpr UINT WM_ACTIVATE_FRONT = WM_APP + 0x200;
 

@@ -112,3 +112,34 @@
 #define IDS_HINT_DELICIOUS   1404
 #define IDS_HINT_STUMBLEUPON 1405
 #define IDS_HINT_WEBSITE     1406
+
+// The Activity window.
+#define IDS_MI_ACTIVITY        1700
+#define IDS_ACTIVITY_TITLE     1701
+#define IDS_ACT_COL_TIME       1702
+#define IDS_ACT_COL_BUTTON     1703
+#define IDS_ACT_COL_AFTER      1704
+#define IDS_ACT_COL_RESULT     1705
+#define IDS_ACT_COL_PROGRAM    1706
+#define IDS_ACT_COL_DECIDED    1707
+#define IDS_ACT_LEFT           1708
+#define IDS_ACT_RIGHT          1709
+#define IDS_ACT_MIDDLE         1710
+#define IDS_ACT_BLOCKED        1711
+#define IDS_ACT_REPEATED       1712
+#define IDS_ACT_PASSED         1713
+#define IDS_ACT_BY_INTERVAL    1714
+#define IDS_ACT_BY_SHORT_STAGE 1715
+#define IDS_ACT_BY_RULE        1716
+#define IDS_ACT_BY_EXTERNAL    1717
+#define IDS_ACT_BY_FULL_SCREEN 1718
+#define IDS_ACT_TOO_LITTLE     1719
+#define IDS_ACT_CONFLICT       1720
+#define IDS_ACT_SUGGEST        1721
+#define IDS_ACT_USE            1722
+#define IDS_ACT_COPY           1723
+#define IDS_ACT_CLEAR          1724
+#define IDS_ACT_DIAGNOSTICS    1725
+#define IDS_ACT_LINE           1726
+#define IDS_ACT_OBSERVE        1727
+#define IDS_ACT_OBSERVING      1728

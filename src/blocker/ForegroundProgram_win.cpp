@@ -66,6 +66,8 @@ void ForegroundProgram::SetRules(const ProgramRules& rules) {
 
 void ForegroundProgram::Check() {
     const HWND front = GetForegroundWindow();
+    if (front != front_) ++changes_;
+    front_ = front;
     DWORD processId = 0;
     if (front) GetWindowThreadProcessId(front, &processId);
     const std::wstring name = processId ? names_.NameOf(processId) : std::wstring();
@@ -77,7 +79,9 @@ void ForegroundProgram::Check() {
 }
 
 void CALLBACK ForegroundProgram::OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
-    if (BlockerState.Foreground) BlockerState.Foreground->Check();
+    if (!BlockerState.Foreground) return;
+    ++BlockerState.Foreground->events_;
+    BlockerState.Foreground->Check();
 }
 
 }  // namespace quorlin

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,13 @@ public:
     // The file name of the last program in front that was neither the shell's (taskbar, desktop)
     // nor this process; empty until there was one.
     const std::wstring& LastOtherProgram() const { return lastOther_; }
+    // Whether the system's foreground event arrives: yes once one came, no when the window in front
+    // changed without one, nothing before any change (for the diagnostics report).
+    std::optional<bool> EventArrives() const {
+        if (events_) return true;
+        if (changes_) return false;
+        return std::nullopt;
+    }
 
 private:
     static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
@@ -53,6 +61,9 @@ private:
     ProcessNames names_;
     std::wstring lastOther_;
     UniqueWinEventHook event_;
+    HWND front_ = nullptr;
+    std::uint32_t events_ = 0;
+    std::uint32_t changes_ = 0;
 };
 
 }  // namespace quorlin

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "blocker/ActivityRing.h"
 #include "blocker/BlockingRule.h"
 #include "blocker/InputDevices.h"
 
@@ -75,6 +76,9 @@ struct MouseDecision {
     bool AskRule = false;  // look up the rule of the program in front, then decide again
     bool Block = false;
     bool Post = false;  // a swallowed press that counts: the notify window hears of it
+    // For the Activity window: the block length in force and what decided the event.
+    std::uint32_t Length = 0;
+    activity::Decider By = activity::Decider::Interval;
 };
 
 // While rules are in use, the program in front is looked up only for an event some rule could
@@ -88,10 +92,12 @@ constexpr MouseDecision DecideMouse(const MouseInputs& in) noexcept {
         return {true};
     const ProgramRule rule = in.RulesInUse ? in.Rule.value_or(ProgramRule{}) : ProgramRule{};
     const std::uint32_t length = BlockLength(rule.IntervalOr(in.Interval), in.AdaptToTyping, in.PressGap);
-    const bool block = !rule.NeverBlocks() && !in.FromExternalMouse &&
-                       ShouldBlockMouse(kHcAction, in.Message, in.BlockOther && !rule.ClicksOnly(), in.Now, in.LastKey,
-                                        length, in.Paused);
-    return {false, block, block && IsCountedPress(in.Message)};
+    const bool inside = !rule.NeverBlocks() && ShouldBlockMouse(kHcAction, in.Message, in.BlockOther && !rule.ClicksOnly(),
+                                                                 in.Now, in.LastKey, length, in.Paused);
+    const bool block = inside && !in.FromExternalMouse;
+    return {false, block, block && IsCountedPress(in.Message), length,
+            activity::Decide({in.Paused, rule.NeverBlocks() || rule.IntervalOr(0) != 0, inside && in.FromExternalMouse,
+                              length < rule.IntervalOr(in.Interval)})};
 }
 
 }  // namespace quorlin::rule

@@ -2,6 +2,8 @@
 
 #include "blocker/HookDecision.h"
 #include "blocker/HookPages_win.h"
+#include "blocker/InputOrder.h"
+#include "blocker/PressLog_win.h"
 #include "base/OwnInput.h"
 #include "blocker/RawInput_win.h"
 
@@ -17,6 +19,8 @@ namespace {
 
 // Which device each hook event came from, while an option asks: the hook thread's alone.
 QUORLIN_HOOK_DATA devices::DeviceDecider Devices;
+// Whether each event's raw report came before its hook, after it or never; written by the hook thread.
+QUORLIN_HOOK_DATA devices::InputOrder Order;
 
 // The order of an event's raw report and its low-level hooks, chosen here for the whole file.
 // Wine queues the report first; for Windows it is reported to come after the hooks. The program
@@ -40,6 +44,7 @@ QUORLIN_HOOK_CODE void ApplySettledKeys(std::uint32_t now) {
 QUORLIN_HOOK_CODE void TakeReportsBefore(devices::Kind kind, std::uint32_t part, DWORD time) {
     while (const devices::RawEvent* report = RawReports.Peek()) {
         if (kReportOrder == ReportOrder::OwnAfterHooks && devices::IsReportOf(*report, kind, part, time)) return;
+        Order.Taken(*report);
         Devices.Report(*report);
         RawReports.Pop();
     }
@@ -49,10 +54,20 @@ QUORLIN_HOOK_CODE void TakeReportsBefore(devices::Kind kind, std::uint32_t part,
 QUORLIN_HOOK_CODE void TakeReportsAfter(std::uint32_t now) {
     if constexpr (kReportOrder == ReportOrder::AsTheyCome) return;
     while (const devices::RawEvent* report = RawReports.Peek()) {
+        Order.Taken(*report);
         Devices.Report(*report);
         RawReports.Pop();
     }
     ApplySettledKeys(now);
+}
+
+// With no device option on, while the order is observed: the reports are only counted.
+QUORLIN_HOOK_CODE __attribute__((noinline)) void CountOrder(devices::Kind kind, std::uint32_t part, DWORD time) {
+    while (const devices::RawEvent* report = RawReports.Peek()) {
+        Order.Taken(*report);
+        RawReports.Pop();
+    }
+    Order.Decided(kind, part, time);
 }
 
 struct DevicesJob {
@@ -72,6 +87,18 @@ void ApplyDevices(const DevicesJob& job) {
     BlockerState.IgnoreExternalKeyboard = job.Keyboard;
 }
 
+// The reports that came after the last event, taken now rather than at the next one, so that the
+// input order counts the last event too.
+void TakeArrivedReports() {
+    if (!BlockerState.IgnoreExternalMouse && !BlockerState.IgnoreExternalKeyboard && !BlockerState.ObserveOrder) return;
+    while (const devices::RawEvent* report = RawReports.Peek()) {
+        Order.Taken(*report);
+        Devices.Report(*report);
+        RawReports.Pop();
+    }
+    ApplySettledKeys(GetTickCount());
+}
+
 // Releases the hook never saw (while it was out, or on another desktop) would leave keys held for
 // good; the system's own view of the keyboard settles them.
 void ForgetReleasedKeys() {
@@ -84,12 +111,34 @@ void ForgetReleasedKeys() {
 // made there never reached the hooks.
 void CALLBACK DesktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) { ForgetReleasedKeys(); }
 
+// Written on the hook thread while the GUI thread waits for its job, read by it afterwards.
+HookHealth Health;
+bool observing = false;  // raw input asked for by ObserveInputOrder; the GUI thread's
+
 void RemoveHooks() {
     // Cleared after unhooking, so a repeated call can never hit a handle value the system reused.
     if (BlockerState.MouseHook) UnhookWindowsHookEx(BlockerState.MouseHook);
     if (BlockerState.KeyboardHook) UnhookWindowsHookEx(BlockerState.KeyboardHook);
     BlockerState.MouseHook = nullptr;
     BlockerState.KeyboardHook = nullptr;
+    Health.InstalledTick.reset();
+}
+
+// Hooks in place that missed input the system had since their last event were dropped by it
+// (it does so with a hook that kept it waiting too long). Input on the secure desktop counts too,
+// so this is an upper bound.
+void NoteHealth(DWORD now) {
+    const bool were = BlockerState.KeyboardHook && BlockerState.MouseHook;
+    // Input the system had before the hooks went in is none they could have seen.
+    const DWORD seen = BlockerState.LastHookEvent.exchange(now, std::memory_order_relaxed);
+    if (!were) {
+        Health.InstalledTick = now;
+        return;
+    }
+    ++Health.PutBack;
+    LASTINPUTINFO input{sizeof input, 0};
+    constexpr std::int32_t kSlack = 1000;
+    if (GetLastInputInfo(&input) && static_cast<std::int32_t>(input.dwTime - seen) > kSlack) ++Health.FoundRemoved;
 }
 
 // A new hook goes in before the old one comes out, so that no event finds the chain without one;
@@ -113,12 +162,13 @@ void PutHooks(HWND window) {
     ApplySettledKeys(now);
     BlockerState.LastKey.Store(rule::Forgotten(BlockerState.LastKey.Load(), now));
     rule::ForgetOldPress(BlockerState.Presses, now);
+    NoteHealth(now);
     const HINSTANCE module = GetModuleHandleW(nullptr);
     Replace(BlockerState.KeyboardHook, SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHookProc, module, 0));
     Replace(BlockerState.MouseHook, SetWindowsHookExA(WH_MOUSE_LL, MouseHookProc, module, 0));
 }
 
-enum class Job { Install, Uninstall, Settle, Devices };
+enum class Job { Install, Uninstall, Settle, Devices, Reports };
 
 // The one job the GUI thread has handed over; the hook thread reads it only while the GUI thread
 // waits for it, so the slot needs no lock.
@@ -134,6 +184,7 @@ void Do(const JobSlot& job) {
     case Job::Uninstall: RemoveHooks(); break;
     case Job::Settle: ForgetReleasedKeys(); break;
     case Job::Devices: ApplyDevices(*job.Devices); break;
+    case Job::Reports: TakeArrivedReports(); break;
     }
 }
 
@@ -255,6 +306,8 @@ void BlockerStateRecord::Reset() noexcept {
     FullScreenPause = false;
     IgnoreExternalMouse = false;
     IgnoreExternalKeyboard = false;
+    ObserveOrder = false;
+    LastHookEvent = 0;
     FullScreen = nullptr;
     RulesInUse = false;
     LongestRuleInterval = 0;
@@ -275,10 +328,24 @@ void UninstallHooks() { RunJob(Job::Uninstall, nullptr, nullptr, false); }
 void SettleHeldKeys() { RunJob(Job::Settle, nullptr, nullptr, false); }
 
 void SetExternalDevices(bool ignoreMouse, bool ignoreKeyboard, const devices::DeviceTable& table) {
-    const RawKinds registered = SetRawInput(ignoreMouse, ignoreKeyboard);
+    const RawKinds registered = SetRawInput(ignoreMouse || observing, ignoreKeyboard || observing);
     // Nothing to take down while no thread ever took anything up.
     const DevicesJob job{ignoreMouse && registered.Mouse, ignoreKeyboard && registered.Keyboard, &table};
     RunJob(Job::Devices, nullptr, &job, ignoreMouse || ignoreKeyboard);
+}
+
+HookHealth ReadHookHealth() { return Health; }
+
+activity::InputOrderCounts InputOrderSoFar() {
+    RunJob(Job::Reports, nullptr, nullptr, false);
+    return Order.Counts();
+}
+
+void ObserveInputOrder(bool on) {
+    observing = on;
+    // The options' own registrations stay as they are.
+    SetRawInput(on || BlockerState.IgnoreExternalMouse, on || BlockerState.IgnoreExternalKeyboard);
+    BlockerState.ObserveOrder = on;
 }
 
 void EndHookThread() {
@@ -316,6 +383,26 @@ QUORLIN_HOOK_CODE __attribute__((noinline)) ProgramRule RuleInFront() {
     return {};
 }
 
+// A press soon after a key, for the Activity window: the ring takes its times, place and decision.
+// Only presses come here, a few a minute, so the one read of the window in front costs little.
+QUORLIN_HOOK_CODE __attribute__((noinline)) void RecordPress(WPARAM message, const MSLLHOOKSTRUCT& info,
+                                                             std::uint32_t now, std::uint32_t afterKey,
+                                                             const rule::MouseDecision& d) {
+    const auto button = activity::ButtonOf(message);
+    if (!button) return;
+    activity::Press p;
+    p.Tick = now;
+    p.AfterKey = afterKey;
+    p.X = info.pt.x;
+    p.Y = info.pt.y;
+    p.Length = d.Length;
+    p.Window = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(GetForegroundWindow()));
+    p.Which = *button;
+    p.Blocked = d.Block;
+    p.By = d.By;
+    PressLog.Write(p);
+}
+
 }  // namespace
 
 // Both procedures run for every input event of the desktop: a tick read, a few comparisons and
@@ -340,11 +427,13 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LP
                            .Keys = BlockerState.Keys,
                            .Presses = BlockerState.Presses,
                            .ExternalKeyboardOption = BlockerState.IgnoreExternalKeyboard.load(relaxed)};
+        BlockerState.LastHookEvent.store(in.Now, relaxed);
+        const std::uint32_t part = devices::KeyPart(info->vkCode, (info->flags & LLKHF_UP) != 0);
         rule::KeyDecision d;
         while ((d = rule::DecideKey(in)).AskDevice) {
             // Every key takes its place in the order its reports come in.
-            const std::uint32_t part = devices::KeyPart(info->vkCode, (info->flags & LLKHF_UP) != 0);
             TakeReportsBefore(devices::Kind::Keyboard, part, info->time);
+            Order.Decided(devices::Kind::Keyboard, part, info->time);
             Devices.Expire(in.Now);
             in.From = Devices.Key(part, in.Now, d.Starts);
             in.DeviceAsked = true;
@@ -355,6 +444,8 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LP
         if (in.ExternalKeyboardOption) {
             ApplySettledKeys(in.Now);
             TakeReportsAfter(in.Now);
+        } else if (BlockerState.ObserveOrder.load(relaxed)) {
+            CountOrder(devices::Kind::Keyboard, part, info->time);
         }
         if (d.PressGap) BlockerState.PressGap.store(*d.PressGap, relaxed);
     }
@@ -377,18 +468,26 @@ QUORLIN_HOOK_CODE LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARA
                              .PressGap = BlockerState.PressGap.load(relaxed),
                              .RulesInUse = BlockerState.RulesInUse.load(relaxed),
                              .LongestRuleInterval = BlockerState.LongestRuleInterval.load(relaxed)};
+        BlockerState.LastHookEvent.store(in.Now, relaxed);
+        const std::uint32_t part = devices::MouseHookPart(wParam, info->mouseData);
         if (devicesAsked) {
             // Reports that came since the last event settle pending keys before this one is decided.
-            TakeReportsBefore(devices::Kind::Mouse, devices::MouseHookPart(wParam, info->mouseData), info->time);
+            TakeReportsBefore(devices::Kind::Mouse, part, info->time);
+            // Mice report only while their option registered them.
+            if (mouseOption) Order.Decided(devices::Kind::Mouse, part, info->time);
             Devices.Expire(in.Now);
             ApplySettledKeys(in.Now);
             // A press within moments of a key, before its report, is rare; a wrong pass would let
             // through what the blocker is for.
             in.LastKey = Devices.StartForPress(BlockerState.LastKey.Load(), in.Now);
             in.FromExternalMouse = mouseOption && Devices.PassesAsExternal(info->time, rule::IsCandidate(wParam, false));
+        } else if (BlockerState.ObserveOrder.load(relaxed)) {
+            CountOrder(devices::Kind::Mouse, part, info->time);
         }
         rule::MouseDecision d;
         while ((d = rule::DecideMouse(in)).AskRule) in.Rule = RuleInFront();
+        if (rule::IsCountedPress(wParam) && in.LastKey && in.Now - *in.LastKey <= activity::kRecordedAfterKey)
+            RecordPress(wParam, *info, in.Now, in.Now - *in.LastKey, d);
         if (devicesAsked) TakeReportsAfter(in.Now);
         if (d.Post) PostMessageA(BlockerState.NotifyWindow.load(relaxed), WM_BLOCKED_EVENT, wParam, 0);
         if (d.Block) return 1;

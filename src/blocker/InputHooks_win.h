@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "blocker/BlockingRule.h"
+#include "blocker/ActivityRing.h"
 #include "blocker/InputDevices.h"
 
 namespace quorlin {
@@ -82,6 +83,10 @@ struct BlockerStateRecord {
     // Set on the hook thread once raw input for that kind is registered (on a thread of its own).
     std::atomic<bool> IgnoreExternalMouse{false};
     std::atomic<bool> IgnoreExternalKeyboard{false};
+    // Raw input registered for both kinds only to count their order (see ObserveInputOrder).
+    std::atomic<bool> ObserveOrder{false};
+    // The tick of the last event a hook saw: input the system had since then never reached them.
+    std::atomic<std::uint32_t> LastHookEvent{0};
     FullScreenWatch* FullScreen = nullptr;  // the watch that sets FullScreenPause, while one lives (GUI thread)
     // Rules per program, kept by ForegroundProgram on the GUI thread. The hooks look at the window
     // in front only while some program has a rule, and only for events a rule can change.
@@ -117,6 +122,20 @@ inline constexpr UINT WM_INPUT_DEVICES_CHANGED = WM_APP + 0x41;
 // is registered for those kinds only, on the raw input thread (which posts WM_INPUT_DEVICES_CHANGED),
 // and removed when both are off; returns when done.
 void SetExternalDevices(bool ignoreMouse, bool ignoreKeyboard, const devices::DeviceTable& table);
+
+// For the diagnostics report: when the hooks went in (nothing while out), how often the minutes tick
+// found input they had not seen (the system had dropped them) and how often they were put back.
+struct HookHealth {
+    std::optional<std::uint32_t> InstalledTick;
+    std::uint32_t FoundRemoved = 0;
+    std::uint32_t PutBack = 0;
+};
+HookHealth ReadHookHealth();
+// How often raw input reported an event before its hook, after it or never, counted while a device
+// option was on or the order was observed.
+activity::InputOrderCounts InputOrderSoFar();
+// Raw input for both kinds while on, with no device option: only counted, deciding nothing.
+void ObserveInputOrder(bool on);
 
 // Removes the hooks and ends their thread; InstallHooks starts a new one.
 void EndHookThread();

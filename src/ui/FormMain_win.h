@@ -15,6 +15,7 @@
 #include "shell/Timer_win.h"
 #include "shell/TrayIcon_win.h"
 #include "ui/features/About_win.h"
+#include "ui/features/Activity_win.h"
 #include "ui/features/Blocker_win.h"
 #include "ui/features/Devices_win.h"
 #include "ui/features/Hotkeys_win.h"
@@ -129,12 +130,13 @@ public:
     Devices devices{host_, smart};
     TypingAware typing{host_, smart};
     Rules rules{host_};
+    Activity activity{host_, [this](std::uint32_t ms) { blocker.SetInterval(ms); }};
     Session session{host_, [this] { Close(); }};
     Hotkeys hotkeys{host_, [this] { blocker.Toggle(Feedback::Shown); }, [this] { touchpad.Toggle(Feedback::Shown); }};
     Online online{host_, pnWebBrowser.Handle()};
     TrayPresentation tray{host_, TrayIcon};
-    const std::vector<Feature*> features{&blocker, &touchpad, &about,   &smart,  &devices,
-                                         &typing,  &rules,    &session, &hotkeys, &online, &tray};
+    const std::vector<Feature*> features{&blocker, &touchpad, &about,    &smart,   &devices, &typing,
+                                         &rules,   &activity, &session, &hotkeys, &online,  &tray};
 };
 
 }  // namespace quorlin

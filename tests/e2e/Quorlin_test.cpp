@@ -684,10 +684,10 @@ TEST_F(QuorlinEndToEnd, SmartBlockingIsOffByDefaultAndItsSubmenuTurnsEachOptionO
     EXPECT_FALSE(PressArrivesAfterKey(100));
     target_.reset();
 
-    // "Smart blocking" sits above "Rules for ..." and the separator over Close; each of its items in turn.
+    // "Smart blocking" sits above "Rules for ...", "Activity…" and the separator over Close; each of its items in turn.
     for (int item = 0; item < 3; ++item) {
         ASSERT_TRUE(app_.OpenTrayMenu());
-        for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RIGHT}) TypeKeyNoted(key);
+        for (WORD key : {VK_UP, VK_UP, VK_UP, VK_UP, VK_RIGHT}) TypeKeyNoted(key);
         for (int i = 0; i < item; ++i) TypeKeyNoted(VK_DOWN);
         TypeKeyNoted(VK_RETURN);
         ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
@@ -746,8 +746,8 @@ TEST_F(QuorlinEndToEnd, ShorterBlockAfterASingleKeyFromTheMenuAndTheWholeInterva
     };
     EXPECT_FALSE(arrives(1, 0, 300, 500)) << "off: the whole interval, as before";
     ASSERT_TRUE(app_.OpenTrayMenu());
-    // The target was in front, so "Rules for NAME" stands between Close and Smart blocking.
-    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RIGHT, VK_UP, VK_RETURN}) TypeKeyNoted(key);  // the submenu's last item
+    // The target was in front, so "Rules for NAME" stands between Activity… and Smart blocking.
+    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_UP, VK_RIGHT, VK_UP, VK_RETURN}) TypeKeyNoted(key);  // the submenu's last item
     ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
     EXPECT_FALSE(arrives(1, 0, 150, 200));
     EXPECT_TRUE(arrives(1, 0, 300));
@@ -782,7 +782,7 @@ const std::wstring kDevicesKey = std::wstring(kQuorlinKey) + L"\\Devices";
 // Opens "Input devices" in "Smart blocking" and chooses its item at index (mouse first).
 void ChooseInputDevice(QuorlinProcess& app, int index) {
     ASSERT_TRUE(app.OpenTrayMenu());
-    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RIGHT}) TypeKeyNoted(key);
+    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_UP, VK_RIGHT}) TypeKeyNoted(key);
     for (int i = 0; i < 5; ++i) TypeKeyNoted(VK_DOWN);  // past the five options and their separator
     TypeKeyNoted(VK_RIGHT);
     for (int i = 0; i < index; ++i) TypeKeyNoted(VK_DOWN);
@@ -930,9 +930,9 @@ TEST_F(QuorlinEndToEnd, TrayMenuSetsARuleForTheProgramInFrontAtOnceAndRemovesIt)
     WriteDword(L"Balloons", 0);  // none may cover the tray menu
     StartApp();
     PressEscIn(Target().hwnd());  // in front, and a key the target ignores
-    // "Rules for <this program>" sits just above the separator over Close.
+    // "Rules for <this program>" sits just above "Activity…" and the separator over Close.
     ASSERT_TRUE(app_.OpenTrayMenu());
-    for (WORD key : {VK_UP, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}) TypeKeyNoted(key);
+    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}) TypeKeyNoted(key);
     ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
     EXPECT_TRUE(PressArrivesAfterKey(100)) << "never block, at once";
     PressEscIn(app_.Window());
@@ -941,7 +941,7 @@ TEST_F(QuorlinEndToEnd, TrayMenuSetsARuleForTheProgramInFrontAtOnceAndRemovesIt)
     // Removed through "All rules", the last item: its one program, then "As the settings say".
     PressEscIn(Target().hwnd());  // in front, and a key the target ignores
     ASSERT_TRUE(app_.OpenTrayMenu());
-    for (WORD key : {VK_UP, VK_UP, VK_RIGHT, VK_UP, VK_RIGHT, VK_RIGHT, VK_RETURN}) TypeKeyNoted(key);
+    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RIGHT, VK_UP, VK_RIGHT, VK_RIGHT, VK_RETURN}) TypeKeyNoted(key);
     ASSERT_TRUE(PumpUntil([] { return !VisibleMenu(); }, 2000));
     EXPECT_FALSE(PressArrivesAfterKey(100)) << "blocked again at once";
     StopApp();

@@ -10,6 +10,7 @@
 #include "blocker/BlockingRule.h"
 #include "blocker/HookPages_win.h"
 #include "blocker/InputHooks_win.h"
+#include "blocker/PressLog_win.h"
 #include "base/OwnInput.h"
 #include "TestSupport.h"
 
@@ -292,10 +293,12 @@ TEST(HookPages, LockedRangesCoverBothProceduresAndTheBlockerState) {
     EXPECT_GT(Span(pages.CodeBegin, pages.CodeEnd), 0);
     EXPECT_LE(Span(pages.CodeBegin, pages.CodeEnd), 2 * 4096) << "the hook code is not kept together";
 
-    // The state: the whole record.
+    // The state: the whole record, and the Activity window's press ring beside it (3 KB of it).
     EXPECT_TRUE(Inside(&BlockerState, pages.DataBegin, pages.DataEnd));
     EXPECT_TRUE(Inside(reinterpret_cast<const char*>(&BlockerState + 1) - 1, pages.DataBegin, pages.DataEnd));
-    EXPECT_LE(Span(pages.DataBegin, pages.DataEnd), 4096);
+    EXPECT_TRUE(Inside(&PressLog, pages.DataBegin, pages.DataEnd));
+    EXPECT_TRUE(Inside(reinterpret_cast<const char*>(&PressLog + 1) - 1, pages.DataBegin, pages.DataEnd));
+    EXPECT_LE(Span(pages.DataBegin, pages.DataEnd), 2 * 4096);
 
     // The addresses of the system calls the procedures make.
     for (const void* slot : {static_cast<const void*>(&ImportGetTickCount), static_cast<const void*>(&ImportCallNextHookEx),
